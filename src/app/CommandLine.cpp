@@ -1,0 +1,61 @@
+#include "CommandLine.h"
+
+CommandLine CommandLine::parse(const QStringList &arguments)
+{
+    CommandLine result;
+    // arguments[0] is the program itself.
+    qsizetype k = 1;
+    if (k < arguments.size() && arguments[k] == QLatin1String("-debug")) {
+        result.debugMode = true;
+        ++k;
+    }
+    for (; k < arguments.size(); ++k) {
+        const QString &arg = arguments[k];
+        if (arg == QLatin1String("--query")) {
+            result.queryMode = true;
+            result.queryArguments = arguments.mid(k + 1);
+            break;
+        }
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            result.help = true;
+        } else if (arg == QLatin1String("--profile") || arg == QLatin1String("--server")) {
+            if (k + 1 >= arguments.size()) {
+                result.error = arg + QStringLiteral(" needs a value");
+                return result;
+            }
+            const QString value = arguments[++k];
+            if (arg == QLatin1String("--profile")) {
+                result.profile = value;
+                continue;
+            }
+            const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+            bool ok = false;
+            const int port = colon > 0 ? value.mid(colon + 1).toInt(&ok) : 0;
+            if (!ok || port < 1 || port > 65535) {
+                result.error = QStringLiteral("'%1' is not of the form ADDRESS:QUERYPORT").arg(value);
+                return result;
+            }
+            result.servers.append(Server{value.left(colon), port});
+        } else {
+            result.error = QStringLiteral("unknown argument ") + arg;
+            return result;
+        }
+    }
+    return result;
+}
+
+QString CommandLine::usage()
+{
+    return QStringLiteral(
+        "usage: quorvelin [-debug] [--profile DIR] [--server ADDRESS:QUERYPORT ...]\n"
+        "       quorvelin [--profile DIR] --query ADDRESS:QUERYPORT [...] [--json] [--timeout MS] [--sleep MS]\n"
+        "\n"
+        "  -debug           show the debug page (first argument only)\n"
+        "  --profile DIR    keep Quorvelin.ini and the other files in DIR\n"
+        "  --server A:P     monitor this server (checked) from the start; repeatable\n"
+        "  --query A:P ...  query the servers once, print their records and exit\n"
+        "                   (exit status 0: all replied, 2: some did not, 1: bad argument)\n"
+        "  --json           one JSON object per server and line\n"
+        "  --timeout MS     how long to wait for replies after the last query (default 1000)\n"
+        "  --sleep MS       pause after each server's queries (default 20)\n");
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The program's arguments. "-debug" counts only as the first argument;
+// "--query" switches to the window-less query and takes every argument
+// after it.
+struct CommandLine
+{
+    struct Server
+    {
+        QString address;
+        int port = 0;
+    };
+
+    bool debugMode = false;
+    bool queryMode = false;
+    bool help = false;
+    QString profile;
+    QList<Server> servers;
+    QStringList queryArguments;
+    QString error;
+
+    static CommandLine parse(const QStringList &arguments);
+    static QString usage();
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+class EventPump;
+class HostResolver;
+class LocalTime;
+class MessageBoxes;
+class TickClock;
+
+// The outside services the engine and its callers use, none owned.
+struct PlatformServices
+{
+    TickClock *clock = nullptr;
+    LocalTime *localTime = nullptr;
+    EventPump *pump = nullptr;
+    MessageBoxes *messages = nullptr;
+    HostResolver *resolver = nullptr;
+};

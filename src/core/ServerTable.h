@@ -1,0 +1,109 @@
+#pragma once
+
+#include "TServerListInfo.h"
+#include "TUTServer.h"
+
+#include <QAbstractListModel>
+#include <QList>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class DebugLog;
+class HostResolver;
+
+// The monitored servers: 256 slots of records and list entries, and the
+// server list that orders them for display and for every walk over them.
+// Slots stay put for a server's whole life; sorting reorders only the list.
+class ServerTable final : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    static constexpr int kSlotCount = 256;
+
+    enum Role {
+        SlotRole = Qt::UserRole + 1,
+        CurPlayersRole,
+        MaxPlayersRole,
+    };
+
+    enum SortMode {
+        NameAscending,
+        NameDescending,
+        PlayersAscending,
+        PlayersDescending,
+        MaxPlayersAscending,
+        MaxPlayersDescending,
+        PingAscending,
+        PingDescending,
+        SortModeCount
+    };
+
+    ServerTable(DebugLog &log, HostResolver &resolver, QObject *parent = nullptr);
+    ~ServerTable() override;
+
+    // Slots.
+    TUTServer *server(int slot) const;
+    TServerListInfo *entry(int slot) const;
+    bool isFree(int slot) const;
+
+    // The list, by position.
+    int count() const { return static_cast<int>(m_items.size()); }
+    int slotAt(int position) const;
+    bool isChecked(int position) const;
+    void setChecked(int position, bool checked);
+    // A number that names the list item for as long as it exists, so a walk
+    // that waits between servers can tell whether its item is still there.
+    quint64 itemIdAt(int position) const;
+    int positionOfItemId(quint64 id) const;
+    int positionOfSlot(int slot) const;
+
+    // Adds a server and appends it, unchecked, to the end of the list.
+    // Returns its slot, or kSlotCount when the table is full.
+    int AddServer(const QString &address, int queryPort, const QString &name);
+    QString ResolveHost(const QString &host) const;
+    // Frees the slot of the server at the list position.
+    void RemoveAt(int position);
+    // The slot a reply from this sender belongs to, -1 for none. With two
+    // identical entries the higher slot gets the replies.
+    int slotForSender(const QString &address, int port) const;
+
+    void SyncListCounts(int slot);
+    // Changes a server's address, port and display name.
+    void setServerAddress(int slot, const QString &host, int queryPort, const QString &name);
+
+    void SetSortMode(int mode);
+    int serverListSort() const { return m_serverListSort; }
+    void SortServerList(SortMode comparator);
+    std::optional<SortMode> CurrentComparator;
+
+    // True when, by the comparator, the entry at list position j must come
+    // before the one at position i.
+    bool comparatorSwaps(SortMode mode, int j, int i) const;
+
+    // QAbstractItemModel
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+Q_SIGNALS:
+    void checkChanged(int position, bool checked);
+
+private:
+    struct Item
+    {
+        int slot;
+        bool checked;
+        quint64 id;
+    };
+
+    DebugLog &m_log;
+    HostResolver &m_resolver;
+    std::array<std::unique_ptr<TUTServer>, kSlotCount> m_servers;
+    std::array<std::unique_ptr<TServerListInfo>, kSlotCount> m_entries;
+    QList<Item> m_items;
+    quint64 m_nextItemId = 1;
+    int m_serverListSort = 0;
+};

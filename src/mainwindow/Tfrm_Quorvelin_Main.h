@@ -1,0 +1,133 @@
+#pragma once
+
+#include "core/EngineHost.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class DebugLog;
+class DebugPage;
+class MessageBoxes;
+class QActionGroup;
+class QCheckBox;
+class QLabel;
+class QListView;
+class QProgressBar;
+class QSlider;
+class QTabWidget;
+class QueryEngine;
+class ServerTable;
+class SplashWindow;
+struct RunState;
+
+// The main window: the server list on the left, the pages of the selected
+// server on the right, the polling controls, the menus and the status bar.
+class Tfrm_Quorvelin_Main final : public QMainWindow, public EngineHost
+{
+    Q_OBJECT
+public:
+    struct Context
+    {
+        RunState &state;
+        ServerTable &table;
+        QueryEngine &engine;
+        DebugLog &log;
+        MessageBoxes &messages;
+        QString profileDirectory;
+    };
+
+    // A server to add and check at the first showing.
+    struct StartServer
+    {
+        QString address;
+        int port;
+    };
+
+    explicit Tfrm_Quorvelin_Main(const Context &context, QWidget *parent = nullptr);
+    ~Tfrm_Quorvelin_Main() override;
+
+    void setSplash(SplashWindow *splash);
+    void setStartServers(const QList<StartServer> &servers) { m_startServers = servers; }
+
+    // Slider positions and switches as the configuration holds them; each
+    // goes through its change handler, so timers and labels follow.
+    void applyPollingSettings(int serverListDelay, int serverInfoDelay, int playerInfoDelay, bool serverInfoUpdate,
+                              bool playerInfoUpdate);
+
+    QString titleBarFormat = QStringLiteral("[%servername] - [%playerload] - [%ping]");
+
+    // EngineHost
+    int selectedSlot() const override;
+    void FillServerInfoView(int slot) override;
+    void FillPlayersView(int slot) override;
+    void ShowTeamStrips(int slot) override;
+    void RepaintScoreViews() override;
+    void UpdateTitleBar() override;
+    void StartBlink(int mode) override;
+    void CheckBuddies() override;
+    void SelectionRefresh() override;
+
+    // Commands
+    void mi_UpdateAllServersClick();
+    void mi_UpdateServerInfoClick();
+    void mi_DeleteserverClick();
+
+    QListView *serverList() const { return clb_Servers; }
+    DebugPage *debugPage() const { return m_debugPage; }
+    QString trayHint() const { return m_trayHint; }
+
+Q_SIGNALS:
+    // Seams for the views and notifications that present these events.
+    void serverInfoViewRefill(int slot);
+    void playersViewRefill(int slot);
+    void teamStripsRefill(int slot);
+    void scoreViewsRepaint();
+    void blinkRequested(int mode);
+    void buddyCheckRequested();
+    // The delete flow has removed a server; the stored list follows.
+    void serverDeleted();
+    // The window has begun closing; ShuttingDown is already raised.
+    void closing();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    QWidget *buildServerListPane();
+    QWidget *buildPollingPage(QSlider *&slider, QCheckBox *&box, QLabel *&label, int minimum, int maximum);
+    void buildStatusBar();
+    void firstShow();
+    void tb_ServerListDelayChange();
+    void tb_ServerInfoDelayChange();
+    void tb_PlayerInfoDelayChange();
+    void sendDebugQuery(const QByteArray &query);
+
+    RunState &m_state;
+    ServerTable &m_table;
+    QueryEngine &m_engine;
+    DebugLog &m_log;
+    MessageBoxes &m_messages;
+    QString m_profileDirectory;
+
+    QListView *clb_Servers = nullptr;
+    QTabWidget *m_pages = nullptr;
+    QSlider *tb_ServerListDelay = nullptr;
+    QSlider *tb_ServerInfoDelay = nullptr;
+    QSlider *tb_PlayerInfoDelay = nullptr;
+    QLabel *lbl_ServerListUpdate = nullptr;
+    QLabel *lbl_ServerInfoUpdate = nullptr;
+    QLabel *lbl_PlayerInfoUpdate = nullptr;
+    QCheckBox *cb_ServerInfoUpdate = nullptr;
+    QCheckBox *cb_PlayerInfoUpdate = nullptr;
+    QProgressBar *ProgressGauge = nullptr;
+    QLabel *m_hintPanel = nullptr;
+    QActionGroup *m_sortGroup = nullptr;
+    DebugPage *m_debugPage = nullptr;
+    QPointer<SplashWindow> m_splash;
+    QList<StartServer> m_startServers;
+    QString m_trayHint;
+    bool m_shownOnce = false;
+};

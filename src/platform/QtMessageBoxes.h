@@ -1,0 +1,20 @@
+#pragma once
+
+#include "MessageBoxes.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QtMessageBoxes final : public MessageBoxes
+{
+public:
+    void setParentWidget(QWidget *parent) { m_parent = parent; }
+
+    void showError(const QString &text) override;
+    void showWarning(const QString &text) override;
+    void showInformation(const QString &text) override;
+    bool confirm(const QString &text) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};

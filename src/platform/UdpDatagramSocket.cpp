@@ -1,0 +1,57 @@
+#include "UdpDatagramSocket.h"
+
+#include <QHostAddress>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+#include <QVariant>
+
+namespace {
+// Large enough that a burst of replies from a few hundred servers is not
+// dropped by the kernel while the event loop is busy sending.
+constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+}
+
+UdpDatagramSocket::UdpDatagramSocket(QObject *parent)
+    : DatagramSocket(parent)
+    , m_socket(new QUdpSocket(this))
+{
+    connect(m_socket, &QUdpSocket::readyRead, this, &UdpDatagramSocket::readPending);
+}
+
+bool UdpDatagramSocket::bind(quint16 port)
+{
+    if (!m_socket->bind(QHostAddress::AnyIPv4, port))
+        return false;
+    m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(kReceiveBufferBytes));
+    return true;
+}
+
+quint16 UdpDatagramSocket::localPort() const
+{
+    return m_socket->localPort();
+}
+
+QString UdpDatagramSocket::errorString() const
+{
+    return m_socket->errorString();
+}
+
+bool UdpDatagramSocket::send(const QByteArray &datagram, quint32 ipv4Address, quint16 port)
+{
+    return m_socket->writeDatagram(datagram, QHostAddress(ipv4Address), port) == datagram.size();
+}
+
+void UdpDatagramSocket::readPending()
+{
+    while (m_socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_socket->receiveDatagram();
+        if (!datagram.isValid())
+            continue;
+        QHostAddress sender = datagram.senderAddress();
+        bool isV4 = false;
+        const quint32 v4 = sender.toIPv4Address(&isV4);
+        if (isV4)
+            sender = QHostAddress(v4);
+        Q_EMIT datagramReceived(datagram.data(), sender.toString(), static_cast<quint16>(datagram.senderPort()));
+    }
+}
