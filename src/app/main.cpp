@@ -1,30 +1,22 @@
-#include "AppPaths.h"
 #include "CommandLine.h"
+#include "WindowMain.h"
 #include "core/ConsoleQuery.h"
-#include "core/DebugLog.h"
-#include "core/QueryEngine.h"
-#include "core/RunState.h"
-#include "core/ServerTable.h"
-#include "mainwindow/SplashWindow.h"
-#include "mainwindow/Tfrm_Quorvelin_Main.h"
 #include "platform/ConsoleMessageBoxes.h"
-#include "platform/LocalSocketSingleInstance.h"
 #include "platform/QtEventPump.h"
-#include "platform/QtMessageBoxes.h"
 #include "platform/SystemHostResolver.h"
 #include "platform/SystemLocalTime.h"
 #include "platform/SystemTickClock.h"
 #include "platform/UdpDatagramSocket.h"
 
-#include <QApplication>
-#include <QDir>
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QLibrary>
 
 #include <cstdio>
 
 namespace {
 
-constexpr quint16 kDefaultLocalPort = 65000;
 constexpr quint32 kDefaultSleepTime = 20;
 
 int runQuery(int argc, char **argv, const CommandLine &commandLine)
@@ -52,63 +44,22 @@ int runQuery(int argc, char **argv, const CommandLine &commandLine)
     return query.run(out, err, kDefaultSleepTime);
 }
 
-int runWindow(int argc, char **argv, const CommandLine &commandLine)
+// The directory of this executable, found before any application object exists.
+QString programDirectory(const char *argv0)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvelin"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quorvelin"));
+    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    return QFileInfo(self.isEmpty() ? QString::fromLocal8Bit(argv0) : self).absolutePath();
+}
 
-    const QString profile = AppPaths::profileDirectory(commandLine.profile, QCoreApplication::applicationDirPath(),
-                                                       AppPaths::userConfigDirectory());
-    QDir().mkpath(profile);
-
-    LocalSocketSingleInstance instance(profile);
-    if (!instance.claim())
-        return 0;
-
-    auto *splash = new SplashWindow;
-    splash->show();
-    splash->repaint();
-    QApplication::processEvents();
-
-    RunState state;
-    state.DebugMode = commandLine.debugMode;
-    SystemTickClock clock;
-    SystemLocalTime localTime;
-    QtEventPump pump;
-    QtMessageBoxes messages;
-    SystemHostResolver resolver;
-    UdpDatagramSocket socket;
-    const PlatformServices services{&clock, &localTime, &pump, &messages, &resolver};
-
-    DebugLog log(state, localTime);
-    ServerTable table(log, resolver);
-    QueryEngine engine(state, table, log, socket, services);
-    engine.SleepTime = kDefaultSleepTime;
-
-    Tfrm_Quorvelin_Main window({state, table, engine, log, messages, profile});
-    messages.setParentWidget(&window);
-    window.setSplash(splash);
-    QList<Tfrm_Quorvelin_Main::StartServer> startServers;
-    for (const CommandLine::Server &server : commandLine.servers)
-        startServers.append({server.address, server.port});
-    window.setStartServers(startServers);
-
-    splash->showProgress(QStringLiteral("Loading config"));
-    QString bindError;
-    if (!engine.bindMain(kDefaultLocalPort, &bindError))
-        messages.showError(QStringLiteral("Cannot open UDP port %1 for the server queries: %2")
-                               .arg(kDefaultLocalPort)
-                               .arg(bindError));
-
-    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
-        window.showNormal();
-        window.raise();
-        window.activateWindow();
-    });
-
-    window.show();
-    return app.exec();
+int runWindow(int argc, char **argv)
+{
+    QLibrary module(programDirectory(argv[0]) + QStringLiteral("/quorvelin-window"));
+    const auto windowMain = reinterpret_cast<QuorvelinWindowMain>(module.resolve("quorvelinWindowMain"));
+    if (!windowMain) {
+        std::fprintf(stderr, "quorvelin: cannot load the window module: %s\n", qPrintable(module.errorString()));
+        return 1;
+    }
+    return windowMain(argc, argv);
 }
 
 } // namespace
@@ -129,5 +80,5 @@ int main(int argc, char **argv)
     }
     if (commandLine.queryMode)
         return runQuery(argc, argv, commandLine);
-    return runWindow(argc, argv, commandLine);
+    return runWindow(argc, argv);
 }

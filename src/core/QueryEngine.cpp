@@ -50,8 +50,9 @@ bool QueryEngine::SendQuery(int slot, const QByteArray &query)
     if (m_state.ShuttingDown || !server || DottedAddress::isUnset(server->Host))
         return true;
 
-    m_log.log(QStringLiteral("send ") + QString::fromLatin1(query) + QStringLiteral(" to ") + server->Host
-              + QLatin1Char(':') + QString::number(server->QueryPort()));
+    if (m_log.isActive())
+        m_log.log(QStringLiteral("send ") + QString::fromLatin1(query) + QStringLiteral(" to ") + server->Host
+                  + QLatin1Char(':') + QString::number(server->QueryPort()));
 
     const DottedAddress address = DottedAddress::parse(server->Host);
     if (!address.ok) {
@@ -120,7 +121,8 @@ void QueryEngine::udp_MainUDPRead(const QByteArray &datagram, const QString &add
         server->Ping = m_services.clock->tickCount() - server->PingSentTick;
         server->PingSentTick = 0;
     }
-    m_log.log(address + QLatin1Char(':') + QString::number(port) + QStringLiteral(" -> ") + QString::fromLatin1(datagram));
+    if (m_log.isActive())
+        m_log.log(address + QLatin1Char(':') + QString::number(port) + QStringLiteral(" -> ") + QString::fromLatin1(datagram));
     ParseServerReply(slot, datagram);
     Q_EMIT replyDecoded(slot, datagram);
 }

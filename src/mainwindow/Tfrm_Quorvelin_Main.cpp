@@ -71,6 +71,12 @@ Tfrm_Quorvelin_Main::Tfrm_Quorvelin_Main(const Context &context, QWidget *parent
     m_pages->addTab(buildPollingPage(tb_PlayerInfoDelay, cb_PlayerInfoUpdate, lbl_PlayerInfoUpdate,
                                      PollingDelays::kPlayerInfoMin, PollingDelays::kPlayerInfoMax),
                     QStringLiteral("Players"));
+    tb_ServerInfoDelay->setObjectName(QStringLiteral("tb_ServerInfoDelay"));
+    tb_PlayerInfoDelay->setObjectName(QStringLiteral("tb_PlayerInfoDelay"));
+    cb_ServerInfoUpdate->setObjectName(QStringLiteral("cb_ServerInfoUpdate"));
+    cb_PlayerInfoUpdate->setObjectName(QStringLiteral("cb_PlayerInfoUpdate"));
+    lbl_ServerInfoUpdate->setObjectName(QStringLiteral("lbl_ServerInfoUpdate"));
+    lbl_PlayerInfoUpdate->setObjectName(QStringLiteral("lbl_PlayerInfoUpdate"));
     m_debugPage = new DebugPage(m_profileDirectory, m_messages,
                                 [this](const QByteArray &query) { sendDebugQuery(query); }, m_pages);
     if (m_state.DebugMode) {
@@ -124,6 +130,7 @@ QWidget *Tfrm_Quorvelin_Main::buildServerListPane()
     tb_ServerListDelay->setObjectName(QStringLiteral("tb_ServerListDelay"));
     tb_ServerListDelay->setRange(PollingDelays::kServerListMin, PollingDelays::kServerListMax);
     lbl_ServerListUpdate = new QLabel(pane);
+    lbl_ServerListUpdate->setObjectName(QStringLiteral("lbl_ServerListUpdate"));
 
     auto *layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);

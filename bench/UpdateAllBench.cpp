@@ -1,0 +1,95 @@
+// "Update all servers" with SleepTime 0 over 256 simulated servers running in
+// their own process: time from the first query until every reply is decoded.
+#include "core/DebugLog.h"
+#include "core/QueryEngine.h"
+#include "core/RunState.h"
+#include "core/ServerTable.h"
+#include "platform/ConsoleMessageBoxes.h"
+#include "platform/QtEventPump.h"
+#include "platform/SystemHostResolver.h"
+#include "platform/SystemLocalTime.h"
+#include "platform/SystemTickClock.h"
+#include "platform/UdpDatagramSocket.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kServers = 256;
+constexpr quint16 kBasePort = 42000;
+constexpr int kFinalsPerServer = 4;
+
+void updateAll(benchmark::State &state)
+{
+    QProcess sim;
+    sim.start(QStringLiteral(QUORVELIN_GAMESIM), {QStringLiteral("--count"), QString::number(kServers),
+                                                   QStringLiteral("--base-port"), QString::number(kBasePort),
+                                                   QStringLiteral("--quiet")});
+    // The simulator prints one line per server once all are bound.
+    QByteArray lines;
+    while (lines.count('\n') < kServers && sim.waitForReadyRead(5000))
+        lines += sim.readAllStandardOutput();
+    if (lines.count('\n') < kServers) {
+        state.SkipWithError("the simulator did not start");
+        return;
+    }
+
+    RunState run;
+    SystemTickClock clock;
+    SystemLocalTime localTime;
+    QtEventPump pump;
+    ConsoleMessageBoxes messages;
+    SystemHostResolver resolver;
+    UdpDatagramSocket socket;
+    const PlatformServices services{&clock, &localTime, &pump, &messages, &resolver};
+    DebugLog log(run, localTime);
+    ServerTable table(log, resolver);
+    QueryEngine engine(run, table, log, socket, services);
+    engine.SleepTime = 0;
+    engine.bindMain(0);
+    for (int k = 0; k < kServers; ++k)
+        table.AddServer(QStringLiteral("127.0.0.1"), kBasePort + k, QString());
+
+    int finals = 0;
+    QObject::connect(&engine, &QueryEngine::replyDecoded, &engine, [&](int, const QByteArray &datagram) {
+        if (datagram.contains("\\final\\"))
+            ++finals;
+    });
+
+    int incomplete = 0;
+    for (auto _ : state) {
+        finals = 0;
+        QElapsedTimer timer;
+        timer.start();
+        engine.UpdateAllServers();
+        const QDeadlineTimer deadline(5000);
+        while (finals < kServers * kFinalsPerServer && !deadline.hasExpired())
+            pump.processPending();
+        state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+        if (finals < kServers * kFinalsPerServer)
+            ++incomplete;
+        pump.waitPumping(50);
+    }
+    state.counters["incomplete_runs"] = incomplete;
+    sim.terminate();
+    sim.waitForFinished();
+}
+BENCHMARK(updateAll)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, a bounded libFuzzer run of each parser of
+# untrusted bytes, then the plain suite.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/install-deps.sh"
+
+export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
+fuzz_seconds="${QUORVELIN_FUZZ_SECONDS:-60}"
+
+echo "== sanitizer build (clang, ASan + UBSan) and fuzzers"
+asan="$root/build-asan"
+CC=clang CXX=clang++ cmake -S "$root" -B "$asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DQUORVELIN_SANITIZE=ON -DQUORVELIN_BUILD_FUZZ=ON >/dev/null
+cmake --build "$asan" -j "$jobs"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+(cd "$asan" && ctest --output-on-failure -j "$jobs" --timeout 300)
+
+for fuzzer in "$asan"/tests/fuzz/fuzz_*; do
+    name="$(basename "$fuzzer")"
+    corpus="$root/tests/fuzz/corpus/${name#fuzz_}"
+    work="$asan/fuzz-corpus/${name#fuzz_}"
+    mkdir -p "$work"
+    echo "== $name for ${fuzz_seconds}s"
+    "$fuzzer" -max_total_time="$fuzz_seconds" -max_len=4096 -print_final_stats=1 "$work" "$corpus" 2>&1 | tail -n 12
+done
+
+echo "== plain build"
+build="$root/build"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVELIN_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j "$jobs"
+cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300

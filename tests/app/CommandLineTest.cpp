@@ -1,0 +1,88 @@
+#include "app/AppPaths.h"
+#include "app/CommandLine.h"
+#include "core/ConsoleQuery.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList args(std::initializer_list<const char *> list)
+{
+    QStringList result{QStringLiteral("quorvelin")};
+    for (const char *a : list)
+        result.append(QString::fromLatin1(a));
+    return result;
+}
+
+TEST(CommandLine, DebugCountsOnlyAsTheFirstArgument)
+{
+    EXPECT_TRUE(CommandLine::parse(args({"-debug"})).debugMode);
+    const CommandLine late = CommandLine::parse(args({"--profile", "/tmp/x", "-debug"}));
+    EXPECT_FALSE(late.debugMode);
+    EXPECT_FALSE(late.error.isEmpty());
+}
+
+TEST(CommandLine, ProfileServersAndQuery)
+{
+    const CommandLine c = CommandLine::parse(
+        args({"-debug", "--profile", "/tmp/p", "--server", "127.0.0.1:7778", "--server", "ut.example.org:7788"}));
+    EXPECT_TRUE(c.error.isEmpty()) << qPrintable(c.error);
+    EXPECT_EQ(c.profile, QStringLiteral("/tmp/p"));
+    ASSERT_EQ(c.servers.size(), 2);
+    EXPECT_EQ(c.servers[1].address, QStringLiteral("ut.example.org"));
+    EXPECT_EQ(c.servers[1].port, 7788);
+
+    const CommandLine q = CommandLine::parse(args({"--query", "127.0.0.1:7778", "--json"}));
+    EXPECT_TRUE(q.queryMode);
+    EXPECT_EQ(q.queryArguments, (QStringList{QStringLiteral("127.0.0.1:7778"), QStringLiteral("--json")}));
+
+    for (auto bad : {args({"--server", "127.0.0.1"}), args({"--server", "h:0"}), args({"--server", "h:70000"}),
+                     args({"--profile"}), args({"--bogus"})})
+        EXPECT_FALSE(CommandLine::parse(bad).error.isEmpty()) << qPrintable(bad.join(QLatin1Char(' ')));
+}
+
+TEST(ConsoleQueryArguments, ParsesTargetsAndOptions)
+{
+    QString error;
+    const auto options = ConsoleQuery::parseArguments(
+        {QStringLiteral("127.0.0.1:7778"), QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("250"),
+         QStringLiteral("--sleep"), QStringLiteral("0"), QStringLiteral("[::1]:7790")},
+        &error);
+    ASSERT_TRUE(options) << qPrintable(error);
+    EXPECT_TRUE(options->json);
+    EXPECT_EQ(options->timeoutMs, 250);
+    EXPECT_EQ(options->sleepMs, 0);
+    ASSERT_EQ(options->targets.size(), 2);
+    EXPECT_EQ(options->targets[0].port, 7778);
+
+    for (const QStringList &bad : {QStringList{}, QStringList{QStringLiteral("--json")},
+                                   QStringList{QStringLiteral("h:1"), QStringLiteral("--timeout")},
+                                   QStringList{QStringLiteral("h:1"), QStringLiteral("--sleep"), QStringLiteral("-5")},
+                                   QStringList{QStringLiteral("nocolon")}, QStringList{QStringLiteral("h:99999")}}) {
+        error.clear();
+        EXPECT_FALSE(ConsoleQuery::parseArguments(bad, &error)) << qPrintable(bad.join(QLatin1Char(' ')));
+        EXPECT_FALSE(error.isEmpty());
+    }
+}
+
+TEST(AppPaths, ChoosesTheProfileDirectory)
+{
+    QTemporaryDir program;
+    QTemporaryDir user;
+    EXPECT_EQ(AppPaths::profileDirectory(QStringLiteral("/tmp/chosen"), program.path(), user.path()),
+              QStringLiteral("/tmp/chosen"));
+    // A writable program directory is a portable copy.
+    EXPECT_EQ(AppPaths::profileDirectory(QString(), program.path(), user.path()), program.path());
+
+    QFile::setPermissions(program.path(), QFile::ReadOwner | QFile::ExeOwner);
+    if (QFileInfo(program.path()).isWritable())
+        GTEST_SKIP() << "running as a user who can write anywhere";
+    EXPECT_EQ(AppPaths::profileDirectory(QString(), program.path(), user.path()), user.path());
+    QFile::setPermissions(program.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+} // namespace
