@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+
+class QUdpSocket;
+class SimulatedServer;
+
+// The game's LAN beacon for one server: listens on 8777 (or the next free port up
+// to 8786) and answers browsers' REPORTQUERY / REPORT to the sender, on 127.0.0.1 only.
+class LanBeacon final : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr quint16 FirstPort = 8777;
+    static constexpr quint16 LastPort = 8786;
+
+    explicit LanBeacon(SimulatedServer *server, QObject *parent = nullptr);
+    ~LanBeacon() override;
+
+    // Binds the first free port in [firstPort, lastPort]; firstPort 0 takes an ephemeral one.
+    bool start(quint16 firstPort = FirstPort, quint16 lastPort = LastPort);
+    void stop();
+    bool isRunning() const { return m_socket != nullptr; }
+    quint16 port() const;
+
+    QByteArray queryReply() const;  // "ut <queryport>"
+    QByteArray reportReply() const; // "ut <gameport> <computer> <title> <beaconname> <n>/<max>"
+
+private:
+    void readPendingDatagrams();
+
+    QPointer<SimulatedServer> m_server;
+    QUdpSocket *m_socket = nullptr;
+};
