@@ -5,10 +5,7 @@
 #include "core/RunState.h"
 #include "core/ServerTable.h"
 #include "platform/ConsoleMessageBoxes.h"
-#include "platform/QtEventPump.h"
-#include "platform/SystemHostResolver.h"
-#include "platform/SystemLocalTime.h"
-#include "platform/SystemTickClock.h"
+#include "platform/SystemPlatform.h"
 #include "platform/UdpDatagramSocket.h"
 
 #include <QCoreApplication>
@@ -42,16 +39,12 @@ void updateAll(benchmark::State &state)
     }
 
     RunState run;
-    SystemTickClock clock;
-    SystemLocalTime localTime;
-    QtEventPump pump;
     ConsoleMessageBoxes messages;
-    SystemHostResolver resolver;
+    SystemPlatform platform(messages);
     UdpDatagramSocket socket;
-    const PlatformServices services{&clock, &localTime, &pump, &messages, &resolver};
-    DebugLog log(run, localTime);
-    ServerTable table(log, resolver);
-    QueryEngine engine(run, table, log, socket, services);
+    DebugLog log(run, platform.localTime);
+    ServerTable table(log, platform.resolver);
+    QueryEngine engine(run, table, log, socket, platform.services);
     engine.SleepTime = 0;
     engine.bindMain(0);
     for (int k = 0; k < kServers; ++k)
@@ -71,11 +64,11 @@ void updateAll(benchmark::State &state)
         engine.UpdateAllServers();
         const QDeadlineTimer deadline(5000);
         while (finals < kServers * kFinalsPerServer && !deadline.hasExpired())
-            pump.processPending();
+            platform.pump.processPending();
         state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
         if (finals < kServers * kFinalsPerServer)
             ++incomplete;
-        pump.waitPumping(50);
+        platform.pump.waitPumping(50);
     }
     state.counters["incomplete_runs"] = incomplete;
     sim.terminate();

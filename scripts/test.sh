@@ -21,6 +21,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd "$asan" && ctest --output-on-failure -j "$jobs" --timeout 300)
 
 for fuzzer in "$asan"/tests/fuzz/fuzz_*; do
+    [ -f "$fuzzer" ] && [ -x "$fuzzer" ] || continue
     name="$(basename "$fuzzer")"
     corpus="$root/tests/fuzz/corpus/${name#fuzz_}"
     work="$asan/fuzz-corpus/${name#fuzz_}"

@@ -9,11 +9,8 @@
 #include "mainwindow/SplashWindow.h"
 #include "mainwindow/Tfrm_Quorvelin_Main.h"
 #include "platform/LocalSocketSingleInstance.h"
-#include "platform/QtEventPump.h"
 #include "platform/QtMessageBoxes.h"
-#include "platform/SystemHostResolver.h"
-#include "platform/SystemLocalTime.h"
-#include "platform/SystemTickClock.h"
+#include "platform/SystemPlatform.h"
 #include "platform/UdpDatagramSocket.h"
 
 #include <QApplication>
@@ -46,17 +43,13 @@ extern "C" Q_DECL_EXPORT int quorvelinWindowMain(int argc, char **argv)
 
     RunState state;
     state.DebugMode = commandLine.debugMode;
-    SystemTickClock clock;
-    SystemLocalTime localTime;
-    QtEventPump pump;
     QtMessageBoxes messages;
-    SystemHostResolver resolver;
+    SystemPlatform platform(messages);
     UdpDatagramSocket socket;
-    const PlatformServices services{&clock, &localTime, &pump, &messages, &resolver};
 
-    DebugLog log(state, localTime);
-    ServerTable table(log, resolver);
-    QueryEngine engine(state, table, log, socket, services);
+    DebugLog log(state, platform.localTime);
+    ServerTable table(log, platform.resolver);
+    QueryEngine engine(state, table, log, socket, platform.services);
     engine.SleepTime = kDefaultSleepTime;
 
     Tfrm_Quorvelin_Main window({state, table, engine, log, messages, profile});

@@ -2,10 +2,7 @@
 #include "WindowMain.h"
 #include "core/ConsoleQuery.h"
 #include "platform/ConsoleMessageBoxes.h"
-#include "platform/QtEventPump.h"
-#include "platform/SystemHostResolver.h"
-#include "platform/SystemLocalTime.h"
-#include "platform/SystemTickClock.h"
+#include "platform/SystemPlatform.h"
 #include "platform/UdpDatagramSocket.h"
 
 #include <QCoreApplication>
@@ -29,18 +26,14 @@ int runQuery(int argc, char **argv, const CommandLine &commandLine)
         std::fprintf(stderr, "quorvelin: %s\n%s", qPrintable(error), qPrintable(CommandLine::usage()));
         return ConsoleQuery::BadArgument;
     }
-    SystemTickClock clock;
-    SystemLocalTime localTime;
-    QtEventPump pump;
     ConsoleMessageBoxes messages;
-    SystemHostResolver resolver;
+    SystemPlatform platform(messages);
     UdpDatagramSocket socket;
-    const PlatformServices services{&clock, &localTime, &pump, &messages, &resolver};
 
     QFile out, err;
     out.open(stdout, QIODevice::WriteOnly);
     err.open(stderr, QIODevice::WriteOnly);
-    ConsoleQuery query(*options, socket, services);
+    ConsoleQuery query(*options, socket, platform.services);
     return query.run(out, err, kDefaultSleepTime);
 }
 

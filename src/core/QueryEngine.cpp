@@ -153,9 +153,7 @@ void QueryEngine::tm_PlayerScanTimer()
         return;
     // The walk waits between servers, and the user may change the list
     // meanwhile: items are followed by identity, never by position.
-    QList<quint64> walk;
-    for (int k = 0; k < m_table.count(); ++k)
-        walk.append(m_table.itemIdAt(k));
+    const QList<quint64> walk = m_table.itemIds();
 
     int d = 0;
     for (quint64 id : walk) {
@@ -191,14 +189,20 @@ void QueryEngine::tm_PlayerScanTimer()
     resortIfSorted();
 }
 
-void QueryEngine::tm_ServerInfoTimer()
+int QueryEngine::querySelected()
 {
     if (m_state.ShuttingDown || !m_host)
-        return;
+        return -1;
     const int slot = m_host->selectedSlot();
+    if (slot < 0 || !QueryServer(slot))
+        return -1;
+    return slot;
+}
+
+void QueryEngine::tm_ServerInfoTimer()
+{
+    const int slot = querySelected();
     if (slot < 0)
-        return;
-    if (!QueryServer(slot))
         return;
     m_services.pump->processPending();
     if (m_state.ShuttingDown)
@@ -211,12 +215,8 @@ void QueryEngine::tm_ServerInfoTimer()
 
 void QueryEngine::tm_PlayerInfoTimer()
 {
-    if (m_state.ShuttingDown || !m_host)
-        return;
-    const int slot = m_host->selectedSlot();
+    const int slot = querySelected();
     if (slot < 0)
-        return;
-    if (!QueryServer(slot))
         return;
     m_services.pump->processPending();
     if (m_state.ShuttingDown || m_table.isFree(slot))
@@ -275,9 +275,7 @@ void QueryEngine::stopTimers()
 
 void QueryEngine::UpdateAllServers()
 {
-    QList<quint64> walk;
-    for (int k = 0; k < m_table.count(); ++k)
-        walk.append(m_table.itemIdAt(k));
+    const QList<quint64> walk = m_table.itemIds();
     for (quint64 id : walk) {
         if (m_state.ShuttingDown)
             return;
@@ -303,12 +301,8 @@ void QueryEngine::UpdateAllServers()
 
 void QueryEngine::UpdateServerInfo()
 {
-    if (m_state.ShuttingDown || !m_host)
-        return;
-    const int slot = m_host->selectedSlot();
+    const int slot = querySelected();
     if (slot < 0)
-        return;
-    if (!QueryServer(slot))
         return;
     WaitPumping(SleepTime);
     if (m_state.ShuttingDown || m_table.isFree(slot))

@@ -66,6 +66,9 @@ Q_SIGNALS:
 
 private:
     bool stillListed(quint64 itemId) const;
+    // Sends the full query to the selected server; its slot, or -1 when the
+    // handler has nothing to do or must stop.
+    int querySelected();
     void resortIfSorted();
     void showSendError(const QString &message);
 

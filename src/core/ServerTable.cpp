@@ -79,6 +79,15 @@ quint64 ServerTable::itemIdAt(int position) const
     return position >= 0 && position < count() ? m_items[position].id : 0;
 }
 
+QList<quint64> ServerTable::itemIds() const
+{
+    QList<quint64> ids;
+    ids.reserve(count());
+    for (const Item &item : m_items)
+        ids.append(item.id);
+    return ids;
+}
+
 int ServerTable::positionOfItemId(quint64 id) const
 {
     for (int k = 0; k < count(); ++k) {

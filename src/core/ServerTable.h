@@ -56,6 +56,7 @@ public:
     // A number that names the list item for as long as it exists, so a walk
     // that waits between servers can tell whether its item is still there.
     quint64 itemIdAt(int position) const;
+    QList<quint64> itemIds() const;
     int positionOfItemId(quint64 id) const;
     int positionOfSlot(int slot) const;
 

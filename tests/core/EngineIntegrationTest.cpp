@@ -8,10 +8,7 @@
 #include "core/ServerTable.h"
 #include "core/StrToIntOrZero.h"
 #include "platform/ConsoleMessageBoxes.h"
-#include "platform/QtEventPump.h"
-#include "platform/SystemHostResolver.h"
-#include "platform/SystemLocalTime.h"
-#include "platform/SystemTickClock.h"
+#include "platform/SystemPlatform.h"
 #include "platform/UdpDatagramSocket.h"
 
 #include <QCoreApplication>
@@ -59,21 +56,17 @@ protected:
     {
         const QDeadlineTimer deadline(2000);
         while (!condition() && !deadline.hasExpired())
-            pump.waitPumping(5);
+            platform.pump.waitPumping(5);
         return condition();
     }
 
     RunState state;
-    SystemTickClock clock;
-    SystemLocalTime localTime;
-    QtEventPump pump;
     ConsoleMessageBoxes messages;
-    SystemHostResolver resolver;
+    SystemPlatform platform{messages};
     UdpDatagramSocket socket;
-    PlatformServices services{&clock, &localTime, &pump, &messages, &resolver};
-    DebugLog log{state, localTime};
-    ServerTable table{log, resolver};
-    QueryEngine engine{state, table, log, socket, services};
+    DebugLog log{state, platform.localTime};
+    ServerTable table{log, platform.resolver};
+    QueryEngine engine{state, table, log, socket, platform.services};
     BlinkRecorder host;
 };
 
@@ -137,7 +130,7 @@ TEST_F(EngineIntegrationTest, ScansBlinkOnJoinsAndSilentServersGoStale)
     const QByteArray before = table.server(slots[2])->HostName;
     farm.server(2)->setSilent(true);
     engine.QueryServer(slots[2]);
-    pump.waitPumping(100);
+    platform.pump.waitPumping(100);
     EXPECT_EQ(table.server(slots[2])->HostName, before);
     EXPECT_NE(table.server(slots[2])->PingSentTick, 0u);
 }

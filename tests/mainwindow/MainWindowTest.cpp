@@ -3,12 +3,15 @@
 #include "core/RunState.h"
 #include "core/ServerTable.h"
 #include "mainwindow/DebugPage.h"
+#include "mainwindow/SplashWindow.h"
 #include "mainwindow/Tfrm_Quorvelin_Main.h"
 #include "platform/fakes/FakeDatagramSocket.h"
 #include "platform/fakes/FakePlatform.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDeadlineTimer>
+#include <QPointer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -176,6 +179,34 @@ TEST_F(MainWindowTest, ClosingRaisesShuttingDownAndStopsTheTimers)
     EXPECT_FALSE(engine.playerScanTimer().isActive());
     EXPECT_FALSE(engine.serverInfoTimer().isActive());
     EXPECT_FALSE(engine.playerInfoTimer().isActive());
+}
+
+TEST_F(MainWindowTest, FirstShowingAddsChecksAndQueriesTheStartServers)
+{
+    window->setStartServers({{QStringLiteral("127.0.0.1"), 7778}, {QStringLiteral("127.0.0.2"), 7790}});
+    QPointer<SplashWindow> splash = new SplashWindow;
+    splash->show();
+    window->setSplash(splash);
+    QStringList progress;
+    platform.pump.onPump = [&] {
+        if (splash)
+            progress.append(splash->progressText());
+    };
+    window->show();
+    const QDeadlineTimer deadline(3000);
+    while (!engine.playerScanTimer().isActive() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    ASSERT_EQ(table.count(), 2);
+    EXPECT_TRUE(table.isChecked(0));
+    EXPECT_TRUE(table.isChecked(1));
+    EXPECT_EQ(socket.sent.size(), 8);
+    EXPECT_EQ(socket.sent.last().port, 7790);
+    EXPECT_TRUE(progress.contains(QStringLiteral("[Quering servers : 50%]")));
+    EXPECT_TRUE(progress.contains(QStringLiteral("[Quering servers : 100%]")));
+    EXPECT_TRUE(splash.isNull());
+    window->close();
 }
 
 class MainWindowWithoutDebugTest : public MainWindowTest

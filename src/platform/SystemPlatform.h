@@ -1,0 +1,25 @@
+#pragma once
+
+#include "QtEventPump.h"
+#include "SystemHostResolver.h"
+#include "SystemLocalTime.h"
+#include "SystemTickClock.h"
+#include "core/PlatformServices.h"
+
+class MessageBoxes;
+
+// The real services, wired into a PlatformServices; the message boxes differ
+// between the window and the window-less modes and are given.
+struct SystemPlatform
+{
+    explicit SystemPlatform(MessageBoxes &messages)
+        : services{&clock, &localTime, &pump, &messages, &resolver}
+    {
+    }
+
+    SystemTickClock clock;
+    SystemLocalTime localTime;
+    QtEventPump pump;
+    SystemHostResolver resolver;
+    PlatformServices services;
+};
