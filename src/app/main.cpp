@@ -1,4 +1,7 @@
+#include "AppPaths.h"
 #include "CommandLine.h"
+#include "config/ConfigFile.h"
+#include "config/Configuration.h"
 #include "WindowMain.h"
 #include "core/ConsoleQuery.h"
 #include "platform/ConsoleMessageBoxes.h"
@@ -6,6 +9,7 @@
 #include "platform/UdpDatagramSocket.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
@@ -13,8 +17,6 @@
 #include <cstdio>
 
 namespace {
-
-constexpr quint32 kDefaultSleepTime = 20;
 
 int runQuery(int argc, char **argv, const CommandLine &commandLine)
 {
@@ -30,11 +32,17 @@ int runQuery(int argc, char **argv, const CommandLine &commandLine)
     SystemPlatform platform(messages);
     UdpDatagramSocket socket;
 
+    // The pause between servers defaults to the profile's SleepTime.
+    const QString profile = AppPaths::profileDirectory(commandLine.profile, QCoreApplication::applicationDirPath(),
+                                                       AppPaths::userConfigDirectory());
+    const ConfigFile config(QDir(profile).filePath(QStringLiteral("Quorvelin.ini")), messages);
+    const Settings settings = Configuration::LoadConfiguration(config.read(), profile);
+
     QFile out, err;
     out.open(stdout, QIODevice::WriteOnly);
     err.open(stderr, QIODevice::WriteOnly);
     ConsoleQuery query(*options, socket, platform.services);
-    return query.run(out, err, kDefaultSleepTime);
+    return query.run(out, err, static_cast<quint32>(std::max(0, settings.SleepTime)));
 }
 
 // The directory of this executable, found before any application object exists.

@@ -1,5 +1,6 @@
 #include "DebugPage.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/MessageBoxes.h"
 
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 
 DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
                      std::function<void(const QByteArray &)> sendToSelected, QWidget *parent)
@@ -86,15 +86,9 @@ void DebugPage::btn_DebugSendListClick()
 void DebugPage::btn_SaveDebugInfoClick()
 {
     const QString path = QDir(m_profileDirectory).filePath(QStringLiteral("debuginfo.txt"));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        m_messages.showError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-        return;
-    }
-    file.write(debugm->toPlainText().toUtf8());
-    file.write("\n");
-    if (!file.commit())
-        m_messages.showError(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
+    QString error;
+    if (!replaceFileAtomically(path, debugm->toPlainText().toUtf8() + '\n', &error))
+        m_messages.showError(error);
 }
 
 void DebugPage::btn_ClearDebugClick()

@@ -3,12 +3,17 @@
 #include "DebugPage.h"
 #include "ServerRowDelegate.h"
 #include "SplashWindow.h"
+#include "config/ConfigFile.h"
+#include "config/Configuration.h"
+#include "config/FavoritesImport.h"
+#include "config/StoredServers.h"
 #include "core/DebugLog.h"
 #include "core/PollingDelays.h"
 #include "core/QueryEngine.h"
 #include "core/RunState.h"
 #include "core/ServerTable.h"
 #include "core/TitleBar.h"
+#include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
 
 #include <QAction>
@@ -16,6 +21,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -55,6 +62,10 @@ Tfrm_Quorvelin_Main::Tfrm_Quorvelin_Main(const Context &context, QWidget *parent
     , m_engine(context.engine)
     , m_log(context.log)
     , m_messages(context.messages)
+    , m_files(context.files)
+    , m_config(context.config)
+    , m_settings(context.settings)
+    , m_buddies(context.settings.Buddies)
     , m_profileDirectory(context.profileDirectory)
 {
     setObjectName(QStringLiteral("Tfrm_Quorvelin_Main"));
@@ -100,7 +111,10 @@ Tfrm_Quorvelin_Main::Tfrm_Quorvelin_Main(const Context &context, QWidget *parent
 
     buildMenus();
     buildStatusBar();
-    applyPollingSettings(PollingDelays::kServerListMin, 1, 10, false, false);
+    m_engine.SleepTime = static_cast<quint32>(std::max(0, m_settings.SleepTime));
+    m_table.SetSortMode(m_settings.serverListSort);
+    applyPollingSettings(m_settings.ServerListDelay, m_settings.ServerInfoDelay, m_settings.PlayerInfoDelay,
+                         m_settings.ServerInfoUpdate, m_settings.PlayerInfoUpdate);
 
     m_engine.setHost(this);
     qApp->installEventFilter(this);
@@ -181,6 +195,15 @@ void Tfrm_Quorvelin_Main::buildMenus()
     deleteServer->setShortcut(QKeySequence(Qt::Key_Delete));
     connect(deleteServer, &QAction::triggered, this, &Tfrm_Quorvelin_Main::mi_DeleteserverClick);
 
+    auto *updateName = new QAction(QStringLiteral("Update server name"), this);
+    updateName->setObjectName(QStringLiteral("mi_UpdateName"));
+    connect(updateName, &QAction::triggered, this, &Tfrm_Quorvelin_Main::mi_UpdateNameClick);
+
+    auto *importFromIni = new QAction(QStringLiteral("Import from ini"), this);
+    importFromIni->setObjectName(QStringLiteral("mi_ImportFromIni"));
+    importFromIni->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    connect(importFromIni, &QAction::triggered, this, &Tfrm_Quorvelin_Main::mi_ImportFromIniClick);
+
     QMenu *sortMenu = new QMenu(QStringLiteral("Sort server list"), this);
     m_sortGroup = new QActionGroup(this);
     m_sortGroup->setExclusive(true);
@@ -199,6 +222,8 @@ void Tfrm_Quorvelin_Main::buildMenus()
     serverMenu->addAction(updateInfo);
     serverMenu->addSeparator();
     serverMenu->addAction(deleteServer);
+    serverMenu->addAction(updateName);
+    serverMenu->addAction(importFromIni);
     serverMenu->addMenu(sortMenu);
     serverMenu->addSeparator();
     serverMenu->addAction(exitAction);
@@ -206,6 +231,7 @@ void Tfrm_Quorvelin_Main::buildMenus()
     clb_Servers->addAction(updateAll);
     clb_Servers->addAction(updateInfo);
     clb_Servers->addAction(deleteServer);
+    clb_Servers->addAction(updateName);
 }
 
 void Tfrm_Quorvelin_Main::buildStatusBar()
@@ -280,40 +306,103 @@ void Tfrm_Quorvelin_Main::showEvent(QShowEvent *event)
 
 void Tfrm_Quorvelin_Main::firstShow()
 {
-    QList<int> slots;
-    for (const StartServer &start : std::as_const(m_startServers)) {
-        const int slot = m_table.AddServer(start.address, start.port, QString());
-        if (slot >= ServerTable::kSlotCount)
-            break;
-        m_table.setChecked(m_table.positionOfSlot(slot), true);
-        slots.append(slot);
-    }
-    for (qsizetype i = 0; i < slots.size(); ++i) {
-        if (m_state.ShuttingDown)
-            return;
-        if (m_splash)
-            m_splash->showProgress(QStringLiteral("Quering servers : %1%").arg((i + 1) * 100 / slots.size()));
-        if (!m_engine.QueryServer(slots[i]))
-            break;
-        m_engine.WaitPumping(m_engine.SleepTime);
-    }
-    if (m_splash)
-        m_splash->showProgress(SplashWindow::kCloseText);
+    LoadServerList();
     if (m_state.ShuttingDown)
         return;
-    m_table.SetSortMode(m_table.serverListSort());
-    if (QAction *checked = m_sortGroup->actions().value(m_table.serverListSort()))
+    RestoreServerChecks();
+    if (m_splash)
+        m_splash->showProgress(SplashWindow::kCloseText);
+    m_table.SetSortMode(m_settings.serverListSort);
+    if (QAction *checked = m_sortGroup->actions().value(m_settings.serverListSort))
         checked->setChecked(true);
     m_engine.startPolling();
 }
 
+void Tfrm_Quorvelin_Main::LoadServerList()
+{
+    for (const StoredServers::Entry &stored : StoredServers::LoadServerList(m_config.read())) {
+        if (m_table.AddServer(stored.address, stored.port, stored.name) >= ServerTable::kSlotCount)
+            break;
+    }
+    // Servers named on the command line join the list, checked, unless it holds them.
+    bool added = false;
+    for (const StartServer &start : std::as_const(m_startServers)) {
+        const QString resolved = m_table.ResolveHost(start.address);
+        int position = -1;
+        for (int k = 0; k < m_table.count() && position < 0; ++k) {
+            const TUTServer *s = m_table.server(m_table.slotAt(k));
+            if (s->QueryPort() == start.port && (s->Host == start.address || s->Host == resolved))
+                position = k;
+        }
+        if (position < 0) {
+            const int slot = m_table.AddServer(start.address, start.port, QString());
+            if (slot >= ServerTable::kSlotCount)
+                break;
+            position = m_table.positionOfSlot(slot);
+            added = true;
+        }
+        m_table.setChecked(position, true);
+    }
+    if (added)
+        storeServerList(true);
+
+    const QList<quint64> walk = m_table.itemIds();
+    for (qsizetype i = 0; i < walk.size(); ++i) {
+        if (m_state.ShuttingDown)
+            return;
+        const int position = m_table.positionOfItemId(walk[i]);
+        if (position < 0)
+            continue;
+        if (m_splash)
+            m_splash->showProgress(QStringLiteral("Quering servers : %1%").arg((i + 1) * 100 / walk.size()));
+        if (!m_engine.QueryServer(m_table.slotAt(position)))
+            break;
+        m_engine.WaitPumping(m_engine.SleepTime);
+    }
+}
+
+void Tfrm_Quorvelin_Main::RestoreServerChecks()
+{
+    if (!m_settings.RememberServerCheck)
+        return;
+    for (int position : StoredServers::RestoreServerChecks(m_config.read()))
+        m_table.setChecked(position, true);
+}
+
+void Tfrm_Quorvelin_Main::storeServerList(bool sortFirst)
+{
+    m_config.write([&](IniFile &ini, QString *error) {
+        return sortFirst ? StoredServers::RebuildServerConfig(ini, m_table, m_log, error)
+                         : StoredServers::rewriteServers(ini, m_table, error);
+    });
+}
+
 void Tfrm_Quorvelin_Main::closeEvent(QCloseEvent *event)
+{
+    if (!m_state.ShuttingDown)
+        SaveStateOnClose();
+    Q_EMIT closing();
+    event->accept();
+}
+
+void Tfrm_Quorvelin_Main::SaveStateOnClose()
 {
     m_state.ShuttingDown = true;
     setWindowTitle(QStringLiteral("Quorvelin closing..."));
+    const Configuration::CloseState close{
+        tb_ServerListDelay->value(),
+        tb_ServerInfoDelay->value(),
+        tb_PlayerInfoDelay->value(),
+        cb_ServerInfoUpdate->isChecked(),
+        cb_PlayerInfoUpdate->isChecked(),
+        m_settings.LastVersionChecked,
+        StoredServers::ServerListChecks(m_table, m_settings.RememberServerCheck),
+    };
+    m_config.write([&](IniFile &ini, QString *) {
+        Configuration::SaveStateOnClose(ini, close);
+        return true;
+    });
     m_engine.stopTimers();
-    Q_EMIT closing();
-    event->accept();
 }
 
 bool Tfrm_Quorvelin_Main::eventFilter(QObject *watched, QEvent *event)
@@ -376,7 +465,7 @@ void Tfrm_Quorvelin_Main::UpdateTitleBar()
     const int slot = selectedSlot();
     if (slot < 0)
         return;
-    const QString t = TitleBar::format(titleBarFormat, *m_table.entry(slot), *m_table.server(slot));
+    const QString t = TitleBar::format(m_settings.TitleBarFormat, *m_table.entry(slot), *m_table.server(slot));
     setWindowTitle(TitleBar::caption(t));
     m_trayHint = TitleBar::trayHint(t);
 }
@@ -426,7 +515,92 @@ void Tfrm_Quorvelin_Main::mi_DeleteserverClick()
               + entry.Host + QLatin1Char(':') + entry.Port);
     m_table.RemoveAt(position);
     clb_Servers->viewport()->update();
+    storeServerList(false);
     Q_EMIT serverDeleted();
+}
+
+void Tfrm_Quorvelin_Main::mi_UpdateNameClick()
+{
+    const int slot = selectedSlot();
+    if (slot < 0)
+        return;
+    // The name as the server reports it, without the control characters a
+    // hostile server might put in it.
+    QString name = QString::fromLatin1(m_table.server(slot)->HostName);
+    for (QChar &c : name) {
+        if (c.unicode() < 32 || c.unicode() == 127)
+            c = QLatin1Char(' ');
+    }
+    name = name.trimmed();
+    if (name.isEmpty())
+        return;
+    const TUTServer &server = *m_table.server(slot);
+    m_table.setServerAddress(slot, server.Host, server.QueryPort(), name);
+    storeServerList(true);
+}
+
+void Tfrm_Quorvelin_Main::mi_ImportFromIniClick()
+{
+    if (m_importDirectory.isEmpty())
+        m_importDirectory = QDir(m_settings.UTBaseDir).filePath(QStringLiteral("System"));
+    const QString path = m_files.openFile(QStringLiteral("Select UnrealTournament.ini"),
+                                          QStringLiteral("INI Files (*.ini);;All Files (*)"), m_importDirectory);
+    if (path.isEmpty())
+        return;
+    m_importDirectory = QFileInfo(path).absolutePath();
+
+    IniFile gameIni(path);
+    QString error;
+    if (!gameIni.load(&error)) {
+        m_messages.showError(error);
+        return;
+    }
+    const std::optional<QStringList> favorites = FavoritesImport::readFavorites(gameIni);
+    if (!favorites) {
+        m_messages.showError(QStringLiteral("No favorites found."));
+        return;
+    }
+    m_log.log(QStringLiteral("Found %1 servers in the UnrealTournament.ini").arg(favorites->size()));
+    FavoritesImport::addFavorites(*favorites, m_table, m_engine, m_log);
+    if (m_state.ShuttingDown)
+        return;
+    storeServerList(true);
+    m_messages.showInformation(QStringLiteral("Found %1 favorites in the ini file.\nOnly added when not already in the list.")
+                                   .arg(favorites->size()));
+}
+
+bool Tfrm_Quorvelin_Main::AddBuddy(const QString &name)
+{
+    BuddyList changed = m_buddies;
+    if (!changed.AddBuddy(name))
+        return false;
+    return storeBuddies(changed);
+}
+
+bool Tfrm_Quorvelin_Main::removeBuddy(int index)
+{
+    BuddyList changed = m_buddies;
+    if (!changed.removeAt(index))
+        return false;
+    return storeBuddies(changed);
+}
+
+bool Tfrm_Quorvelin_Main::storeBuddies(const BuddyList &changed)
+{
+    const QString value = changed.storedValue();
+    // A list the file cannot hold as it is (too long, a line break in a name)
+    // is refused here, before the running list changes.
+    IniFile probe;
+    QString error;
+    if (!probe.writeString(QStringLiteral("nicknames"), QStringLiteral("buddies"), value, &error)) {
+        m_messages.showWarning(error);
+        return false;
+    }
+    m_buddies = changed;
+    m_config.write([&](IniFile &ini, QString *writeError) {
+        return ini.writeString(QStringLiteral("nicknames"), QStringLiteral("buddies"), value, writeError);
+    });
+    return true;
 }
 
 void Tfrm_Quorvelin_Main::sendDebugQuery(const QByteArray &query)

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "config/BuddyList.h"
+#include "config/Settings.h"
 #include "core/EngineHost.h"
 
 #include <QMainWindow>
 #include <QPointer>
 
+class ConfigFile;
 class DebugLog;
 class DebugPage;
+class FileDialogs;
 class MessageBoxes;
 class QActionGroup;
 class QCheckBox;
@@ -33,10 +37,13 @@ public:
         QueryEngine &engine;
         DebugLog &log;
         MessageBoxes &messages;
+        FileDialogs &files;
+        ConfigFile &config;
+        Settings settings;
         QString profileDirectory;
     };
 
-    // A server to add and check at the first showing.
+    // A server to add (unless the list holds it) and check at the first showing.
     struct StartServer
     {
         QString address;
@@ -54,7 +61,11 @@ public:
     void applyPollingSettings(int serverListDelay, int serverInfoDelay, int playerInfoDelay, bool serverInfoUpdate,
                               bool playerInfoUpdate);
 
-    QString titleBarFormat = QStringLiteral("[%servername] - [%playerload] - [%ping]");
+    const Settings &settings() const { return m_settings; }
+    const BuddyList &buddies() const { return m_buddies; }
+    // Change the buddy list and store it; false when nothing changed.
+    bool AddBuddy(const QString &name);
+    bool removeBuddy(int index);
 
     // EngineHost
     int selectedSlot() const override;
@@ -71,6 +82,8 @@ public:
     void mi_UpdateAllServersClick();
     void mi_UpdateServerInfoClick();
     void mi_DeleteserverClick();
+    void mi_UpdateNameClick();
+    void mi_ImportFromIniClick();
 
     QListView *serverList() const { return clb_Servers; }
     DebugPage *debugPage() const { return m_debugPage; }
@@ -100,6 +113,11 @@ private:
     QWidget *buildPollingPage(QSlider *&slider, QCheckBox *&box, QLabel *&label, int minimum, int maximum);
     void buildStatusBar();
     void firstShow();
+    void LoadServerList();
+    void RestoreServerChecks();
+    void SaveStateOnClose();
+    void storeServerList(bool sortFirst);
+    bool storeBuddies(const BuddyList &changed);
     void tb_ServerListDelayChange();
     void tb_ServerInfoDelayChange();
     void tb_PlayerInfoDelayChange();
@@ -110,7 +128,12 @@ private:
     QueryEngine &m_engine;
     DebugLog &m_log;
     MessageBoxes &m_messages;
+    FileDialogs &m_files;
+    ConfigFile &m_config;
+    Settings m_settings;
+    BuddyList m_buddies;
     QString m_profileDirectory;
+    QString m_importDirectory;
 
     QListView *clb_Servers = nullptr;
     QTabWidget *m_pages = nullptr;

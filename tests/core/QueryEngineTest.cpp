@@ -5,7 +5,7 @@
 #include "core/RunState.h"
 #include "core/ServerTable.h"
 #include "platform/fakes/FakeDatagramSocket.h"
-#include "platform/fakes/FakePlatform.h"
+#include "platform/fakes/FakeEngineStack.h"
 
 #include <QStringList>
 
@@ -31,15 +31,10 @@ public:
     QList<int> blinks;
 };
 
-class QueryEngineTest : public ::testing::Test
+class QueryEngineTest : public ::testing::Test, protected FakeEngineStack
 {
 protected:
-    QueryEngineTest()
-    {
-        state.DebugMode = true;
-        engine.setHost(&host);
-        QObject::connect(&log, &DebugLog::lineAdded, &log, [this](const QString &line) { lines.append(line); });
-    }
+    QueryEngineTest() { engine.setHost(&host); }
 
     int addChecked(const QString &address, int port)
     {
@@ -62,14 +57,7 @@ protected:
         return result;
     }
 
-    RunState state;
-    FakePlatform platform;
-    FakeDatagramSocket socket;
-    DebugLog log{state, platform.localTime};
-    ServerTable table{log, platform.resolver};
-    QueryEngine engine{state, table, log, socket, platform.services};
     RecordingHost host;
-    QStringList lines;
 };
 
 TEST_F(QueryEngineTest, QueryServerSendsTheFourQueriesInOrder)

@@ -1,7 +1,7 @@
 #include "core/DebugLog.h"
 #include "core/RunState.h"
 #include "core/ServerTable.h"
-#include "platform/fakes/FakePlatform.h"
+#include "platform/fakes/FakeEngineStack.h"
 
 #include <QItemSelectionModel>
 #include <QStringList>
@@ -10,15 +10,9 @@
 
 namespace {
 
-class ServerTableTest : public ::testing::Test
+class ServerTableTest : public ::testing::Test, protected FakeEngineStack
 {
 protected:
-    ServerTableTest()
-    {
-        state.DebugMode = true;
-        QObject::connect(&log, &DebugLog::lineAdded, &log, [this](const QString &line) { lines.append(line); });
-    }
-
     int add(const QString &name, const char *cur = "0", const char *max = "0", quint32 ping = 0)
     {
         const int slot = table.AddServer(QStringLiteral("10.0.0.%1").arg(table.count() + 1), 7778, name);
@@ -36,12 +30,6 @@ protected:
             result.append(table.entry(table.slotAt(k))->Name);
         return result;
     }
-
-    RunState state;
-    FakePlatform platform;
-    DebugLog log{state, platform.localTime};
-    ServerTable table{log, platform.resolver};
-    QStringList lines;
 };
 
 TEST_F(ServerTableTest, FillsAllSlotsThenRefuses)

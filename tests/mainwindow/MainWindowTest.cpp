@@ -1,3 +1,4 @@
+#include "config/ConfigFile.h"
 #include "core/DebugLog.h"
 #include "core/QueryEngine.h"
 #include "core/RunState.h"
@@ -6,7 +7,7 @@
 #include "mainwindow/SplashWindow.h"
 #include "mainwindow/Tfrm_Quorvelin_Main.h"
 #include "platform/fakes/FakeDatagramSocket.h"
-#include "platform/fakes/FakePlatform.h"
+#include "platform/fakes/FakeEngineStack.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,7 +27,7 @@
 
 namespace {
 
-class MainWindowTest : public ::testing::Test
+class MainWindowTest : public ::testing::Test, protected FakeEngineStack
 {
 protected:
     explicit MainWindowTest(bool debugMode = true)
@@ -36,8 +37,8 @@ protected:
         list.open(QIODevice::WriteOnly);
         list.write("\\echo\\hello\n\n\\level_property\\\n");
         list.close();
-        window = std::make_unique<Tfrm_Quorvelin_Main>(
-            Tfrm_Quorvelin_Main::Context{state, table, engine, log, platform.messages, profile.path()});
+        window = std::make_unique<Tfrm_Quorvelin_Main>(Tfrm_Quorvelin_Main::Context{
+            state, table, engine, log, platform.messages, platform.files, config, Settings{}, profile.path()});
     }
 
     int addServer(const QString &name)
@@ -59,12 +60,7 @@ protected:
     }
 
     QTemporaryDir profile;
-    RunState state;
-    FakePlatform platform;
-    FakeDatagramSocket socket;
-    DebugLog log{state, platform.localTime};
-    ServerTable table{log, platform.resolver};
-    QueryEngine engine{state, table, log, socket, platform.services};
+    ConfigFile config{profile.filePath(QStringLiteral("Quorvelin.ini")), platform.messages};
     std::unique_ptr<Tfrm_Quorvelin_Main> window;
 };
 
@@ -226,11 +222,3 @@ TEST_F(MainWindowWithoutDebugTest, HasNoDebugPage)
 }
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -2,6 +2,7 @@
 
 #include "FakeEventPump.h"
 #include "core/PlatformServices.h"
+#include "platform/FileDialogs.h"
 #include "platform/HostResolver.h"
 #include "platform/LocalTime.h"
 #include "platform/MessageBoxes.h"
@@ -44,6 +45,19 @@ public:
     bool nextAnswer = false;
 };
 
+class FakeFileDialogs final : public FileDialogs
+{
+public:
+    QString openFile(const QString &title, const QString &filter, const QString &directory) override
+    {
+        requests.append(title + QLatin1Char('|') + filter + QLatin1Char('|') + directory);
+        return nextFile;
+    }
+
+    QStringList requests;
+    QString nextFile;
+};
+
 // Dotted addresses resolve to themselves, names through the map.
 class FakeHostResolver final : public HostResolver
 {
@@ -62,5 +76,6 @@ struct FakePlatform
     FakeEventPump pump{clock};
     FakeMessageBoxes messages;
     FakeHostResolver resolver;
+    FakeFileDialogs files;
     PlatformServices services;
 };

@@ -1,0 +1,96 @@
+#include "Configuration.h"
+
+#include "CommaText.h"
+#include "IniFile.h"
+#include "core/PollingDelays.h"
+
+#include <algorithm>
+
+namespace {
+const QString kGeneral = QStringLiteral("general");
+const QString kLocations = QStringLiteral("locations");
+const QString kNicknames = QStringLiteral("nicknames");
+const QString kHtml = QStringLiteral("HTML");
+} // namespace
+
+QStringList Settings::defaultMasterServers()
+{
+    return {QStringLiteral("master.333networks.com:28900"), QStringLiteral("master.oldunreal.com:28900")};
+}
+
+namespace Configuration {
+
+Settings LoadConfiguration(const IniFile &ini, const QString &outputDirectory)
+{
+    Settings s;
+    const auto integer = [&](const QString &key, int &field) { field = ini.readInteger(kGeneral, key, field); };
+    const auto boolean = [&](const QString &key, bool &field) { field = ini.readBool(kGeneral, key, field); };
+    const auto text = [&](const QString &key, QString &field) { field = ini.readString(kGeneral, key, field); };
+
+    integer(QStringLiteral("LocalPort"), s.LocalPort);
+    integer(QStringLiteral("ServerTimeOut"), s.ServerTimeOut);
+    text(QStringLiteral("UTBaseDir"), s.UTBaseDir);
+    integer(QStringLiteral("MinBarWidth"), s.MinBarWidth);
+    integer(QStringLiteral("SleepTime"), s.SleepTime);
+    text(QStringLiteral("ComputerVoice"), s.ComputerVoice);
+    boolean(QStringLiteral("ComputerVoiceActive"), s.ComputerVoiceActive);
+    boolean(QStringLiteral("CheckVersionAtStartUp"), s.CheckVersionAtStartUp);
+    integer(QStringLiteral("LastVersionChecked"), s.LastVersionChecked);
+
+    s.ServerListDelay = std::clamp(ini.readInteger(kGeneral, QStringLiteral("ServerListDelay"), 2),
+                                   PollingDelays::kServerListMin, PollingDelays::kServerListMax);
+    s.ServerInfoDelay = std::clamp(ini.readInteger(kGeneral, QStringLiteral("ServerInfoDelay"), 1),
+                                   PollingDelays::kServerInfoMin, PollingDelays::kServerInfoMax);
+    s.PlayerInfoDelay = std::clamp(ini.readInteger(kGeneral, QStringLiteral("PlayerInfoDelay"), 10),
+                                   PollingDelays::kPlayerInfoMin, PollingDelays::kPlayerInfoMax);
+    boolean(QStringLiteral("ServerInfoUpdate"), s.ServerInfoUpdate);
+    boolean(QStringLiteral("PlayerInfoUpdate"), s.PlayerInfoUpdate);
+
+    s.VersionServer1 = ini.readString(kLocations, QStringLiteral("version_server1"), s.VersionServer1);
+    s.VersionServer2 = ini.readString(kLocations, QStringLiteral("version_server2"), s.VersionServer2);
+    s.NgWorldStats = ini.readString(kLocations, QStringLiteral("ngWorldStats"), s.NgWorldStats);
+
+    text(QStringLiteral("TitleBarFormat"), s.TitleBarFormat);
+    text(QStringLiteral("BuddySpeechFormat"), s.BuddySpeechFormat);
+
+    s.Buddies = CommaText::split(ini.readString(kNicknames, QStringLiteral("buddies")));
+
+    text(QStringLiteral("BuddySound"), s.BuddySound);
+    integer(QStringLiteral("loadcolor_50-"), s.LoadColorBelowHalf);
+    integer(QStringLiteral("loadcolor_50+"), s.LoadColorHalf);
+    integer(QStringLiteral("loadcolor_100"), s.LoadColorFull);
+    integer(QStringLiteral("DefaultFontSize"), s.DefaultFontSize);
+    boolean(QStringLiteral("RememberServerCheck"), s.RememberServerCheck);
+    boolean(QStringLiteral("paint_3DFrame_Team"), s.Paint3DFrameTeam);
+    boolean(QStringLiteral("paint_3DFrame_Graph"), s.Paint3DFrameGraph);
+    boolean(QStringLiteral("paint_Thick_Team"), s.PaintThickTeam);
+    boolean(QStringLiteral("paint_Thick_Graph"), s.PaintThickGraph);
+    boolean(QStringLiteral("paint_Frame_Team"), s.PaintFrameTeam);
+    boolean(QStringLiteral("paint_Frame_Graph"), s.PaintFrameGraph);
+    integer(QStringLiteral("serverListSort"), s.serverListSort);
+    boolean(QStringLiteral("promptOnRun"), s.promptOnRun);
+    text(QStringLiteral("RunParams"), s.RunParams);
+    boolean(QStringLiteral("CloseOnJoin"), s.CloseOnJoin);
+
+    s.HtmlTemplate = ini.readString(kHtml, QStringLiteral("template"));
+    s.HtmlOutput = ini.readString(kHtml, QStringLiteral("output"), s.HtmlOutput);
+    s.HtmlOutputDir = ini.readString(kHtml, QStringLiteral("outputdir"), outputDirectory);
+    s.HtmlCommand = ini.readString(kHtml, QStringLiteral("command"));
+    s.HtmlEnabled = ini.readBool(kHtml, QStringLiteral("enabled"), s.HtmlEnabled);
+    s.HtmlInterval = ini.readInteger(kHtml, QStringLiteral("interval"), s.HtmlInterval);
+    return s;
+}
+
+void SaveStateOnClose(IniFile &ini, const CloseState &state)
+{
+    ini.writeInteger(kGeneral, QStringLiteral("ServerListDelay"), state.ServerListDelay);
+    ini.writeInteger(kGeneral, QStringLiteral("ServerInfoDelay"), state.ServerInfoDelay);
+    ini.writeInteger(kGeneral, QStringLiteral("PlayerInfoDelay"), state.PlayerInfoDelay);
+    ini.writeBool(kGeneral, QStringLiteral("ServerInfoUpdate"), state.ServerInfoUpdate);
+    ini.writeBool(kGeneral, QStringLiteral("PlayerInfoUpdate"), state.PlayerInfoUpdate);
+    ini.writeInteger(kGeneral, QStringLiteral("LastVersionChecked"), state.LastVersionChecked);
+    // Positions and commas only: always storable.
+    ini.writeString(kGeneral, QStringLiteral("ServerListChecks"), state.ServerListChecks);
+}
+
+} // namespace Configuration

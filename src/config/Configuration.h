@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Settings.h"
+
+#include <QString>
+
+class IniFile;
+
+// The schema of Quorvelin.ini: what is read at start and what is written
+// when the program closes.
+namespace Configuration {
+
+// Every key read at start, with its default and, for the three delay
+// sliders, moved into the slider's range. outputDirectory is the default of
+// the report directory.
+Settings LoadConfiguration(const IniFile &ini, const QString &outputDirectory);
+
+struct CloseState
+{
+    int ServerListDelay;
+    int ServerInfoDelay;
+    int PlayerInfoDelay;
+    bool ServerInfoUpdate;
+    bool PlayerInfoUpdate;
+    int LastVersionChecked;
+    QString ServerListChecks;
+};
+
+// The keys of the running state that the close writes.
+void SaveStateOnClose(IniFile &ini, const CloseState &state);
+
+} // namespace Configuration

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class DebugLog;
+class IniFile;
+class ServerTable;
+
+// The server list and its check marks in Quorvelin.ini: section "servers"
+// holds ip[n], port[n] and desc[n] for every list position n.
+namespace StoredServers {
+
+struct Entry
+{
+    QString address;
+    int port = 0;
+    QString name;
+};
+
+// The stored groups in order. Reading stops at the first empty address; a
+// group without a port or a name is skipped.
+QList<Entry> LoadServerList(const IniFile &ini);
+
+// Writes the three keys of the server at a list position; false with a
+// message when its name cannot be stored.
+bool SaveServer(IniFile &ini, const ServerTable &table, int position, QString *error = nullptr);
+// Erases the section and writes every position from 0 up.
+bool rewriteServers(IniFile &ini, const ServerTable &table, QString *error = nullptr);
+// Re-sorts the list by the current sort order, then rewrites the section.
+bool RebuildServerConfig(IniFile &ini, ServerTable &table, DebugLog &log, QString *error = nullptr);
+
+// The positions to check from ServerListChecks.
+QList<int> RestoreServerChecks(const IniFile &ini);
+// ServerListChecks as the close writes it: "0,2," for checked positions 0
+// and 2; empty when check marks are not remembered.
+QString ServerListChecks(const ServerTable &table, bool rememberServerCheck);
+
+} // namespace StoredServers

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "FileDialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QtFileDialogs final : public FileDialogs
+{
+public:
+    void setParentWidget(QWidget *parent) { m_parent = parent; }
+    QString openFile(const QString &title, const QString &filter, const QString &directory) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};

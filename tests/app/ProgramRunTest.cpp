@@ -1,0 +1,52 @@
+// The whole program as a user starts it, with a profile of its own.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(ProgramRun, TerminationSignalClosesLikeTheWindowAndSavesTheState)
+{
+    QTemporaryDir profile;
+    const QString ini = QDir(profile.path()).filePath(QStringLiteral("Quorvelin.ini"));
+    {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[general]\nLocalPort=0\nServerListDelay=33\nRememberServerCheck=1\n");
+    }
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(QUORVELIN_BINARY),
+                  {QStringLiteral("--profile"), profile.path(), QStringLiteral("--server"), QStringLiteral("127.0.0.1:7778")});
+    ASSERT_TRUE(program.waitForStarted(5000));
+
+    // The stored list is written once the first showing has added the server.
+    for (int i = 0; i < 100 && !readFile(ini).contains("ip[0]"); ++i)
+        QThread::msleep(50);
+    ASSERT_TRUE(readFile(ini).contains("ip[0]=127.0.0.1")) << readFile(ini).constData();
+
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(5000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    const QByteArray saved = readFile(ini);
+    EXPECT_TRUE(saved.contains("ServerListDelay=33")) << saved.constData();
+    EXPECT_TRUE(saved.contains("ServerListChecks=0,")) << saved.constData();
+    EXPECT_TRUE(saved.contains("LastVersionChecked=166")) << saved.constData();
+}
+
+} // namespace

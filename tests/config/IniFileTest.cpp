@@ -1,0 +1,259 @@
+#include "config/CommaText.h"
+#include "config/Configuration.h"
+#include "config/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+IniFile parse(const QByteArray &bytes)
+{
+    IniFile ini;
+    ini.setBytes(bytes);
+    return ini;
+}
+
+TEST(IniFile, NamesMatchWithoutRegardToCase)
+{
+    const IniFile ini = parse("[html]\nOutPut=page.html\n[General]\nsleeptime=5\n");
+    EXPECT_EQ(ini.readString(QStringLiteral("HTML"), QStringLiteral("output")), QStringLiteral("page.html"));
+    EXPECT_EQ(ini.readInteger(QStringLiteral("general"), QStringLiteral("SleepTime"), 20), 5);
+    EXPECT_TRUE(ini.hasSection(QStringLiteral("GENERAL")));
+}
+
+TEST(IniFile, WritesInPlaceAppendKeysToTheirSectionAndKeepsTheRest)
+{
+    IniFile ini = parse("; my notes\n[General]\nLocalPort=1\nMyOwnKey=keep me\n\n[Custom]\nx=1\n");
+    ini.writeInteger(QStringLiteral("general"), QStringLiteral("localport"), 7000);
+    ini.writeInteger(QStringLiteral("GENERAL"), QStringLiteral("SleepTime"), 30);
+    ini.writeString(QStringLiteral("nicknames"), QStringLiteral("buddies"), QStringLiteral("a,b"));
+    EXPECT_EQ(ini.toBytes(), QByteArray("; my notes\n[General]\nlocalport=7000\nMyOwnKey=keep me\nSleepTime=30\n\n"
+                                        "[Custom]\nx=1\n[nicknames]\nbuddies=a,b\n"));
+}
+
+TEST(IniFile, KeepsWindowsLineEndings)
+{
+    IniFile ini = parse("[a]\r\nk=1\r\n");
+    ini.writeInteger(QStringLiteral("a"), QStringLiteral("k"), 2);
+    EXPECT_EQ(ini.toBytes(), QByteArray("[a]\r\nk=2\r\n"));
+}
+
+struct IntegerCase
+{
+    const char *text;
+    int value;
+};
+
+class IniInteger : public ::testing::TestWithParam<IntegerCase>
+{
+};
+
+TEST_P(IniInteger, ReadsDecimalAndHexOrTheDefault)
+{
+    const IniFile ini = parse(QByteArray("[g]\nk=") + GetParam().text + "\n");
+    EXPECT_EQ(ini.readInteger(QStringLiteral("g"), QStringLiteral("k"), -7), GetParam().value) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(IniFile, IniInteger,
+                         ::testing::Values(IntegerCase{"42", 42}, IntegerCase{"-3", -3}, IntegerCase{"0x32", 50},
+                                           IntegerCase{"0X32", 50}, IntegerCase{"$1f", 31}, IntegerCase{" 8 ", 8},
+                                           IntegerCase{"letters", -7}, IntegerCase{"", -7}, IntegerCase{"12a", -7},
+                                           IntegerCase{"0x", -7}, IntegerCase{"99999999999", -7},
+                                           IntegerCase{"2147483647", 2147483647}, IntegerCase{"x10", -7}));
+
+TEST(IniFile, BooleansAreIntegers)
+{
+    const IniFile ini = parse("[g]\na=0\nb=1\nc=5\nd=yes\n");
+    EXPECT_FALSE(ini.readBool(QStringLiteral("g"), QStringLiteral("a"), true));
+    EXPECT_TRUE(ini.readBool(QStringLiteral("g"), QStringLiteral("b"), false));
+    EXPECT_TRUE(ini.readBool(QStringLiteral("g"), QStringLiteral("c"), false));
+    EXPECT_TRUE(ini.readBool(QStringLiteral("g"), QStringLiteral("d"), true));
+    EXPECT_FALSE(ini.readBool(QStringLiteral("g"), QStringLiteral("missing"), false));
+}
+
+TEST(IniFile, LongValuesAreCutOnReadAndRefusedOnWrite)
+{
+    const IniFile ini = parse("[g]\nk=" + QByteArray(100000, 'x') + "\n");
+    EXPECT_EQ(ini.readString(QStringLiteral("g"), QStringLiteral("k")).size(), IniFile::kMaxValueLength);
+
+    IniFile out;
+    QString error;
+    EXPECT_TRUE(out.writeString(QStringLiteral("g"), QStringLiteral("k"), QString(IniFile::kMaxValueLength, QLatin1Char('y'))));
+    EXPECT_FALSE(out.writeString(QStringLiteral("g"), QStringLiteral("k2"), QString(IniFile::kMaxValueLength + 1, QLatin1Char('y')), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(out.hasKey(QStringLiteral("g"), QStringLiteral("k2")));
+}
+
+TEST(IniFile, ValuesThatWouldBreakTheFileAreRefused)
+{
+    IniFile ini = parse("[g]\nk=old\n");
+    QString error;
+    for (const QString &bad : {QStringLiteral("two\nlines"), QStringLiteral("cr\rhere"), QStringLiteral("nul") + QChar(0)}) {
+        error.clear();
+        EXPECT_FALSE(ini.writeString(QStringLiteral("g"), QStringLiteral("k"), bad, &error));
+        EXPECT_FALSE(error.isEmpty());
+    }
+    EXPECT_EQ(ini.readString(QStringLiteral("g"), QStringLiteral("k")), QStringLiteral("old"));
+}
+
+TEST(IniFile, ValuesReadBackAsWritten)
+{
+    const QStringList values = {QStringLiteral("  leading and trailing  "), QStringLiteral("\"quoted\""),
+                                QStringLiteral("\"\""),         QStringLiteral("a=b=c"),
+                                QStringLiteral("[not a section]"), QStringLiteral("; not a comment"),
+                                QStringLiteral("J\u00f6rg \u2603 \u0416"), QString()};
+    IniFile ini;
+    for (qsizetype i = 0; i < values.size(); ++i)
+        ASSERT_TRUE(ini.writeString(QStringLiteral("g"), QStringLiteral("k%1").arg(i), values[i]));
+    const IniFile back = parse(ini.toBytes());
+    for (qsizetype i = 0; i < values.size(); ++i)
+        EXPECT_EQ(back.readString(QStringLiteral("g"), QStringLiteral("k%1").arg(i)), values[i]) << i;
+}
+
+TEST(IniFile, ReadsSingleByteFilesAsWindows1252)
+{
+    const IniFile ini = parse("[nicknames]\nbuddies=J\xf6rg,\x80uro,caf\xe9\n");
+    EXPECT_EQ(CommaText::split(ini.readString(QStringLiteral("nicknames"), QStringLiteral("buddies"))),
+              (QStringList{QStringLiteral("J\u00f6rg"), QStringLiteral("\u20acuro"), QStringLiteral("caf\u00e9")}));
+    // Rewritten as UTF-8, so it reads back identically.
+    EXPECT_EQ(parse(ini.toBytes()).readString(QStringLiteral("nicknames"), QStringLiteral("buddies")),
+              QStringLiteral("J\u00f6rg,\u20acuro,caf\u00e9"));
+}
+
+TEST(IniFile, DuplicateSectionsReadTheFirstAndEraseAll)
+{
+    IniFile ini = parse("[servers]\nip[0]=1.2.3.4\n[other]\nk=v\n[SERVERS]\nip[0]=5.6.7.8\nip[1]=9.9.9.9\n");
+    EXPECT_EQ(ini.readString(QStringLiteral("servers"), QStringLiteral("ip[0]")), QStringLiteral("1.2.3.4"));
+    ini.eraseSection(QStringLiteral("servers"));
+    EXPECT_EQ(ini.toBytes(), QByteArray("[other]\nk=v\n"));
+}
+
+TEST(IniFile, GarbageGivesDefaultsAndIsKeptWhenWriting)
+{
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i)
+        garbage.append(static_cast<char>((i * 7919) % 256));
+    IniFile ini = parse(garbage);
+    EXPECT_EQ(ini.readInteger(QStringLiteral("general"), QStringLiteral("LocalPort"), 65000), 65000);
+    const QByteArray before = ini.toBytes();
+    ini.writeInteger(QStringLiteral("general"), QStringLiteral("SleepTime"), 20);
+    EXPECT_TRUE(ini.toBytes().startsWith(before.left(before.size() - 1)));
+}
+
+class IniFileOnDisk : public ::testing::Test
+{
+protected:
+    QString path() const { return dir.filePath(QStringLiteral("Quorvelin.ini")); }
+    QByteArray contents() const
+    {
+        QFile f(path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(IniFileOnDisk, MissingFileIsEmptyAndSaveCreatesIt)
+{
+    IniFile ini(path());
+    EXPECT_TRUE(ini.load());
+    EXPECT_FALSE(ini.hasSection(QStringLiteral("general")));
+    ini.writeInteger(QStringLiteral("general"), QStringLiteral("LocalPort"), 65000);
+    EXPECT_TRUE(ini.save());
+    EXPECT_EQ(contents(), QByteArray("[general]\nLocalPort=65000\n"));
+}
+
+TEST_F(IniFileOnDisk, FailedWriteLeavesThePreviousFileWhole)
+{
+    const QByteArray previous = "[general]\nLocalPort=7000\n";
+    {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(previous);
+    }
+    IniFile ini(path());
+    ASSERT_TRUE(ini.load());
+    ASSERT_TRUE(ini.writeString(QStringLiteral("general"), QStringLiteral("Big"), QString(2000, QLatin1Char('z'))));
+
+    // The disk fills up half way through the write.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 512;
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    QString error;
+    const bool saved = ini.save(&error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(contents(), previous);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Quorvelin.ini")});
+}
+
+TEST(Configuration, FirstStartWithoutAFileGivesEveryDefault)
+{
+    const Settings s = Configuration::LoadConfiguration(IniFile(), QStringLiteral("/prog/"));
+    EXPECT_EQ(s.LocalPort, 65000);
+    EXPECT_EQ(s.ServerTimeOut, 30);
+    EXPECT_EQ(s.SleepTime, 20);
+    EXPECT_EQ(s.ServerListDelay, 10);
+    EXPECT_EQ(s.ServerInfoDelay, 1);
+    EXPECT_EQ(s.PlayerInfoDelay, 10);
+    EXPECT_FALSE(s.ServerInfoUpdate);
+    EXPECT_FALSE(s.PlayerInfoUpdate);
+    EXPECT_EQ(s.TitleBarFormat, QStringLiteral("[%servername] - [%playerload] - [%ping]"));
+    EXPECT_EQ(s.BuddySpeechFormat, QStringLiteral("%playername joined the server"));
+    EXPECT_FALSE(s.speechActive());
+    EXPECT_TRUE(s.CheckVersionAtStartUp);
+    EXPECT_EQ(s.LastVersionChecked, 166);
+    EXPECT_EQ(s.LoadColorBelowHalf, 32768);
+    EXPECT_EQ(s.LoadColorHalf, 32896);
+    EXPECT_EQ(s.LoadColorFull, 128);
+    EXPECT_EQ(s.DefaultFontSize, 8);
+    EXPECT_FALSE(s.RememberServerCheck);
+    EXPECT_EQ(s.serverListSort, 0);
+    EXPECT_EQ(s.HtmlOutput, QStringLiteral("%ip-%port.html"));
+    EXPECT_EQ(s.HtmlOutputDir, QStringLiteral("/prog/"));
+    EXPECT_EQ(s.HtmlInterval, 60000);
+    EXPECT_TRUE(s.Buddies.isEmpty());
+}
+
+TEST(Configuration, SlidersAreMovedIntoTheirRanges)
+{
+    const Settings s = Configuration::LoadConfiguration(
+        parse("[general]\nServerListDelay=75\nServerInfoDelay=0\nPlayerInfoDelay=200\nSleepTime=0x32\nLocalPort=abc\n"
+              "ComputerVoice=Kal\nComputerVoiceActive=1\n"),
+        QString());
+    EXPECT_EQ(s.ServerListDelay, 60);
+    EXPECT_EQ(s.ServerInfoDelay, 1);
+    EXPECT_EQ(s.PlayerInfoDelay, 81);
+    EXPECT_EQ(s.SleepTime, 50);
+    EXPECT_EQ(s.LocalPort, 65000);
+    EXPECT_TRUE(s.speechActive());
+}
+
+TEST(Configuration, CloseWritesTheRunningState)
+{
+    IniFile ini = parse("[General]\nServerListDelay=2\nUnknown=stays\n");
+    Configuration::SaveStateOnClose(ini, {30, 5, 16, true, false, 170, QStringLiteral("0,2,")});
+    const Settings s = Configuration::LoadConfiguration(ini, QString());
+    EXPECT_EQ(s.ServerListDelay, 30);
+    EXPECT_EQ(s.ServerInfoDelay, 5);
+    EXPECT_EQ(s.PlayerInfoDelay, 16);
+    EXPECT_TRUE(s.ServerInfoUpdate);
+    EXPECT_FALSE(s.PlayerInfoUpdate);
+    EXPECT_EQ(s.LastVersionChecked, 170);
+    EXPECT_EQ(ini.readString(QStringLiteral("general"), QStringLiteral("ServerListChecks")), QStringLiteral("0,2,"));
+    EXPECT_EQ(ini.readString(QStringLiteral("general"), QStringLiteral("Unknown")), QStringLiteral("stays"));
+}
+
+} // namespace

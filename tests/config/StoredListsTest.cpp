@@ -1,0 +1,129 @@
+#include "config/FavoritesImport.h"
+#include "config/IniFile.h"
+#include "config/StoredServers.h"
+#include "core/DebugLog.h"
+#include "core/QueryEngine.h"
+#include "core/RunState.h"
+#include "core/ServerTable.h"
+#include "platform/fakes/FakeDatagramSocket.h"
+#include "platform/fakes/FakeEngineStack.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+IniFile parse(const QByteArray &bytes)
+{
+    IniFile ini;
+    ini.setBytes(bytes);
+    return ini;
+}
+
+class StoredListsTest : public ::testing::Test, protected FakeEngineStack
+{
+protected:
+    StoredListsTest() { engine.SleepTime = 0; }
+};
+
+TEST_F(StoredListsTest, ReadingStopsAtAGapAndSkipsIncompleteGroups)
+{
+    const IniFile ini = parse("[servers]\n"
+                              "ip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=First\n"
+                              "ip[1]=10.0.0.2\nport[1]=0\ndesc[1]=No port\n"
+                              "ip[2]=10.0.0.3\nport[2]=7778\ndesc[2]=\n"
+                              "ip[3]=10.0.0.4\nport[3]=0x1E62\ndesc[3]=Hex port\n"
+                              "ip[5]=10.0.0.6\nport[5]=7778\ndesc[5]=Behind the gap\n");
+    const QList<StoredServers::Entry> entries = StoredServers::LoadServerList(ini);
+    ASSERT_EQ(entries.size(), 2);
+    EXPECT_EQ(entries[0].name, QStringLiteral("First"));
+    EXPECT_EQ(entries[1].address, QStringLiteral("10.0.0.4"));
+    EXPECT_EQ(entries[1].port, 7778);
+}
+
+TEST_F(StoredListsTest, RebuildSortsAndRewritesTheSectionWhole)
+{
+    table.AddServer(QStringLiteral("10.0.0.2"), 7778, QStringLiteral("beta"));
+    table.AddServer(QStringLiteral("10.0.0.1"), 7790, QStringLiteral("Alpha, \"the\" first"));
+    IniFile ini = parse("[servers]\nip[0]=old\nport[0]=1\ndesc[0]=old\nip[7]=stale\n[general]\nk=v\n");
+    ASSERT_TRUE(StoredServers::RebuildServerConfig(ini, table, log));
+    EXPECT_TRUE(lines.last().endsWith(QStringLiteral("rebuilding server config")));
+
+    const QList<StoredServers::Entry> back = StoredServers::LoadServerList(parse(ini.toBytes()));
+    ASSERT_EQ(back.size(), 2);
+    EXPECT_EQ(back[0].name, QStringLiteral("Alpha, \"the\" first"));
+    EXPECT_EQ(back[0].port, 7790);
+    EXPECT_EQ(back[1].address, QStringLiteral("10.0.0.2"));
+    EXPECT_FALSE(ini.hasKey(QStringLiteral("servers"), QStringLiteral("ip[7]")));
+    EXPECT_EQ(ini.readString(QStringLiteral("general"), QStringLiteral("k")), QStringLiteral("v"));
+}
+
+TEST_F(StoredListsTest, CheckMarksAreStoredAsPositions)
+{
+    for (int k = 0; k < 3; ++k)
+        table.AddServer(QStringLiteral("10.0.0.%1").arg(k + 1), 7778, QString());
+    table.setChecked(0, true);
+    table.setChecked(2, true);
+    EXPECT_EQ(StoredServers::ServerListChecks(table, true), QStringLiteral("0,2,"));
+    EXPECT_EQ(StoredServers::ServerListChecks(table, false), QString());
+
+    EXPECT_EQ(StoredServers::RestoreServerChecks(parse("[general]\nserverlistchecks=0,2,9,\n")), (QList<int>{0, 2, 9}));
+    EXPECT_TRUE(StoredServers::RestoreServerChecks(IniFile()).isEmpty());
+}
+
+TEST_F(StoredListsTest, FavoritesFromARealShapedGameIni)
+{
+    const IniFile gameIni = parse("[URL]\r\nProtocol=unreal\r\n\r\n"
+                                  "[UBrowser.UBrowserFavoritesFact]\r\n"
+                                  "FavoriteCount=5\r\n"
+                                  "Favorites[0]=Clan Base\\10.0.0.1\\7778\\False\r\n"
+                                  "Favorites[1]=\r\n"
+                                  "Favorites[2]=Short\\10.0.0.2\r\n"
+                                  "Favorites[3]=Clan Base again\\10.0.0.1\\7778\\True\r\n"
+                                  "Favorites[4]=Caf\xe9\\10.0.0.3\\7790\\\r\n"
+                                  "[Engine.GameInfo]\r\nbLowGore=False\r\n");
+    const std::optional<QStringList> favorites = FavoritesImport::readFavorites(gameIni);
+    ASSERT_TRUE(favorites);
+    ASSERT_EQ(favorites->size(), 5);
+
+    const FavoritesImport::Favorite f = FavoritesImport::parseFavorite(favorites->at(0));
+    EXPECT_EQ(f.name, QStringLiteral("Clan Base"));
+    EXPECT_EQ(f.address, QStringLiteral("10.0.0.1"));
+    EXPECT_EQ(f.port, 7778);
+    const FavoritesImport::Favorite shortOne = FavoritesImport::parseFavorite(favorites->at(2));
+    EXPECT_EQ(shortOne.address, QString());
+    EXPECT_EQ(shortOne.port, 0);
+
+    EXPECT_EQ(FavoritesImport::addFavorites(*favorites, table, engine, log), 3);
+    ASSERT_EQ(table.count(), 3);
+    EXPECT_EQ(table.entry(table.slotAt(2))->Name, QStringLiteral("Caf\u00e9"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("[12:00:00] adding server 10.0.0.1:7778")));
+    // Each new server is queried once; the short favourite has no address to send to.
+    EXPECT_EQ(socket.sent.size(), 8);
+
+    // A second import adds nothing it already has.
+    EXPECT_EQ(FavoritesImport::addFavorites(*favorites, table, engine, log), 0);
+    EXPECT_EQ(table.count(), 3);
+}
+
+TEST_F(StoredListsTest, ImportStopsAtAFullTable)
+{
+    for (int k = 0; k < ServerTable::kSlotCount - 1; ++k)
+        table.AddServer(QStringLiteral("10.1.%1.%2").arg(k / 200).arg(k % 200), 7778, QString());
+    const QStringList favorites = {QStringLiteral("A\\10.0.0.1\\7778\\"), QStringLiteral("B\\10.0.0.2\\7778\\"),
+                                   QStringLiteral("C\\10.0.0.3\\7778\\")};
+    EXPECT_EQ(FavoritesImport::addFavorites(favorites, table, engine, log), 1);
+    EXPECT_EQ(table.count(), ServerTable::kSlotCount);
+}
+
+TEST_F(StoredListsTest, FilesWithoutFavorites)
+{
+    EXPECT_FALSE(FavoritesImport::readFavorites(parse("[URL]\nProtocol=unreal\n")));
+    const auto none = FavoritesImport::readFavorites(parse("[ubrowser.ubrowserfavoritesfact]\nFavoriteCount=0\n"));
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->isEmpty());
+    const auto hostile = FavoritesImport::readFavorites(parse("[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=2000000000\n"));
+    ASSERT_TRUE(hostile);
+    EXPECT_LE(hostile->size(), 4096);
+}
+
+} // namespace

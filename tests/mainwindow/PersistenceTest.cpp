@@ -1,0 +1,185 @@
+// What the window keeps in Quorvelin.ini survives a restart.
+#include "config/ConfigFile.h"
+#include "config/Configuration.h"
+#include "config/IniFile.h"
+#include "core/DebugLog.h"
+#include "core/QueryEngine.h"
+#include "core/RunState.h"
+#include "core/ServerTable.h"
+#include "mainwindow/Tfrm_Quorvelin_Main.h"
+#include "platform/fakes/FakeDatagramSocket.h"
+#include "platform/fakes/FakeEngineStack.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QListView>
+#include <QSlider>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// One run of the program on a profile directory.
+struct Session : FakeEngineStack
+{
+    explicit Session(const QString &profile, QList<Tfrm_Quorvelin_Main::StartServer> start = {})
+        : config(QDir(profile).filePath(QStringLiteral("Quorvelin.ini")), platform.messages)
+    {
+        window = std::make_unique<Tfrm_Quorvelin_Main>(Tfrm_Quorvelin_Main::Context{
+            state, table, engine, log, platform.messages, platform.files, config,
+            Configuration::LoadConfiguration(config.read(), profile), profile});
+        window->setStartServers(start);
+        window->show();
+        const QDeadlineTimer deadline(3000);
+        while (!engine.playerScanTimer().isActive() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
+    QStringList names() const
+    {
+        QStringList result;
+        for (int k = 0; k < table.count(); ++k)
+            result.append(table.entry(table.slotAt(k))->Name);
+        return result;
+    }
+
+    ConfigFile config;
+    std::unique_ptr<Tfrm_Quorvelin_Main> window;
+};
+
+class PersistenceTest : public ::testing::Test
+{
+protected:
+    QString iniPath() const { return profile.filePath(QStringLiteral("Quorvelin.ini")); }
+    void writeIni(const QByteArray &bytes) const
+    {
+        QFile f(iniPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray readIni() const
+    {
+        QFile f(iniPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir profile;
+};
+
+TEST_F(PersistenceTest, ServersChecksAndSlidersSurviveARestart)
+{
+    writeIni("[General]\nRememberServerCheck=1\nMyNote=keep\n[Extra]\nfoo=bar\n");
+    {
+        Session first(profile.path(), {{QStringLiteral("127.0.0.2"), 7778}, {QStringLiteral("127.0.0.1"), 7790}});
+        EXPECT_EQ(first.socket.sent.size(), 8);
+        first.table.setChecked(0, false);
+        first.window->findChild<QSlider *>(QStringLiteral("tb_ServerListDelay"))->setValue(25);
+        first.window->findChild<QCheckBox *>(QStringLiteral("cb_PlayerInfoUpdate"))->setChecked(true);
+        first.window->close();
+    }
+    const QByteArray ini = readIni();
+    EXPECT_TRUE(ini.contains("MyNote=keep"));
+    EXPECT_TRUE(ini.contains("[Extra]\nfoo=bar"));
+
+    Session second(profile.path());
+    // Sorted by name, as the list is stored and shown.
+    EXPECT_EQ(second.names(), (QStringList{QStringLiteral("127.0.0.1:7790"), QStringLiteral("127.0.0.2:7778")}));
+    EXPECT_FALSE(second.table.isChecked(0));
+    EXPECT_TRUE(second.table.isChecked(1));
+    EXPECT_EQ(second.engine.playerScanTimer().interval(), 25000);
+    EXPECT_TRUE(second.engine.playerInfoTimer().isActive());
+    EXPECT_EQ(second.socket.sent.size(), 8);
+    second.window->close();
+}
+
+TEST_F(PersistenceTest, ChecksAreForgottenWhenNotRemembered)
+{
+    {
+        Session first(profile.path(), {{QStringLiteral("127.0.0.1"), 7778}});
+        first.window->close();
+    }
+    EXPECT_TRUE(readIni().contains("ServerListChecks=\n"));
+    Session second(profile.path());
+    ASSERT_EQ(second.table.count(), 1);
+    EXPECT_FALSE(second.table.isChecked(0));
+    second.window->close();
+}
+
+TEST_F(PersistenceTest, DeleteRewritesTheStoredList)
+{
+    writeIni("[servers]\nip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=Alpha\nip[1]=10.0.0.2\nport[1]=7778\ndesc[1]=Beta\n"
+             "ip[2]=10.0.0.3\nport[2]=7778\ndesc[2]=Gamma\n");
+    Session session(profile.path());
+    session.window->serverList()->setCurrentIndex(session.table.index(1));
+    session.platform.messages.nextAnswer = true;
+    session.window->mi_DeleteserverClick();
+    IniFile ini(iniPath());
+    ini.load();
+    EXPECT_EQ(ini.readString(QStringLiteral("servers"), QStringLiteral("desc[1]")), QStringLiteral("Gamma"));
+    EXPECT_FALSE(ini.hasKey(QStringLiteral("servers"), QStringLiteral("ip[2]")));
+    session.window->close();
+}
+
+TEST_F(PersistenceTest, UpdateServerNameTakesTheReportedNameAndStoresIt)
+{
+    Session session(profile.path(), {{QStringLiteral("127.0.0.1"), 7778}});
+    session.table.server(session.table.slotAt(0))->HostName = "Frag\nZone \x01 DM";
+    session.window->serverList()->setCurrentIndex(session.table.index(0));
+    session.window->mi_UpdateNameClick();
+    EXPECT_EQ(session.names(), QStringList{QStringLiteral("Frag Zone   DM")});
+    EXPECT_TRUE(readIni().contains("desc[0]=Frag Zone   DM"));
+    session.window->close();
+}
+
+TEST_F(PersistenceTest, BuddiesAreStoredAtEveryChange)
+{
+    Session session(profile.path());
+    EXPECT_TRUE(session.window->AddBuddy(QStringLiteral("say \"hi\"")));
+    EXPECT_TRUE(session.window->AddBuddy(QStringLiteral("J\u00f6rg K")));
+    EXPECT_FALSE(session.window->AddBuddy(QStringLiteral("j\u00d6RG k")));
+    EXPECT_FALSE(session.window->AddBuddy(QStringLiteral("bad\nname")));
+    EXPECT_EQ(session.platform.messages.warnings.size(), 1);
+    Settings back = Configuration::LoadConfiguration(session.config.read(), QString());
+    EXPECT_EQ(back.Buddies, (QStringList{QStringLiteral("J\u00f6rg K"), QStringLiteral("say \"hi\"")}));
+
+    EXPECT_TRUE(session.window->removeBuddy(0));
+    EXPECT_TRUE(session.window->removeBuddy(0));
+    EXPECT_TRUE(readIni().contains("buddies=\n"));
+    session.window->close();
+}
+
+TEST_F(PersistenceTest, ImportsFavoritesOnceAndReports)
+{
+    const QString gameIni = profile.filePath(QStringLiteral("UnrealTournament.ini"));
+    {
+        QFile f(gameIni);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[UBrowser.UBrowserFavoritesFact]\r\nFavoriteCount=2\r\nFavorites[0]=Clan Base\\10.0.0.1\\7778\\False\r\n"
+                "Favorites[1]=Pub\\10.0.0.2\\7778\\False\r\n");
+    }
+    Session session(profile.path());
+    session.platform.files.nextFile = gameIni;
+    session.window->mi_ImportFromIniClick();
+    session.window->mi_ImportFromIniClick();
+    EXPECT_EQ(session.names(), (QStringList{QStringLiteral("Clan Base"), QStringLiteral("Pub")}));
+    EXPECT_EQ(session.platform.messages.informations,
+              QStringList(2, QStringLiteral("Found 2 favorites in the ini file.\nOnly added when not already in the list.")));
+    EXPECT_TRUE(session.platform.files.requests.first().startsWith(QStringLiteral("Select UnrealTournament.ini|")));
+    EXPECT_TRUE(readIni().contains("desc[1]=Pub"));
+
+    session.platform.files.nextFile = iniPath();
+    session.window->mi_ImportFromIniClick();
+    EXPECT_EQ(session.platform.messages.errors, QStringList{QStringLiteral("No favorites found.")});
+
+    session.platform.files.nextFile.clear();
+    session.window->mi_ImportFromIniClick();
+    EXPECT_EQ(session.platform.messages.errors.size(), 1);
+    session.window->close();
+}
+
+} // namespace
