@@ -1,27 +1,118 @@
 #include "ServerRowDelegate.h"
 
+#include "FramePainter.h"
+#include "ServerRowLayout.h"
 #include "core/ServerTable.h"
 
+#include <QApplication>
+#include <QFontDatabase>
+#include <QPainter>
+
 namespace {
-// Every count shows at least two characters: " 0" for an empty one.
-QString paddedCount(const QByteArray &count)
+
+using ScoreGraphLayout::FrameColor;
+using ScoreGraphLayout::FrameLine;
+
+// The refresh button's raised frame, as lines ending before their last point.
+QList<FrameLine> refreshButtonLines(int L, int T, int H)
 {
-    const QString text = QString::fromLatin1(count);
-    if (text.isEmpty())
-        return QStringLiteral(" 0");
-    return text.size() == 1 ? QLatin1Char(' ') + text : text;
-}
+    return {
+        {QLine(L + H - 3, T + H - 4, L + 2, T + H - 4), FrameColor::DarkShadow},
+        {QLine(L + H - 3, T + H - 4, L + H - 3, T + 2), FrameColor::DarkShadow},
+        {QLine(L + H - 4, T + H - 5, L + 3, T + H - 5), FrameColor::Shadow},
+        {QLine(L + H - 4, T + H - 5, L + H - 4, T + 3), FrameColor::Shadow},
+        {QLine(L + 2, T + 1, L + 2, T + H - 2), FrameColor::Light},
+        {QLine(L + 2, T + 1, L + H - 2, T + 1), FrameColor::Light},
+        {QLine(L + 3, T + 2, L + 3, T + H - 3), FrameColor::Highlight},
+        {QLine(L + 3, T + 2, L + H - 3, T + 2), FrameColor::Highlight},
+    };
 }
 
-QString ServerRowDelegate::countsText(const QByteArray &current, const QByteArray &maximum)
+} // namespace
+
+void ServerRowDelegate::setLoadColors(const QColor &belowHalf, const QColor &halfOrMore, const QColor &full)
 {
-    return QLatin1Char('[') + paddedCount(current) + QLatin1Char('|') + paddedCount(maximum) + QLatin1Char(']');
+    m_belowHalf = belowHalf;
+    m_halfOrMore = halfOrMore;
+    m_full = full;
 }
 
-void ServerRowDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+QSize ServerRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    QStyledItemDelegate::initStyleOption(option, index);
-    option->text = countsText(index.data(ServerTable::CurPlayersRole).toByteArray(),
-                              index.data(ServerTable::MaxPlayersRole).toByteArray())
-        + QLatin1Char(' ') + option->text;
+    return QSize(QStyledItemDelegate::sizeHint(option, index).width() + ServerRowLayout::kNameX + 40,
+                 ServerRowLayout::kItemHeight);
+}
+
+void ServerRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    using namespace ServerRowLayout;
+    painter->save();
+    const QRect row = option.rect;
+    const int H = row.height();
+    const int L = row.left() + kCheckWidth;
+    const int T = row.top();
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette &pal = option.palette;
+    const QColor background = pal.color(selected ? QPalette::Highlight : QPalette::Base);
+    const QColor textColor = pal.color(selected ? QPalette::HighlightedText : QPalette::Text);
+
+    // The check box in the first pixels, as the style draws one.
+    painter->fillRect(QRect(row.left(), T, kCheckWidth, H), pal.color(QPalette::Base));
+    QStyleOptionViewItem check = option;
+    check.rect = QRect(row.left(), T, kCheckWidth, H);
+    check.state &= ~QStyle::State_Selected;
+    check.state |= index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+    const QWidget *widget = option.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &check, painter, widget);
+
+    painter->fillRect(QRect(L + H, T, row.right() - (L + H) + 1, H), background);
+
+    // The load box.
+    const QByteArray cur = index.data(ServerTable::CurPlayersRole).toByteArray();
+    const QByteArray max = index.data(ServerTable::MaxPlayersRole).toByteArray();
+    QColor load = background;
+    switch (loadLevel(cur, max)) {
+    case LoadLevel::BelowHalf: load = m_belowHalf; break;
+    case LoadLevel::HalfOrMore: load = m_halfOrMore; break;
+    case LoadLevel::Full: load = m_full; break;
+    case LoadLevel::Background: break;
+    }
+    const int x = L + H;
+    painter->fillRect(QRect(x, T, kLoadBoxWidth, H), load);
+
+    const int points = std::max(1, qRound(option.font.pointSizeF()));
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setPointSizeF(option.font.pointSizeF());
+    painter->setFont(mono);
+    painter->setPen(textColor);
+    const int loadTop = loadTextTop(T, H, points);
+    const auto text = [&](int dx, const QString &s) {
+        painter->drawText(QRect(x + dx, loadTop, 40, H), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, s);
+    };
+    text(kOpenBracketX, QStringLiteral("["));
+    text(kCurrentX, countText(cur));
+    text(kBarX, QStringLiteral("|"));
+    text(kMaximumX, countText(max));
+    text(kCloseBracketX, QStringLiteral("]"));
+
+    painter->setFont(option.font);
+    const QRect nameRect(x + kNameX, nameTextTop(T, H, points), row.right() - (x + kNameX), H);
+    painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignTop,
+                      option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, nameRect.width()));
+
+    // The refresh button, the same on every row.
+    painter->fillRect(QRect(L, T, H + 1, H + 1).intersected(row), pal.color(QPalette::Base));
+    painter->fillRect(QRect(L + 2, T + 2, H - 4, H - 4), pal.color(QPalette::Button));
+    drawFrameLines(*painter, pal, refreshButtonLines(L, T, H));
+
+    // A small circular arrow, so the square does not read as a second check box.
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(QPen(pal.color(QPalette::ButtonText), 1.2));
+    const QRectF arc(L + 4.5, T + 4.5, H - 10, H - 10);
+    painter->drawArc(arc, 60 * 16, 270 * 16);
+    const QPointF tip(arc.center().x() + arc.width() / 2 * 0.5, arc.top() + arc.height() * 0.07);
+    painter->setBrush(pal.color(QPalette::ButtonText));
+    painter->drawPolygon(QPolygonF({tip + QPointF(2.2, 0), tip + QPointF(-0.8, -2.0), tip + QPointF(-0.8, 2.0)}));
+    painter->restore();
 }

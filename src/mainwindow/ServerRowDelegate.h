@@ -1,16 +1,29 @@
 #pragma once
 
+#include <QColor>
 #include <QStyledItemDelegate>
 
-// Shows each server row as its player counts and its name.
+// Draws one row of the server list: the check box, the refresh button, the
+// load box with "[cur|max]" on the load colour, and the server's name.
 class ServerRowDelegate final : public QStyledItemDelegate
 {
     Q_OBJECT
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    static QString countsText(const QByteArray &current, const QByteArray &maximum);
+    // Colours of a server below half load, at half or more, and full.
+    void setLoadColors(const QColor &belowHalf, const QColor &halfOrMore, const QColor &full);
 
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    // The list itself answers clicks on the check box and the refresh square.
+    bool editorEvent(QEvent *, QAbstractItemModel *, const QStyleOptionViewItem &, const QModelIndex &) override
+    {
+        return false;
+    }
+
+private:
+    QColor m_belowHalf{0, 128, 0};
+    QColor m_halfOrMore{128, 128, 0};
+    QColor m_full{128, 0, 0};
 };

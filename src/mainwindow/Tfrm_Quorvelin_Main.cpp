@@ -1,8 +1,19 @@
 #include "Tfrm_Quorvelin_Main.h"
 
 #include "DebugPage.h"
+#include "IconFactory.h"
+#include "PlayersView.h"
+#include "PollingControls.h"
+#include "ScoreGraphLayout.h"
+#include "ScoreGraphView.h"
+#include "ScorePage.h"
+#include "ServerInfoView.h"
+#include "ServerListView.h"
 #include "ServerRowDelegate.h"
 #include "SplashWindow.h"
+#include "SystemColors.h"
+#include "TeamScoreStrip.h"
+#include "TrayBlinker.h"
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "config/FavoritesImport.h"
@@ -26,7 +37,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -72,22 +82,46 @@ Tfrm_Quorvelin_Main::Tfrm_Quorvelin_Main(const Context &context, QWidget *parent
     setWindowTitle(QStringLiteral("Quorvelin"));
     resize(900, 560);
 
+    setWindowIcon(IconFactory::applicationIcon());
+
     auto *splitter = new QSplitter(Qt::Horizontal, this);
     splitter->addWidget(buildServerListPane());
 
     m_pages = new QTabWidget(splitter);
-    m_pages->addTab(buildPollingPage(tb_ServerInfoDelay, cb_ServerInfoUpdate, lbl_ServerInfoUpdate,
-                                     PollingDelays::kServerInfoMin, PollingDelays::kServerInfoMax),
+    auto *serverInfoControls = new PollingControls(QStringLiteral("ServerInfo"), PollingDelays::kServerInfoMin,
+                                                   PollingDelays::kServerInfoMax, this);
+    auto *playerInfoControls = new PollingControls(QStringLiteral("PlayerInfo"), PollingDelays::kPlayerInfoMin,
+                                                   PollingDelays::kPlayerInfoMax, this);
+    tb_ServerInfoDelay = serverInfoControls->slider();
+    cb_ServerInfoUpdate = serverInfoControls->checkBox();
+    lbl_ServerInfoUpdate = serverInfoControls->label();
+    tb_PlayerInfoDelay = playerInfoControls->slider();
+    cb_PlayerInfoUpdate = playerInfoControls->checkBox();
+    lbl_PlayerInfoUpdate = playerInfoControls->label();
+
+    lv_ServerInfo = new ServerInfoView(this);
+    lv_Players = new PlayersView(this);
+    pbx_TeamScore = new TeamScoreStrip(QStringLiteral("pbx_TeamScore"), this);
+    pbx_TeamScore->hide();
+    connect(lv_Players, &PlayersView::addBuddyRequested, this, &Tfrm_Quorvelin_Main::AddBuddy);
+    m_pages->addTab(buildPage(QStringLiteral("ts_ServerInfo"), nullptr, lv_ServerInfo, serverInfoControls),
                     QStringLiteral("Server Info"));
-    m_pages->addTab(buildPollingPage(tb_PlayerInfoDelay, cb_PlayerInfoUpdate, lbl_PlayerInfoUpdate,
-                                     PollingDelays::kPlayerInfoMin, PollingDelays::kPlayerInfoMax),
-                    QStringLiteral("Players"));
-    tb_ServerInfoDelay->setObjectName(QStringLiteral("tb_ServerInfoDelay"));
-    tb_PlayerInfoDelay->setObjectName(QStringLiteral("tb_PlayerInfoDelay"));
-    cb_ServerInfoUpdate->setObjectName(QStringLiteral("cb_ServerInfoUpdate"));
-    cb_PlayerInfoUpdate->setObjectName(QStringLiteral("cb_PlayerInfoUpdate"));
-    lbl_ServerInfoUpdate->setObjectName(QStringLiteral("lbl_ServerInfoUpdate"));
-    lbl_PlayerInfoUpdate->setObjectName(QStringLiteral("lbl_PlayerInfoUpdate"));
+    ts_Players = buildPage(QStringLiteral("ts_Players"), pbx_TeamScore, lv_Players, playerInfoControls);
+    m_pages->addTab(ts_Players, QStringLiteral("Players"));
+    m_scorePage = new ScorePage(this);
+    m_scorePage->setDefaultFontSize(m_settings.DefaultFontSize);
+    m_pages->addTab(m_scorePage, QStringLiteral("Score graph"));
+    // Filled by the buddy watcher and by the statistics rankings.
+    auto *buddies = new QWidget(this);
+    buddies->setObjectName(QStringLiteral("ts_Buddies"));
+    m_pages->addTab(buddies, QStringLiteral("Buddies"));
+    auto *stats = new QWidget(this);
+    stats->setObjectName(QStringLiteral("ts_Stats"));
+    m_pages->addTab(stats, QStringLiteral("ngWorldStats"));
+    connect(m_pages, &QTabWidget::currentChanged, this, &Tfrm_Quorvelin_Main::RepaintScoreViews);
+    ts_Players->installEventFilter(this);
+    m_scorePage->installEventFilter(this);
+
     m_debugPage = new DebugPage(m_profileDirectory, m_messages,
                                 [this](const QByteArray &query) { sendDebugQuery(query); }, m_pages);
     if (m_state.DebugMode) {
@@ -111,6 +145,11 @@ Tfrm_Quorvelin_Main::Tfrm_Quorvelin_Main(const Context &context, QWidget *parent
 
     buildMenus();
     buildStatusBar();
+    applyLook();
+
+    ti_Blinker = new TrayBlinker(this);
+    connect(ti_Blinker, &TrayBlinker::restoreRequested, this, &Tfrm_Quorvelin_Main::restoreFromTray);
+    connect(ti_Blinker, &TrayBlinker::exitRequested, this, &QWidget::close);
     m_engine.SleepTime = static_cast<quint32>(std::max(0, m_settings.SleepTime));
     m_table.SetSortMode(m_settings.serverListSort);
     applyPollingSettings(m_settings.ServerListDelay, m_settings.ServerInfoDelay, m_settings.PlayerInfoDelay,
@@ -128,17 +167,14 @@ Tfrm_Quorvelin_Main::~Tfrm_Quorvelin_Main()
 QWidget *Tfrm_Quorvelin_Main::buildServerListPane()
 {
     auto *pane = new QWidget(this);
-    clb_Servers = new QListView(pane);
-    clb_Servers->setObjectName(QStringLiteral("clb_Servers"));
+    clb_Servers = new ServerListView(pane);
     clb_Servers->setModel(&m_table);
-    clb_Servers->setItemDelegate(new ServerRowDelegate(clb_Servers));
-    clb_Servers->setSelectionMode(QAbstractItemView::SingleSelection);
-    clb_Servers->setUniformItemSizes(true);
-    clb_Servers->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_rowDelegate = new ServerRowDelegate(clb_Servers);
+    clb_Servers->setItemDelegate(m_rowDelegate);
     clb_Servers->setContextMenuPolicy(Qt::ActionsContextMenu);
-    clb_Servers->setStatusTip(QStringLiteral("List with all the server that can be monitored"));
     connect(clb_Servers->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Tfrm_Quorvelin_Main::SelectionRefresh);
+    connect(clb_Servers, &ServerListView::refreshRequested, this, &Tfrm_Quorvelin_Main::refreshRow);
 
     tb_ServerListDelay = new QSlider(Qt::Horizontal, pane);
     tb_ServerListDelay->setObjectName(QStringLiteral("tb_ServerListDelay"));
@@ -154,26 +190,28 @@ QWidget *Tfrm_Quorvelin_Main::buildServerListPane()
     return pane;
 }
 
-QWidget *Tfrm_Quorvelin_Main::buildPollingPage(QSlider *&slider, QCheckBox *&box, QLabel *&label, int minimum,
-                                               int maximum)
+QWidget *Tfrm_Quorvelin_Main::buildPage(const QString &name, QWidget *strip, QWidget *view, PollingControls *controls)
 {
     auto *page = new QWidget(this);
-    // The view of the page fills this area.
-    auto *viewArea = new QWidget(page);
-    viewArea->setObjectName(QStringLiteral("viewArea"));
-    slider = new QSlider(Qt::Horizontal, page);
-    slider->setRange(minimum, maximum);
-    box = new QCheckBox(page);
-    label = new QLabel(page);
-
-    auto *controls = new QHBoxLayout;
-    controls->addWidget(box);
-    controls->addWidget(label, 1);
+    page->setObjectName(name);
     auto *layout = new QVBoxLayout(page);
-    layout->addWidget(viewArea, 1);
-    layout->addLayout(controls);
-    layout->addWidget(slider);
+    if (strip)
+        layout->addWidget(strip);
+    layout->addWidget(view, 1);
+    layout->addWidget(controls);
     return page;
+}
+
+void Tfrm_Quorvelin_Main::applyLook()
+{
+    m_rowDelegate->setLoadColors(SystemColors::fromPlatform(static_cast<quint32>(m_settings.LoadColorBelowHalf)),
+                                 SystemColors::fromPlatform(static_cast<quint32>(m_settings.LoadColorHalf)),
+                                 SystemColors::fromPlatform(static_cast<quint32>(m_settings.LoadColorFull)));
+    const PaintOptions graph{m_settings.PaintFrameGraph, m_settings.Paint3DFrameGraph, m_settings.PaintThickGraph};
+    const PaintOptions team{m_settings.PaintFrameTeam, m_settings.Paint3DFrameTeam, m_settings.PaintThickTeam};
+    m_scorePage->graph()->setOptions(graph, m_settings.MinBarWidth);
+    m_scorePage->teamStrip()->setOptions(team);
+    pbx_TeamScore->setOptions(team);
 }
 
 void Tfrm_Quorvelin_Main::buildMenus()
@@ -403,6 +441,7 @@ void Tfrm_Quorvelin_Main::SaveStateOnClose()
         return true;
     });
     m_engine.stopTimers();
+    ti_Blinker->stop();
 }
 
 bool Tfrm_Quorvelin_Main::eventFilter(QObject *watched, QEvent *event)
@@ -417,6 +456,8 @@ bool Tfrm_Quorvelin_Main::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
+    if (event->type() == QEvent::Resize && (watched == ts_Players || watched == m_scorePage))
+        updateStripHeights();
     if (event->type() == QEvent::StatusTip && (watched == this || isAncestorOf(qobject_cast<QWidget *>(watched)))) {
         m_hintPanel->setText(static_cast<QStatusTipEvent *>(event)->tip());
         return true;
@@ -432,27 +473,55 @@ int Tfrm_Quorvelin_Main::selectedSlot() const
 
 void Tfrm_Quorvelin_Main::FillServerInfoView(int slot)
 {
-    Q_EMIT serverInfoViewRefill(slot);
+    const TUTServer *server = m_table.server(slot);
+    if (m_state.ShuttingDown || !server)
+        return;
+    lv_ServerInfo->fill(*server);
+    m_table.SyncListCounts(slot);
 }
 
 void Tfrm_Quorvelin_Main::FillPlayersView(int slot)
 {
-    Q_EMIT playersViewRefill(slot);
+    const TUTServer *server = m_table.server(slot);
+    if (m_state.ShuttingDown || !server)
+        return;
+    lv_Players->fill(*server);
 }
 
 void Tfrm_Quorvelin_Main::ShowTeamStrips(int slot)
 {
-    Q_EMIT teamStripsRefill(slot);
+    const TUTServer *server = m_table.server(slot);
+    if (m_state.ShuttingDown || !server)
+        return;
+    QList<std::pair<QString, QString>> teams;
+    for (const TTeamRecord &team : server->Teams)
+        teams.append({QString::fromLatin1(team.Score), QString::fromLatin1(team.Size)});
+    const bool reported = !server->Teams[0].Name.isEmpty();
+    // A strip shows when the server reports teams and someone is playing in one.
+    const bool visible = reported && !lv_Players->rows().isEmpty()
+        && !ScoreGraphLayout::layoutTeams(teams, 100, 30).isEmpty();
+    for (TeamScoreStrip *strip : {pbx_TeamScore, m_scorePage->teamStrip()}) {
+        strip->setTeams(teams);
+        strip->setVisible(visible);
+    }
+    updateStripHeights();
 }
 
 void Tfrm_Quorvelin_Main::RepaintScoreViews()
 {
-    Q_EMIT scoreViewsRepaint();
+    if (m_state.ShuttingDown)
+        return;
+    if (m_pages->currentWidget() == m_scorePage) {
+        m_scorePage->graph()->setRows(lv_Players->rows());
+        m_scorePage->teamStrip()->update();
+    } else if (m_pages->currentWidget() == ts_Players) {
+        pbx_TeamScore->update();
+    }
 }
 
 void Tfrm_Quorvelin_Main::StartBlink(int mode)
 {
-    Q_EMIT blinkRequested(mode);
+    ti_Blinker->StartBlink(mode);
 }
 
 void Tfrm_Quorvelin_Main::CheckBuddies()
@@ -468,6 +537,38 @@ void Tfrm_Quorvelin_Main::UpdateTitleBar()
     const QString t = TitleBar::format(m_settings.TitleBarFormat, *m_table.entry(slot), *m_table.server(slot));
     setWindowTitle(TitleBar::caption(t));
     m_trayHint = TitleBar::trayHint(t);
+    ti_Blinker->setHint(m_trayHint);
+    lv_ServerInfo->refreshPing(*m_table.server(slot));
+}
+
+void Tfrm_Quorvelin_Main::refreshRow(int row)
+{
+    const int slot = m_table.slotAt(row);
+    if (m_state.ShuttingDown || slot < 0)
+        return;
+    if (m_engine.QueryServer(slot))
+        m_engine.WaitPumping(m_engine.SleepTime);
+}
+
+void Tfrm_Quorvelin_Main::changeEvent(QEvent *event)
+{
+    // Minimised, the program lives in the tray: no taskbar button.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && ti_Blinker && ti_Blinker->isAvailable())
+        QTimer::singleShot(0, this, &QWidget::hide);
+    QMainWindow::changeEvent(event);
+}
+
+void Tfrm_Quorvelin_Main::restoreFromTray()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void Tfrm_Quorvelin_Main::updateStripHeights()
+{
+    pbx_TeamScore->setFixedHeight(ScoreGraphLayout::playersStripHeight(height()));
+    m_scorePage->teamStrip()->setFixedHeight(ScoreGraphLayout::scoreStripHeight(height()));
 }
 
 void Tfrm_Quorvelin_Main::SelectionRefresh()

@@ -12,16 +12,23 @@ class DebugLog;
 class DebugPage;
 class FileDialogs;
 class MessageBoxes;
+class PlayersView;
+class PollingControls;
 class QActionGroup;
 class QCheckBox;
 class QLabel;
-class QListView;
 class QProgressBar;
 class QSlider;
 class QTabWidget;
 class QueryEngine;
+class ScorePage;
+class ServerInfoView;
+class ServerListView;
+class ServerRowDelegate;
 class ServerTable;
 class SplashWindow;
+class TeamScoreStrip;
+class TrayBlinker;
 struct RunState;
 
 // The main window: the server list on the left, the pages of the selected
@@ -85,17 +92,21 @@ public:
     void mi_UpdateNameClick();
     void mi_ImportFromIniClick();
 
-    QListView *serverList() const { return clb_Servers; }
+    ServerListView *serverList() const { return clb_Servers; }
+    ServerInfoView *serverInfoView() const { return lv_ServerInfo; }
+    PlayersView *playersView() const { return lv_Players; }
+    ScorePage *scorePage() const { return m_scorePage; }
+    TeamScoreStrip *playersTeamStrip() const { return pbx_TeamScore; }
+    TrayBlinker *tray() const { return ti_Blinker; }
     DebugPage *debugPage() const { return m_debugPage; }
+    QTabWidget *pages() const { return m_pages; }
     QString trayHint() const { return m_trayHint; }
 
+    // A row's refresh square: query that server at once.
+    void refreshRow(int row);
+
 Q_SIGNALS:
-    // Seams for the views and notifications that present these events.
-    void serverInfoViewRefill(int slot);
-    void playersViewRefill(int slot);
-    void teamStripsRefill(int slot);
-    void scoreViewsRepaint();
-    void blinkRequested(int mode);
+    // The players were refilled: the buddy watcher compares them.
     void buddyCheckRequested();
     // The delete flow has removed a server; the stored list follows.
     void serverDeleted();
@@ -105,13 +116,17 @@ Q_SIGNALS:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildMenus();
     QWidget *buildServerListPane();
-    QWidget *buildPollingPage(QSlider *&slider, QCheckBox *&box, QLabel *&label, int minimum, int maximum);
+    QWidget *buildPage(const QString &name, QWidget *strip, QWidget *view, PollingControls *controls);
     void buildStatusBar();
+    void applyLook();
+    void restoreFromTray();
+    void updateStripHeights();
     void firstShow();
     void LoadServerList();
     void RestoreServerChecks();
@@ -135,7 +150,14 @@ private:
     QString m_profileDirectory;
     QString m_importDirectory;
 
-    QListView *clb_Servers = nullptr;
+    ServerListView *clb_Servers = nullptr;
+    ServerRowDelegate *m_rowDelegate = nullptr;
+    ServerInfoView *lv_ServerInfo = nullptr;
+    PlayersView *lv_Players = nullptr;
+    TeamScoreStrip *pbx_TeamScore = nullptr;
+    ScorePage *m_scorePage = nullptr;
+    QWidget *ts_Players = nullptr;
+    TrayBlinker *ti_Blinker = nullptr;
     QTabWidget *m_pages = nullptr;
     QSlider *tb_ServerListDelay = nullptr;
     QSlider *tb_ServerInfoDelay = nullptr;

@@ -1,6 +1,8 @@
 #include "config/CommaText.h"
+#include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "config/IniFile.h"
+#include "platform/fakes/FakePlatform.h"
 
 #include <QDir>
 #include <QFile>
@@ -254,6 +256,42 @@ TEST(Configuration, CloseWritesTheRunningState)
     EXPECT_EQ(s.LastVersionChecked, 170);
     EXPECT_EQ(ini.readString(QStringLiteral("general"), QStringLiteral("ServerListChecks")), QStringLiteral("0,2,"));
     EXPECT_EQ(ini.readString(QStringLiteral("general"), QStringLiteral("Unknown")), QStringLiteral("stays"));
+}
+
+} // namespace
+
+namespace {
+
+TEST(ConfigFile, AnUnwritableFileIsReportedOnceAndTheProgramGoesOn)
+{
+    FakeMessageBoxes messages;
+    ConfigFile config(QStringLiteral("/nonexistent-quorvelin-dir/Quorvelin.ini"), messages);
+    const auto write = [](IniFile &ini, QString *) {
+        ini.writeInteger(QStringLiteral("general"), QStringLiteral("LocalPort"), 1);
+        return true;
+    };
+    EXPECT_FALSE(config.write(write));
+    EXPECT_FALSE(config.write(write));
+    EXPECT_EQ(messages.errors.size(), 1);
+    EXPECT_TRUE(messages.errors.first().contains(QStringLiteral("Quorvelin.ini")));
+}
+
+TEST(ConfigFile, RefusedValuesWriteNothing)
+{
+    QTemporaryDir dir;
+    FakeMessageBoxes messages;
+    ConfigFile config(dir.filePath(QStringLiteral("Quorvelin.ini")), messages);
+    EXPECT_TRUE(config.write([](IniFile &ini, QString *error) {
+        return ini.writeString(QStringLiteral("general"), QStringLiteral("TitleBarFormat"), QStringLiteral("ok"), error);
+    }));
+    EXPECT_FALSE(config.write([](IniFile &ini, QString *error) {
+        ini.writeInteger(QStringLiteral("general"), QStringLiteral("SleepTime"), 5);
+        return ini.writeString(QStringLiteral("general"), QStringLiteral("TitleBarFormat"), QStringLiteral("a\nb"), error);
+    }));
+    EXPECT_EQ(messages.errors.size(), 1);
+    const IniFile back = config.read();
+    EXPECT_EQ(back.readString(QStringLiteral("general"), QStringLiteral("TitleBarFormat")), QStringLiteral("ok"));
+    EXPECT_FALSE(back.hasKey(QStringLiteral("general"), QStringLiteral("SleepTime")));
 }
 
 } // namespace

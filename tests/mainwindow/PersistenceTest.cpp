@@ -6,6 +6,8 @@
 #include "core/QueryEngine.h"
 #include "core/RunState.h"
 #include "core/ServerTable.h"
+#include "mainwindow/ServerInfoView.h"
+#include "mainwindow/ServerListView.h"
 #include "mainwindow/Tfrm_Quorvelin_Main.h"
 #include "platform/fakes/FakeDatagramSocket.h"
 #include "platform/fakes/FakeEngineStack.h"

@@ -1,0 +1,101 @@
+#include "PlayerRows.h"
+
+#include "core/StrToIntOrZero.h"
+#include "core/TUTServer.h"
+#include "core/TextDecoding.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace PlayerRows {
+
+namespace {
+
+// Byte by byte with the ASCII letters folded to upper case.
+int compareFolded(const QString &a, const QString &b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t ca = a[i].unicode();
+        char16_t cb = b[i].unicode();
+        if (ca >= u'a' && ca <= u'z')
+            ca = static_cast<char16_t>(ca - 32);
+        if (cb >= u'a' && cb <= u'z')
+            cb = static_cast<char16_t>(cb - 32);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+} // namespace
+
+QString Row::column(int index) const
+{
+    switch (index) {
+    case NameColumn: return name;
+    case ScoreColumn: return score;
+    case TeamColumn: return team;
+    case PingColumn: return ping;
+    case NgWorldStatsColumn: return ngWorldStats;
+    case MeshColumn: return mesh;
+    case SkinColumn: return skin;
+    case FaceColumn: return face;
+    default: return {};
+    }
+}
+
+QString TeamNames(int team)
+{
+    static const QString names[] = {QStringLiteral("Red"), QStringLiteral("Blue"), QStringLiteral("Green"),
+                                    QStringLiteral("Gold"), QStringLiteral("None")};
+    return team >= 0 && team <= 3 ? names[team] : names[4];
+}
+
+QList<Row> rows(const TUTServer &server)
+{
+    QList<Row> result;
+    const int n = server.validPlayerSlots();
+    result.reserve(n);
+    for (int k = 0; k < n; ++k) {
+        const TPlayerRecord &p = server.Players[static_cast<size_t>(k)];
+        const auto t = [](const QByteArray &bytes) { return decodeUtf8OrWindows1252(bytes); };
+        result.append(Row{t(p.Name), t(p.Frags), TeamNames(StrToIntOrZero(p.Team)), t(p.Ping), t(p.NgSecret),
+                          t(p.Mesh), t(p.Skin), t(p.Face)});
+    }
+    return result;
+}
+
+void SortPlayersView(QList<Row> &rows, int column)
+{
+    if (column < 0 || column >= ColumnCount)
+        return;
+    const auto compare = [column](const Row &a, const Row &b) -> int {
+        switch (column) {
+        case NameColumn:
+            return QString::localeAwareCompare(a.name, b.name);
+        case ScoreColumn: {
+            const int sa = StrToIntOrZero(a.score);
+            const int sb = StrToIntOrZero(b.score);
+            return sa == sb ? 0 : (sa > sb ? -1 : 1);
+        }
+        case PingColumn: {
+            const int pa = StrToIntOrZero(a.ping);
+            const int pb = StrToIntOrZero(b.ping);
+            return pa == pb ? 0 : (pa < pb ? -1 : 1);
+        }
+        default:
+            return -compareFolded(a.column(column), b.column(column));
+        }
+    };
+    std::stable_sort(rows.begin(), rows.end(), [&](const Row &a, const Row &b) { return compare(a, b) < 0; });
+}
+
+QStringList headers()
+{
+    return {QStringLiteral("player name"), QStringLiteral("score"), QStringLiteral("team"), QStringLiteral("ping"),
+            QStringLiteral("ngWorldStats"), QStringLiteral("mesh"), QStringLiteral("skin"), QStringLiteral("face")};
+}
+
+} // namespace PlayerRows

@@ -1,0 +1,98 @@
+#include "PlayersView.h"
+
+#include <QHeaderView>
+#include <QMenu>
+
+PlayersView::PlayersView(QWidget *parent)
+    : QTreeWidget(parent)
+{
+    setObjectName(QStringLiteral("lv_Players"));
+    setColumnCount(PlayerRows::ColumnCount);
+    setHeaderLabels(PlayerRows::headers());
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+
+    QHeaderView *head = header();
+    head->setSectionsClickable(true);
+    head->setMinimumSectionSize(20);
+    head->resizeSection(PlayerRows::NameColumn, 120);
+    head->resizeSection(PlayerRows::ScoreColumn, 38);
+    head->resizeSection(PlayerRows::TeamColumn, 45);
+    head->resizeSection(PlayerRows::PingColumn, 50);
+    head->resizeSection(PlayerRows::NgWorldStatsColumn, 76);
+    for (int c = PlayerRows::MeshColumn; c < PlayerRows::ColumnCount; ++c)
+        head->resizeSection(c, head->sectionSizeHint(c));
+    headerItem()->setTextAlignment(PlayerRows::ScoreColumn, Qt::AlignRight | Qt::AlignVCenter);
+    headerItem()->setTextAlignment(PlayerRows::PingColumn, Qt::AlignRight | Qt::AlignVCenter);
+
+    connect(head, &QHeaderView::sectionClicked, this, &PlayersView::setPlayerSortColumn);
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
+        if (current)
+            m_selectedPlayer = current->text(PlayerRows::NameColumn);
+    });
+    connect(this, &QWidget::customContextMenuRequested, this, &PlayersView::showContextMenu);
+}
+
+void PlayersView::fill(const TUTServer &server)
+{
+    m_rows = PlayerRows::rows(server);
+    SortPlayersView();
+}
+
+void PlayersView::clearRows()
+{
+    m_rows.clear();
+    showRows();
+}
+
+void PlayersView::setPlayerSortColumn(int column)
+{
+    m_sortColumn = column;
+    SortPlayersView();
+}
+
+void PlayersView::SortPlayersView()
+{
+    PlayerRows::SortPlayersView(m_rows, m_sortColumn);
+    showRows();
+}
+
+void PlayersView::showRows()
+{
+    setUpdatesEnabled(false);
+    clear();
+    QList<QTreeWidgetItem *> items;
+    items.reserve(m_rows.size());
+    for (const PlayerRows::Row &row : std::as_const(m_rows)) {
+        QStringList texts;
+        for (int c = 0; c < PlayerRows::ColumnCount; ++c)
+            texts.append(row.column(c).trimmed());
+        auto *item = new QTreeWidgetItem(texts);
+        item->setTextAlignment(PlayerRows::ScoreColumn, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(PlayerRows::TeamColumn, Qt::AlignCenter);
+        item->setTextAlignment(PlayerRows::PingColumn, Qt::AlignRight | Qt::AlignVCenter);
+        item->setTextAlignment(PlayerRows::NgWorldStatsColumn, Qt::AlignCenter);
+        items.append(item);
+    }
+    addTopLevelItems(items);
+    // The long model names would be cut at their headers' width.
+    for (int c = PlayerRows::MeshColumn; c < PlayerRows::ColumnCount; ++c)
+        header()->resizeSection(c, std::max(header()->sectionSizeHint(c), sizeHintForColumn(c)));
+    setUpdatesEnabled(true);
+}
+
+void PlayersView::showContextMenu(const QPoint &position)
+{
+    QMenu menu(this);
+    QAction *name = menu.addAction(m_selectedPlayer.isEmpty() ? QStringLiteral("(no player selected)") : m_selectedPlayer);
+    name->setEnabled(false);
+    menu.setDefaultAction(name);
+    QAction *addBuddy = menu.addAction(QStringLiteral("Add to buddy list"));
+    addBuddy->setEnabled(!m_selectedPlayer.isEmpty());
+    if (menu.exec(viewport()->mapToGlobal(position)) == addBuddy)
+        Q_EMIT addBuddyRequested(m_selectedPlayer);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "PlayerRows.h"
+
+#include <QTreeWidget>
+
+class TUTServer;
+
+// lv_Players: the selected server's players, sorted by the last clicked
+// column, which stays in force across refills.
+class PlayersView final : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    explicit PlayersView(QWidget *parent = nullptr);
+
+    void fill(const TUTServer &server);
+    void clearRows();
+    // The rows as shown, in display order.
+    const QList<PlayerRows::Row> &rows() const { return m_rows; }
+
+    int PlayerSortColumn() const { return m_sortColumn; }
+    void setPlayerSortColumn(int column);
+    // The caption of the row last selected; kept after the row is gone.
+    QString selectedPlayerName() const { return m_selectedPlayer; }
+
+Q_SIGNALS:
+    void addBuddyRequested(const QString &name);
+
+private:
+    void SortPlayersView();
+    void showRows();
+    void showContextMenu(const QPoint &position);
+
+    QList<PlayerRows::Row> m_rows;
+    int m_sortColumn = 0;
+    QString m_selectedPlayer;
+};

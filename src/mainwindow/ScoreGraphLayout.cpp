@@ -1,0 +1,162 @@
+#include "ScoreGraphLayout.h"
+
+#include "PlayerRows.h"
+#include "core/StrToIntOrZero.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ScoreGraphLayout {
+
+namespace {
+
+quint32 platformColor(int r, int g, int b)
+{
+    return static_cast<quint32>(r) | static_cast<quint32>(g) << 8 | static_cast<quint32>(b) << 16;
+}
+
+// Rounds to the nearest whole number, halves to the even neighbour.
+int roundHalfEven(double value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
+
+} // namespace
+
+std::array<quint32, kPaletteSize> BarPalette()
+{
+    std::array<quint32, kPaletteSize> palette{};
+    int r = 248, g = 0, b = 0;
+    for (int k = 0; k < kPaletteSize; ++k) {
+        if (k < 48) {
+            switch (k % 24 / 4) {
+            case 0: g += 62; break;
+            case 1: r -= 62; break;
+            case 2: b += 62; break;
+            case 3: g -= 62; break;
+            case 4: r += 62; break;
+            case 5: b -= 62; break;
+            }
+        }
+        palette[static_cast<size_t>(k)] = platformColor(r, g, b);
+    }
+    return palette;
+}
+
+quint32 teamColor(int team)
+{
+    switch (team) {
+    case 0: return platformColor(255, 0, 0);
+    case 1: return platformColor(0, 0, 255);
+    case 2: return platformColor(0, 128, 0);
+    default: return platformColor(255, 255, 0);
+    }
+}
+
+Graph layoutBars(const QList<PlayerRows::Row> &rows, int width, int height, int minBarWidth)
+{
+    Graph graph;
+    QList<Bar> samples;
+    for (const PlayerRows::Row &row : rows) {
+        if (row.ngWorldStats != QLatin1String("Spectator"))
+            samples.append(Bar{{}, StrToIntOrZero(row.score), row.name, 0, true});
+    }
+    std::stable_sort(samples.begin(), samples.end(), [](const Bar &a, const Bar &b) { return a.score > b.score; });
+    if (samples.isEmpty())
+        return graph;
+
+    const int n = static_cast<int>(rows.size());
+    const int top = samples.first().score == 0 ? 1 : samples.first().score;
+    graph.unit = (height - 10) / top;
+    graph.barWidth = (width - 10 - (n - 1) * 7) / n;
+    if (minBarWidth != 0 && minBarWidth > graph.barWidth)
+        graph.barWidth = minBarWidth;
+
+    for (int k = 0; k < samples.size(); ++k) {
+        Bar &bar = samples[k];
+        const int left = 5 + k * 7 + k * graph.barWidth;
+        const int right = 5 + k * 7 + (k + 1) * graph.barWidth;
+        const int bottom = height - 5;
+        const int topEdge = bottom - bar.score * graph.unit;
+        bar.rect = QRect(left, topEdge, right - left, bottom - topEdge);
+        bar.colorIndex = std::min(k, kPaletteSize - 1);
+        bar.fits = right + 1 < width;
+    }
+    graph.bars = samples;
+    return graph;
+}
+
+int scoreFontPoints(int barWidth)
+{
+    return roundHalfEven(barWidth / 2.5);
+}
+
+int scoreTextX(const Bar &bar, int barWidth, int textWidth)
+{
+    return bar.rect.left() + roundHalfEven((barWidth - textWidth) / 2.5) + 2;
+}
+
+int TeamSizeValue(const QString &text)
+{
+    QString t = text;
+    const qsizetype dot = t.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        t.truncate(dot);
+    return t.isEmpty() ? 0 : StrToIntOrZero(t);
+}
+
+QList<TeamBox> layoutTeams(const QList<std::pair<QString, QString>> &scoreAndSize, int width, int height)
+{
+    QList<TeamBox> boxes;
+    int t = 0;
+    for (const auto &team : scoreAndSize) {
+        if (TeamSizeValue(team.second) > 0)
+            ++t;
+    }
+    if (t == 0)
+        return boxes;
+    const int boxWidth = (width - 20 - (t - 1) * 10) / t;
+    for (int j = 0; j < t && j < scoreAndSize.size(); ++j) {
+        const int left = 10 + j * (boxWidth + 10);
+        boxes.append(TeamBox{QRect(left, 5, boxWidth, height - 10), j,
+                             TeamSizeValue(scoreAndSize[j].first), TeamSizeValue(scoreAndSize[j].second)});
+    }
+    return boxes;
+}
+
+int playersStripHeight(int windowHeight)
+{
+    return roundHalfEven(windowHeight / 15.3);
+}
+
+int scoreStripHeight(int windowHeight)
+{
+    return roundHalfEven(windowHeight / 15.5);
+}
+
+QList<FrameLine> DrawFrame(const QRect &r, bool raised, bool thick)
+{
+    // The corners as the rectangle's edges, right and bottom just outside it.
+    const int L = r.left(), T = r.top(), R = r.left() + r.width(), B = r.top() + r.height();
+    const FrameColor outerTopLeft = raised ? FrameColor::Light : FrameColor::DarkShadow;
+    const FrameColor innerTopLeft = raised ? FrameColor::Highlight : FrameColor::Shadow;
+    const FrameColor outerBottomRight = raised ? FrameColor::DarkShadow : FrameColor::Light;
+    const FrameColor innerBottomRight = raised ? FrameColor::Shadow : FrameColor::Highlight;
+    QList<FrameLine> lines = {
+        {QLine(L, T, R, T), outerTopLeft},
+        {QLine(L, T, L, B), outerTopLeft},
+    };
+    if (thick) {
+        lines.append({QLine(L + 1, T + 1, R - 1, T + 1), innerTopLeft});
+        lines.append({QLine(L + 1, T + 1, L + 1, B - 1), innerTopLeft});
+    }
+    lines.append({QLine(L + 1, B, R, B), outerBottomRight});
+    lines.append({QLine(R, T + 1, R, B), outerBottomRight});
+    if (thick) {
+        lines.append({QLine(L + 1, B - 1, R, B - 1), innerBottomRight});
+        lines.append({QLine(R - 1, T + 1, R - 1, B - 1), innerBottomRight});
+    }
+    return lines;
+}
+
+} // namespace ScoreGraphLayout

@@ -1,0 +1,58 @@
+#include "ServerListView.h"
+
+#include "ServerRowLayout.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStatusTipEvent>
+
+ServerListView::ServerListView(QWidget *parent)
+    : QListView(parent)
+{
+    setObjectName(QStringLiteral("clb_Servers"));
+    setMouseTracking(true);
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setStatusTip(ServerRowLayout::hintAt(-1));
+}
+
+void ServerListView::mousePressEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const int x = event->position().toPoint().x();
+    if (event->button() == Qt::LeftButton && index.isValid()) {
+        if (x < ServerRowLayout::kCheckWidth) {
+            const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+            model()->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        } else if (ServerRowLayout::isRefreshClick(x, ServerRowLayout::kItemHeight)) {
+            Q_EMIT refreshRequested(index.row());
+        }
+    }
+    QListView::mousePressEvent(event);
+}
+
+void ServerListView::keyPressEvent(QKeyEvent *event)
+{
+    // Space ticks the current row, as in any check list.
+    const QModelIndex index = currentIndex();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && index.isValid()) {
+        const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+        model()->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void ServerListView::mouseMoveEvent(QMouseEvent *event)
+{
+    const QString hint = ServerRowLayout::hintAt(event->position().toPoint().x());
+    if (hint != m_hint) {
+        m_hint = hint;
+        setStatusTip(hint);
+        QStatusTipEvent tip(hint);
+        QApplication::sendEvent(this, &tip);
+    }
+    QListView::mouseMoveEvent(event);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QListView>
+
+// The server list: fixed rows of 16 pixels; a click on the check box
+// toggles monitoring, a click on the refresh square asks for a refresh, and
+// the hint follows the pointer across the row's parts.
+class ServerListView final : public QListView
+{
+    Q_OBJECT
+public:
+    explicit ServerListView(QWidget *parent = nullptr);
+
+Q_SIGNALS:
+    // Left button down on a row's refresh square, before the click selects it.
+    void refreshRequested(int row);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QString m_hint;
+};

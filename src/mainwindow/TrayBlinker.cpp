@@ -1,0 +1,60 @@
+#include "TrayBlinker.h"
+
+#include "IconFactory.h"
+
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+TrayBlinker::TrayBlinker(QObject *parent)
+    : QObject(parent)
+{
+    tmr_IconAni.setInterval(500);
+    connect(&tmr_IconAni, &QTimer::timeout, this, &TrayBlinker::tmr_IconAniTimer);
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return;
+
+    m_tray = new QSystemTrayIcon(IconFactory::trayIcon(0), this);
+    m_menu = new QMenu;
+    QAction *restore = m_menu->addAction(QStringLiteral("Restore"));
+    m_menu->setDefaultAction(restore);
+    QAction *exit = m_menu->addAction(QStringLiteral("Exit"));
+    connect(restore, &QAction::triggered, this, &TrayBlinker::restoreRequested);
+    connect(exit, &QAction::triggered, this, &TrayBlinker::exitRequested);
+    connect(this, &QObject::destroyed, m_menu, &QObject::deleteLater);
+    m_tray->setContextMenu(m_menu);
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
+            Q_EMIT restoreRequested();
+    });
+    m_tray->setToolTip(QStringLiteral("Quorvelin"));
+    m_tray->show();
+}
+
+void TrayBlinker::setHint(const QString &hint)
+{
+    if (m_tray)
+        m_tray->setToolTip(hint);
+}
+
+void TrayBlinker::StartBlink(int mode)
+{
+    m_blink.StartBlink(mode);
+    tmr_IconAni.start();
+}
+
+void TrayBlinker::tmr_IconAniTimer()
+{
+    const int icon = m_blink.tick();
+    if (icon < 0) {
+        tmr_IconAni.stop();
+        return;
+    }
+    showIcon(icon);
+}
+
+void TrayBlinker::showIcon(int index)
+{
+    m_currentIcon = index;
+    if (m_tray)
+        m_tray->setIcon(IconFactory::trayIcon(index));
+}

@@ -1,0 +1,250 @@
+#include "core/TUTServer.h"
+#include "mainwindow/BlinkState.h"
+#include "mainwindow/PlayerRows.h"
+#include "mainwindow/ScoreGraphLayout.h"
+#include "mainwindow/ServerInfoRows.h"
+#include "mainwindow/ServerRowLayout.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using ServerRowLayout::LoadLevel;
+
+struct LoadCase
+{
+    const char *cur;
+    const char *max;
+    LoadLevel level;
+};
+
+class LoadColour : public ::testing::TestWithParam<LoadCase>
+{
+};
+
+TEST_P(LoadColour, FollowsTheRules)
+{
+    EXPECT_EQ(ServerRowLayout::loadLevel(GetParam().cur, GetParam().max), GetParam().level)
+        << GetParam().cur << "/" << GetParam().max;
+}
+
+INSTANTIATE_TEST_SUITE_P(ServerRowLayout, LoadColour,
+                         ::testing::Values(LoadCase{"8", "16", LoadLevel::HalfOrMore}, LoadCase{"7", "16", LoadLevel::BelowHalf},
+                                           LoadCase{"16", "16", LoadLevel::Full}, LoadCase{"0", "0", LoadLevel::Background},
+                                           LoadCase{"1", "3", LoadLevel::HalfOrMore}, LoadCase{"", "", LoadLevel::Background},
+                                           LoadCase{"20", "16", LoadLevel::HalfOrMore}, LoadCase{"x", "8", LoadLevel::BelowHalf}));
+
+TEST(ServerRowLayout, CountsRefreshRegionAndHints)
+{
+    EXPECT_EQ(ServerRowLayout::countText("8"), QStringLiteral(" 8"));
+    EXPECT_EQ(ServerRowLayout::countText(""), QStringLiteral(" 0"));
+    EXPECT_EQ(ServerRowLayout::countText("16"), QStringLiteral("16"));
+    EXPECT_FALSE(ServerRowLayout::isRefreshClick(16));
+    EXPECT_TRUE(ServerRowLayout::isRefreshClick(17));
+    EXPECT_TRUE(ServerRowLayout::isRefreshClick(31));
+    EXPECT_FALSE(ServerRowLayout::isRefreshClick(32));
+    EXPECT_EQ(ServerRowLayout::hintAt(14), QStringLiteral("Check this to monitor the server for joins/parts"));
+    EXPECT_EQ(ServerRowLayout::hintAt(15), QStringLiteral("Click this to refresh the infor about the server"));
+    EXPECT_EQ(ServerRowLayout::hintAt(31), QStringLiteral("List with all the server that can be monitored"));
+}
+
+TEST(ServerInfoRows, SilentServerShowsAddressPingAndPlayers)
+{
+    const TUTServer server(QStringLiteral("10.0.0.1"), 7778);
+    const QList<ServerInfoRows::Row> rows = ServerInfoRows::rows(server);
+    ASSERT_EQ(rows.size(), 28);
+    EXPECT_EQ(rows[0].label, QStringLiteral("Server name"));
+    EXPECT_EQ(rows[1].value, QStringLiteral("10.0.0.1:"));
+    EXPECT_EQ(rows[2].value, QStringLiteral("0ms"));
+    EXPECT_EQ(rows[6].value, QStringLiteral("0"));
+    EXPECT_EQ(rows[27].label, QStringLiteral("Bot skill"));
+    int empty = 0;
+    for (const auto &row : rows)
+        empty += row.value.isEmpty();
+    EXPECT_EQ(empty, 25);
+}
+
+class PlayerRowsTest : public ::testing::Test
+{
+protected:
+    void add(const char *name, const char *frags, const char *ping, const char *team)
+    {
+        TPlayerRecord &p = server.Players[static_cast<size_t>(count++)];
+        p.Name = name;
+        p.Frags = frags;
+        p.Ping = ping;
+        p.Team = team;
+        server.PlayerSlotCount = QByteArray::number(count);
+    }
+
+    QStringList column(const QList<PlayerRows::Row> &rows, int c) const
+    {
+        QStringList result;
+        for (const auto &row : rows)
+            result.append(row.column(c));
+        return result;
+    }
+
+    TUTServer server{QStringLiteral("10.0.0.1"), 7778};
+    int count = 0;
+};
+
+TEST_F(PlayerRowsTest, TeamNamesAndHiddenStaleSlots)
+{
+    add("a", "5", " 80", "1");
+    add("b", "12", " 20", "255");
+    add("c", "5", " 30", "x");
+    add("d", "-2", " 10", "3");
+    QList<PlayerRows::Row> rows = PlayerRows::rows(server);
+    EXPECT_EQ(column(rows, PlayerRows::TeamColumn),
+              (QStringList{QStringLiteral("Blue"), QStringLiteral("None"), QStringLiteral("Red"), QStringLiteral("Gold")}));
+
+    server.PlayerSlotCount = "0";
+    EXPECT_TRUE(PlayerRows::rows(server).isEmpty());
+    server.PlayerSlotCount = "500";
+    EXPECT_EQ(PlayerRows::rows(server).size(), TUTServer::kPlayerSlots);
+}
+
+TEST_F(PlayerRowsTest, SortsByEachColumn)
+{
+    add("b", "5", " 80", "1");
+    add("c", "12", " 20", "0");
+    add("a", "5", " 30", "3");
+    add("d", "-2", " 10", "0");
+    QList<PlayerRows::Row> rows = PlayerRows::rows(server);
+
+    PlayerRows::SortPlayersView(rows, PlayerRows::ScoreColumn);
+    EXPECT_EQ(column(rows, PlayerRows::ScoreColumn),
+              (QStringList{QStringLiteral("12"), QStringLiteral("5"), QStringLiteral("5"), QStringLiteral("-2")}));
+    PlayerRows::SortPlayersView(rows, PlayerRows::PingColumn);
+    EXPECT_EQ(column(rows, PlayerRows::NameColumn),
+              (QStringList{QStringLiteral("d"), QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b")}));
+    PlayerRows::SortPlayersView(rows, PlayerRows::TeamColumn);
+    EXPECT_EQ(column(rows, PlayerRows::TeamColumn),
+              (QStringList{QStringLiteral("Red"), QStringLiteral("Red"), QStringLiteral("Gold"), QStringLiteral("Blue")}));
+    PlayerRows::SortPlayersView(rows, PlayerRows::NameColumn);
+    EXPECT_EQ(column(rows, PlayerRows::NameColumn).first(), QStringLiteral("a"));
+    const QStringList before = column(rows, PlayerRows::NameColumn);
+    PlayerRows::SortPlayersView(rows, 12);
+    EXPECT_EQ(column(rows, PlayerRows::NameColumn), before);
+}
+
+QList<PlayerRows::Row> scoreRows(std::initializer_list<std::pair<const char *, const char *>> players)
+{
+    QList<PlayerRows::Row> rows;
+    for (const auto &[name, score] : players)
+        rows.append(PlayerRows::Row{QString::fromLatin1(name), QString::fromLatin1(score), {}, {}, QStringLiteral("true"), {}, {}, {}});
+    return rows;
+}
+
+TEST(ScoreGraphLayout, ThreePlayersOnTheReferenceBox)
+{
+    const auto graph = ScoreGraphLayout::layoutBars(scoreRows({{"c", "0"}, {"a", "10"}, {"b", "5"}}), 375, 405, 0);
+    EXPECT_EQ(graph.unit, 39);
+    EXPECT_EQ(graph.barWidth, 117);
+    ASSERT_EQ(graph.bars.size(), 3);
+    const QRect leader = graph.bars[0].rect;
+    EXPECT_EQ(graph.bars[0].name, QStringLiteral("a"));
+    EXPECT_EQ(leader.left(), 5);
+    EXPECT_EQ(leader.left() + leader.width(), 122);
+    EXPECT_EQ(leader.top(), 10);
+    EXPECT_EQ(leader.top() + leader.height(), 400);
+    EXPECT_EQ(graph.bars[2].rect.height(), 0);
+    EXPECT_TRUE(graph.bars[2].fits);
+    EXPECT_EQ(ScoreGraphLayout::scoreFontPoints(117), 47);
+}
+
+TEST(ScoreGraphLayout, SpectatorsZeroScoresAndNarrowBoxes)
+{
+    QList<PlayerRows::Row> spectators = scoreRows({{"s", "3"}});
+    spectators[0].ngWorldStats = QStringLiteral("Spectator");
+    EXPECT_TRUE(ScoreGraphLayout::layoutBars(spectators, 300, 300, 0).bars.isEmpty());
+
+    const auto zero = ScoreGraphLayout::layoutBars(scoreRows({{"a", "0"}, {"b", "0"}}), 300, 300, 0);
+    EXPECT_EQ(zero.unit, 290);
+    EXPECT_EQ(zero.bars[0].rect.height(), 0);
+
+    QList<PlayerRows::Row> many;
+    for (int k = 0; k < 40; ++k)
+        many.append(scoreRows({{"p", "1"}}).first());
+    const auto narrow = ScoreGraphLayout::layoutBars(many, 200, 300, 20);
+    EXPECT_EQ(narrow.barWidth, 20);
+    EXPECT_EQ(narrow.bars.size(), 40);
+    EXPECT_TRUE(narrow.bars[6].fits);
+    EXPECT_FALSE(narrow.bars[7].fits);
+    EXPECT_EQ(narrow.bars[39].colorIndex, 39);
+}
+
+TEST(ScoreGraphLayout, PaletteWalksTheColourWheel)
+{
+    const auto p = ScoreGraphLayout::BarPalette();
+    const auto rgb = [](int r, int g, int b) { return quint32(r) | quint32(g) << 8 | quint32(b) << 16; };
+    EXPECT_EQ(p[0], rgb(248, 62, 0));
+    EXPECT_EQ(p[3], rgb(248, 248, 0));
+    EXPECT_EQ(p[7], rgb(0, 248, 0));
+    EXPECT_EQ(p[23], rgb(248, 0, 0));
+    EXPECT_EQ(p[24], p[0]);
+    EXPECT_EQ(p[48], p[47]);
+    EXPECT_EQ(p[49], p[47]);
+}
+
+TEST(ScoreGraphLayout, TeamBoxesAndSizes)
+{
+    EXPECT_EQ(ScoreGraphLayout::TeamSizeValue(QStringLiteral("2.0")), 2);
+    EXPECT_EQ(ScoreGraphLayout::TeamSizeValue(QStringLiteral("4.000000")), 4);
+    EXPECT_EQ(ScoreGraphLayout::TeamSizeValue(QString()), 0);
+
+    const auto boxes = ScoreGraphLayout::layoutTeams(
+        {{QStringLiteral("10.000000"), QStringLiteral("3")}, {QStringLiteral("8"), QStringLiteral("4")},
+         {QStringLiteral("0"), QStringLiteral("0")}, {QStringLiteral("0"), QStringLiteral("0")}},
+        400, 40);
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes[0].rect, QRect(10, 5, 185, 30));
+    EXPECT_EQ(boxes[1].rect.left(), 205);
+    EXPECT_EQ(boxes[0].score, 10);
+    EXPECT_EQ(boxes[1].size, 4);
+    EXPECT_TRUE(ScoreGraphLayout::layoutTeams({{QStringLiteral("5"), QStringLiteral("0")}}, 400, 40).isEmpty());
+}
+
+TEST(ScoreGraphLayout, StripHeightsRoundHalvesToEven)
+{
+    EXPECT_EQ(ScoreGraphLayout::playersStripHeight(531), 35);
+    EXPECT_EQ(ScoreGraphLayout::scoreStripHeight(531), 34);
+    // 77.5 / 15.5 is exactly 5; 69.75 would be 4.5 and go to 4.
+    EXPECT_EQ(ScoreGraphLayout::scoreStripHeight(78), 5);
+    EXPECT_EQ(ScoreGraphLayout::playersStripHeight(153), 10);
+}
+
+TEST(ScoreGraphLayout, FramesRaisedSunkenThinAndThick)
+{
+    using ScoreGraphLayout::FrameColor;
+    const auto thin = ScoreGraphLayout::DrawFrame(QRect(10, 20, 30, 40), true, false);
+    ASSERT_EQ(thin.size(), 4);
+    EXPECT_EQ(thin[0].line, QLine(10, 20, 40, 20));
+    EXPECT_EQ(thin[0].color, FrameColor::Light);
+    EXPECT_EQ(thin[3].line, QLine(40, 21, 40, 60));
+    EXPECT_EQ(thin[3].color, FrameColor::DarkShadow);
+    const auto sunken = ScoreGraphLayout::DrawFrame(QRect(10, 20, 30, 40), false, true);
+    ASSERT_EQ(sunken.size(), 8);
+    EXPECT_EQ(sunken[0].color, FrameColor::DarkShadow);
+    EXPECT_EQ(sunken[2].color, FrameColor::Shadow);
+    EXPECT_EQ(sunken[7].color, FrameColor::Highlight);
+}
+
+TEST(BlinkState, TenTicksEndingAtRestAndRestartable)
+{
+    BlinkState blink;
+    EXPECT_EQ(blink.tick(), -1);
+    blink.StartBlink(2);
+    QList<int> shown;
+    for (int icon = blink.tick(); icon >= 0; icon = blink.tick())
+        shown.append(icon);
+    EXPECT_EQ(shown, (QList<int>{2, 0, 2, 0, 2, 0, 2, 0, 2, 0}));
+    blink.StartBlink(3);
+    blink.tick();
+    blink.tick();
+    blink.StartBlink(4);
+    EXPECT_EQ(blink.tick(), 4);
+}
+
+} // namespace

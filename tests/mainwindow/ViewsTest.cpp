@@ -1,0 +1,246 @@
+// The views drawn offscreen: pixels where the layout puts them, and the
+// clicks that the server list and the players view answer.
+#include "config/ConfigFile.h"
+#include "mainwindow/PlayersView.h"
+#include "mainwindow/ScoreGraphView.h"
+#include "mainwindow/ScoreLegend.h"
+#include "mainwindow/ScorePage.h"
+#include "mainwindow/ServerInfoView.h"
+#include "mainwindow/ServerListView.h"
+#include "mainwindow/ServerRowDelegate.h"
+#include "mainwindow/TeamScoreStrip.h"
+#include "mainwindow/Tfrm_Quorvelin_Main.h"
+#include "mainwindow/TrayBlinker.h"
+#include "core/ReplyCodec.h"
+#include "platform/fakes/FakeEngineStack.h"
+
+#include <QHeaderView>
+#include <QStatusTipEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QColor pixel(QWidget &widget, int x, int y)
+{
+    return widget.grab().toImage().pixelColor(x, y);
+}
+
+class ServerListViewTest : public ::testing::Test, protected FakeEngineStack
+{
+protected:
+    ServerListViewTest()
+    {
+        view.setModel(&table);
+        view.setItemDelegate(new ServerRowDelegate(&view));
+        view.resize(300, 200);
+        QObject::connect(&view, &ServerListView::refreshRequested, &view, [this](int row) { refreshed.append(row); });
+    }
+
+    int add(const char *cur, const char *max)
+    {
+        const int slot = table.AddServer(QStringLiteral("127.0.0.%1").arg(table.count() + 1), 7778, QStringLiteral("Server"));
+        table.server(slot)->NumPlayers = cur;
+        table.server(slot)->MaxPlayers = max;
+        table.SyncListCounts(slot);
+        return slot;
+    }
+
+    ServerListView view;
+    QList<int> refreshed;
+};
+
+TEST_F(ServerListViewTest, LoadBoxTakesTheLoadColour)
+{
+    add("8", "16");
+    add("16", "16");
+    add("7", "16");
+    add("0", "0");
+    view.show();
+    const QImage image = view.grab().toImage();
+    // The load box starts after the check box and the refresh square.
+    const int x = 15 + 16 + 42;
+    const int y = view.visualRect(table.index(0)).top() + 1;
+    const auto at = [&](int row) { return image.pixelColor(x, view.visualRect(table.index(row)).top() + 1); };
+    EXPECT_EQ(at(0), QColor(128, 128, 0));
+    EXPECT_EQ(at(1), QColor(128, 0, 0));
+    EXPECT_EQ(at(2), QColor(0, 128, 0));
+    EXPECT_EQ(at(3), view.palette().color(QPalette::Base));
+    EXPECT_EQ(view.visualRect(table.index(1)).top() - y + 1, 16);
+}
+
+TEST_F(ServerListViewTest, ClicksOnTheCheckBoxAndTheRefreshSquare)
+{
+    add("1", "8");
+    add("1", "8");
+    view.show();
+    const int y = view.visualRect(table.index(1)).center().y();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(5, y));
+    EXPECT_TRUE(table.isChecked(1));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(16, y));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(32, y));
+    EXPECT_TRUE(refreshed.isEmpty());
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(17, y));
+    EXPECT_EQ(refreshed, QList<int>{1});
+    EXPECT_EQ(view.currentIndex().row(), 1);
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, QPoint(20, y));
+    EXPECT_EQ(refreshed.size(), 1);
+
+    QTest::mouseMove(view.viewport(), QPoint(20, y));
+    EXPECT_EQ(view.statusTip(), QStringLiteral("Click this to refresh the infor about the server"));
+}
+
+TEST(PlayersViewTest, SortsByTheClickedColumnAndKeepsTheSelectedName)
+{
+    TUTServer server(QStringLiteral("127.0.0.1"), 7778);
+    const char *names[] = {"Alpha", "Bravo", "Charlie"};
+    const char *frags[] = {"5", "12", "-2"};
+    for (int k = 0; k < 3; ++k) {
+        server.Players[static_cast<size_t>(k)].Name = names[k];
+        server.Players[static_cast<size_t>(k)].Frags = frags[k];
+        server.Players[static_cast<size_t>(k)].Team = "255";
+    }
+    server.PlayerSlotCount = "3";
+    PlayersView view;
+    view.fill(server);
+    view.header()->sectionClicked(PlayerRows::ScoreColumn);
+    EXPECT_EQ(view.topLevelItem(0)->text(0), QStringLiteral("Bravo"));
+    EXPECT_EQ(view.topLevelItem(0)->text(PlayerRows::TeamColumn), QStringLiteral("None"));
+
+    view.setCurrentItem(view.topLevelItem(2));
+    server.PlayerSlotCount = "2";
+    view.fill(server);
+    EXPECT_EQ(view.topLevelItemCount(), 2);
+    // Still sorted by score after the refill.
+    EXPECT_EQ(view.topLevelItem(0)->text(0), QStringLiteral("Bravo"));
+    EXPECT_EQ(view.selectedPlayerName(), QStringLiteral("Charlie"));
+}
+
+QList<PlayerRows::Row> scoreRows(std::initializer_list<int> scores)
+{
+    QList<PlayerRows::Row> rows;
+    int k = 0;
+    for (int score : scores)
+        rows.append(PlayerRows::Row{QStringLiteral("P%1").arg(k++), QString::number(score), {}, {}, QStringLiteral("true"), {}, {}, {}});
+    return rows;
+}
+
+TEST(ScoreGraphViewTest, BarsAndLegendFollowTheScores)
+{
+    ScorePage page;
+    page.resize(600, 480);
+    page.show();
+    ScoreGraphView *graph = page.graph();
+    graph->setFixedSize(375, 405);
+    graph->setRows(scoreRows({0, 10, 5}));
+    EXPECT_EQ(page.legend()->count(), 3);
+    EXPECT_EQ(page.legend()->item(0)->text(), QStringLiteral("P1"));
+
+    // The leader's bar spans x 5 to 122 and y 10 to 400, in the first palette colour.
+    EXPECT_EQ(pixel(*graph, 60, 50), QColor(248, 62, 0));
+    EXPECT_EQ(pixel(*graph, 6, 11), QColor(248, 62, 0));
+    EXPECT_EQ(pixel(*graph, 60, 8), graph->palette().color(QPalette::Base));
+    // The second bar is half as high: 5 x 39 pixels above the baseline.
+    EXPECT_EQ(pixel(*graph, 180, 400 - 195 + 2), QColor(248, 124, 0));
+    EXPECT_EQ(pixel(*graph, 180, 400 - 195 - 2), graph->palette().color(QPalette::Base));
+
+    graph->setRows({});
+    EXPECT_EQ(page.legend()->count(), 0);
+}
+
+TEST(ScoreGraphViewTest, LegendFontButtons)
+{
+    ScoreLegend legend;
+    legend.sb_ResetFontClick(1);
+    EXPECT_EQ(legend.fontSize(), 1);
+    EXPECT_EQ(legend.rowHeight(), 2);
+    legend.sb_FontDownClick();
+    EXPECT_EQ(legend.fontSize(), 1);
+    legend.ab_FontUpClick();
+    EXPECT_EQ(legend.fontSize(), 2);
+    EXPECT_EQ(legend.rowHeight(), 3);
+}
+
+TEST(TeamScoreStripTest, OneBoxPerTeamWithPlayers)
+{
+    TeamScoreStrip strip(QStringLiteral("pbx_TeamScore"));
+    strip.resize(400, 40);
+    strip.setTeams({{QStringLiteral("10.000000"), QStringLiteral("3")},
+                    {QStringLiteral("8"), QStringLiteral("4")},
+                    {QStringLiteral("0"), QStringLiteral("0")},
+                    {QStringLiteral("0"), QStringLiteral("0")}});
+    strip.show();
+    EXPECT_EQ(pixel(strip, 12, 7), QColor(255, 0, 0));
+    EXPECT_EQ(pixel(strip, 207, 7), QColor(0, 0, 255));
+    EXPECT_NE(pixel(strip, 200, 20), QColor(0, 0, 255));
+}
+
+TEST(TrayBlinkerTest, BlinksWithOrWithoutATray)
+{
+    TrayBlinker tray;
+    tray.StartBlink(4);
+    EXPECT_TRUE(tray.isBlinking());
+    QList<int> shown;
+    for (int tick = 0; tick < 11; ++tick) {
+        tray.tmr_IconAniTimer();
+        shown.append(tray.currentIcon());
+    }
+    EXPECT_EQ(shown, (QList<int>{4, 0, 4, 0, 4, 0, 4, 0, 4, 0, 0}));
+    EXPECT_FALSE(tray.isBlinking());
+}
+
+class WindowViewsTest : public ::testing::Test, protected FakeEngineStack
+{
+protected:
+    WindowViewsTest()
+    {
+        window = std::make_unique<Tfrm_Quorvelin_Main>(Tfrm_Quorvelin_Main::Context{
+            state, table, engine, log, platform.messages, platform.files, config, Settings{}, profile.path()});
+    }
+
+    QTemporaryDir profile;
+    ConfigFile config{profile.filePath(QStringLiteral("Quorvelin.ini")), platform.messages};
+    std::unique_ptr<Tfrm_Quorvelin_Main> window;
+};
+
+TEST_F(WindowViewsTest, TeamStripsShowForTeamGamesOnlyAndScaleWithTheWindow)
+{
+    const int ctf = table.AddServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("CTF"));
+    ReplyCodec::ParseServerReply(*table.server(ctf), "\\numplayers\\2\\player_0\\A\\frags_0\\3\\team_0\\0\\player_1\\B\\team_1\\1\\");
+    ReplyCodec::ParseServerReply(*table.server(ctf), "\\team_0\\Red\\score_0\\4.000000\\size_0\\1\\team_1\\Blue\\score_1\\2\\size_1\\1\\");
+    const int dm = table.AddServer(QStringLiteral("127.0.0.2"), 7778, QStringLiteral("DM"));
+    ReplyCodec::ParseServerReply(*table.server(dm), "\\numplayers\\1\\player_0\\C\\");
+
+    window->resize(900, 531);
+    window->show();
+    window->pages()->setCurrentWidget(window->scorePage());
+    window->serverList()->setCurrentIndex(table.index(0));
+    EXPECT_FALSE(window->playersTeamStrip()->isHidden());
+    EXPECT_FALSE(window->scorePage()->teamStrip()->isHidden());
+    EXPECT_EQ(window->scorePage()->legend()->count(), 2);
+    EXPECT_EQ(window->serverInfoView()->value(6), QStringLiteral("2"));
+
+    window->resize(900, 531);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->playersTeamStrip()->height(), ScoreGraphLayout::playersStripHeight(window->height()));
+    EXPECT_EQ(window->scorePage()->teamStrip()->height(), ScoreGraphLayout::scoreStripHeight(window->height()));
+
+    window->serverList()->setCurrentIndex(table.index(1));
+    EXPECT_TRUE(window->playersTeamStrip()->isHidden());
+    EXPECT_EQ(window->scorePage()->legend()->count(), 1);
+    window->close();
+}
+
+TEST_F(WindowViewsTest, RefreshSquareQueriesThatServerAtOnce)
+{
+    table.AddServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("A"));
+    table.AddServer(QStringLiteral("127.0.0.2"), 7778, QStringLiteral("B"));
+    window->refreshRow(1);
+    ASSERT_EQ(socket.sent.size(), 4);
+    EXPECT_EQ(socket.sent[0].address, QStringLiteral("127.0.0.2"));
+    EXPECT_EQ(platform.pump.waits, QList<quint32>{20});
+}
+
+} // namespace
