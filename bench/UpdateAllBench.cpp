@@ -1,5 +1,6 @@
 // "Update all servers" with SleepTime 0 over 256 simulated servers running in
 // their own process: time from the first query until every reply is decoded.
+#include "SimulatorProcess.h"
 #include "core/DebugLog.h"
 #include "core/QueryEngine.h"
 #include "core/RunState.h"
@@ -11,11 +12,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QProcess>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 
 namespace {
 
@@ -25,15 +24,8 @@ constexpr int kFinalsPerServer = 4;
 
 void updateAll(benchmark::State &state)
 {
-    QProcess sim;
-    sim.start(QStringLiteral(QUORVELIN_GAMESIM), {QStringLiteral("--count"), QString::number(kServers),
-                                                   QStringLiteral("--base-port"), QString::number(kBasePort),
-                                                   QStringLiteral("--quiet")});
-    // The simulator prints one line per server once all are bound.
-    QByteArray lines;
-    while (lines.count('\n') < kServers && sim.waitForReadyRead(5000))
-        lines += sim.readAllStandardOutput();
-    if (lines.count('\n') < kServers) {
+    const SimulatorProcess sim(kServers, kBasePort);
+    if (!sim.isReady()) {
         state.SkipWithError("the simulator did not start");
         return;
     }
@@ -71,8 +63,6 @@ void updateAll(benchmark::State &state)
         platform.pump.waitPumping(50);
     }
     state.counters["incomplete_runs"] = incomplete;
-    sim.terminate();
-    sim.waitForFinished();
 }
 BENCHMARK(updateAll)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 

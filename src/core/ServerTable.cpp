@@ -2,30 +2,15 @@
 
 #include "DebugLog.h"
 #include "StrToIntOrZero.h"
+#include "TextCompare.h"
 #include "platform/HostResolver.h"
 
 namespace {
 
-// Lower-cased, then compared with the ASCII letters folded to upper case,
-// so an underscore sorts after the letters.
+// Lower-cased first, as names of any script compare without regard to case.
 int compareNames(const QString &a, const QString &b)
 {
-    const QString la = a.toLower();
-    const QString lb = b.toLower();
-    const qsizetype n = std::min(la.size(), lb.size());
-    for (qsizetype k = 0; k < n; ++k) {
-        char16_t ca = la[k].unicode();
-        char16_t cb = lb[k].unicode();
-        if (ca >= u'a' && ca <= u'z')
-            ca = static_cast<char16_t>(ca - 32);
-        if (cb >= u'a' && cb <= u'z')
-            cb = static_cast<char16_t>(cb - 32);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    if (la.size() == lb.size())
-        return 0;
-    return la.size() < lb.size() ? -1 : 1;
+    return compareAsciiFolded(a.toLower(), b.toLower());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "PlayerRows.h"
 
 #include "core/StrToIntOrZero.h"
+#include "core/TextCompare.h"
 #include "core/TUTServer.h"
 #include "core/TextDecoding.h"
 
@@ -10,26 +11,6 @@
 
 namespace PlayerRows {
 
-namespace {
-
-// Byte by byte with the ASCII letters folded to upper case.
-int compareFolded(const QString &a, const QString &b)
-{
-    const qsizetype n = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < n; ++i) {
-        char16_t ca = a[i].unicode();
-        char16_t cb = b[i].unicode();
-        if (ca >= u'a' && ca <= u'z')
-            ca = static_cast<char16_t>(ca - 32);
-        if (cb >= u'a' && cb <= u'z')
-            cb = static_cast<char16_t>(cb - 32);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-} // namespace
 
 QString Row::column(int index) const
 {
@@ -86,7 +67,7 @@ void SortPlayersView(QList<Row> &rows, int column)
             return pa == pb ? 0 : (pa < pb ? -1 : 1);
         }
         default:
-            return -compareFolded(a.column(column), b.column(column));
+            return -compareAsciiFolded(a.column(column), b.column(column));
         }
     };
     std::stable_sort(rows.begin(), rows.end(), [&](const Row &a, const Row &b) { return compare(a, b) < 0; });

@@ -1,0 +1,88 @@
+// The window while the player scan walks 256 checked servers with the
+// default pacing (SleepTime 20 ms): the longest stretch during which the
+// event loop did not come round, which bounds the longest handler.
+#include "SimulatorProcess.h"
+#include "config/ConfigFile.h"
+#include "core/DebugLog.h"
+#include "core/QueryEngine.h"
+#include "core/RunState.h"
+#include "core/ServerTable.h"
+#include "mainwindow/ServerListView.h"
+#include "mainwindow/Tfrm_Quorvelin_Main.h"
+#include "platform/ConsoleMessageBoxes.h"
+#include "platform/SystemPlatform.h"
+#include "platform/UdpDatagramSocket.h"
+#include "platform/fakes/FakePlatform.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kServers = 256;
+constexpr quint16 kBasePort = 44000;
+
+void playerScan256(benchmark::State &state)
+{
+    const SimulatorProcess sim(kServers, kBasePort, {QStringLiteral("--churn"), QStringLiteral("2000")});
+    if (!sim.isReady()) {
+        state.SkipWithError("the simulator did not start");
+        return;
+    }
+
+    QTemporaryDir profile;
+    RunState run;
+    ConsoleMessageBoxes messages;
+    FakeFileDialogs files;
+    SystemPlatform platform(messages);
+    UdpDatagramSocket socket;
+    DebugLog log(run, platform.localTime);
+    ServerTable table(log, platform.resolver);
+    QueryEngine engine(run, table, log, socket, platform.services);
+    engine.bindMain(0);
+    ConfigFile config(profile.filePath(QStringLiteral("Quorvelin.ini")), messages);
+    Tfrm_Quorvelin_Main window({run, table, engine, log, messages, files, config, Settings{}, profile.path()});
+    for (int k = 0; k < kServers; ++k) {
+        table.AddServer(QStringLiteral("127.0.0.1"), kBasePort + k, QString());
+        table.setChecked(k, true);
+    }
+    // The first showing queries every server once; then only the scans run.
+    window.show();
+    while (!engine.playerScanTimer().isActive())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    engine.stopTimers();
+    window.serverList()->setCurrentIndex(table.index(3));
+
+    // A 5 ms heartbeat: the gap between two beats is the longest time the
+    // loop spent in one handler (plus the beat itself).
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 worst = 0;
+    QTimer beat;
+    beat.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&beat, &QTimer::timeout, &beat, [&] {
+        const qint64 now = clock.elapsed();
+        worst = std::max(worst, now - last);
+        last = now;
+    });
+    qint64 worstOverall = 0;
+    for (auto _ : state) {
+        clock.start();
+        last = 0;
+        worst = 0;
+        beat.start(5);
+        engine.tm_PlayerScanTimer();
+        beat.stop();
+        state.SetIterationTime(static_cast<double>(clock.elapsed()) / 1000.0);
+        worstOverall = std::max(worstOverall, worst);
+    }
+    state.counters["longest_gap_ms"] = static_cast<double>(worstOverall);
+    window.close();
+}
+BENCHMARK(playerScan256)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
