@@ -80,27 +80,6 @@ TEST(SimulatedServerFarm, ServersAreVariedAndReachable)
     EXPECT_TRUE(nonAscii);
 }
 
-TEST(SimulatedServerFarm, BasePortGivesConsecutivePorts)
-{
-    ensureCoreApplication();
-    SimulatedServerFarm farm(1);
-    // Some base in the ephemeral range will be free; try a bounded number of them.
-    bool started = false;
-    for (int attempt = 0; attempt < 20 && !started; ++attempt)
-        started = farm.start(4, quint16(41000 + attempt * 97));
-    ASSERT_TRUE(started);
-    const quint16 base = farm.server(0)->queryPort();
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(farm.server(i)->queryPort(), base + i);
-        EXPECT_EQ(farm.server(i)->gamePort(), base + i - 1);
-    }
-
-    // A taken port makes the whole start fail and leaves nothing bound.
-    SimulatedServerFarm clash(1);
-    EXPECT_FALSE(clash.start(2, quint16(base + 3)));
-    EXPECT_EQ(clash.size(), 0);
-}
-
 TEST(SimulatedServerFarm, SameRandomStartSameHistory)
 {
     ensureCoreApplication();
@@ -120,24 +99,6 @@ TEST(SimulatedServerFarm, SameRandomStartSameHistory)
     EXPECT_NE(snapshot(a), before);
     for (SimulatedServer *server : a.servers())
         EXPECT_LE(server->playerCount(), server->config().maxPlayers);
-}
-
-TEST(SimulatedServerFarm, ChurnTimerRunsAndStops)
-{
-    ensureCoreApplication();
-    SimulatedServerFarm farm(3);
-    ASSERT_TRUE(farm.start(2));
-    int churns = 0;
-    QEventLoop loop;
-    QObject::connect(&farm, &SimulatedServerFarm::churned, &loop, [&] {
-        if (++churns == 3)
-            loop.quit();
-    });
-    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
-    farm.setChurnInterval(20);
-    loop.exec();
-    farm.setChurnInterval(0);
-    EXPECT_EQ(churns, 3);
 }
 
 TEST(SimulatedServerFarm, BeaconsPointAtTheirServers)

@@ -250,23 +250,6 @@ TEST(SimulatedServerReplies, ValuesFollowTheGame)
     EXPECT_EQ(SimulatedServer::validate("XYZABC"), bytes("3PlaE7km"));
 }
 
-TEST(SimulatedServerReplies, PlayersChangeAtRunTime)
-{
-    SimulatedServer server(dmConfig());
-    server.addPlayer(player(QStringLiteral("one"), 1, 10, 255));
-    server.addPlayer(player(QStringLiteral("two"), 2, 10, 255));
-    EXPECT_TRUE(server.setFrags(QStringLiteral("two"), 25));
-    EXPECT_FALSE(server.setFrags(QStringLiteral("nobody"), 1));
-    EXPECT_TRUE(server.removePlayer(QStringLiteral("one")));
-    EXPECT_FALSE(server.removePlayer(QStringLiteral("one")));
-
-    const QByteArray status = server.answer("\\status\\").front();
-    EXPECT_EQ(valueOf(status, "numplayers"), bytes("1"));
-    EXPECT_EQ(valueOf(status, "player_0"), bytes("two"));
-    EXPECT_EQ(valueOf(status, "frags_0"), bytes("25"));
-    EXPECT_FALSE(keysOf(status).contains("player_1"));
-}
-
 TEST(SimulatedServerReplies, RequestsTheGameDropsGetNoReply)
 {
     const char *const dropped[] = {
