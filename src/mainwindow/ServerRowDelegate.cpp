@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QPainter>
+#include <QStyleOptionButton>
 
 namespace {
 
@@ -58,13 +59,16 @@ void ServerRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
 
     // The check box in the first pixels, as the style draws one.
     painter->fillRect(QRect(row.left(), T, kCheckWidth, H), pal.color(QPalette::Base));
-    QStyleOptionViewItem check = option;
-    check.rect = QRect(row.left(), T, kCheckWidth, H);
-    check.state &= ~QStyle::State_Selected;
-    check.state |= index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+    QStyleOptionButton check;
+    check.initFrom(option.widget);
+    check.palette = pal;
+    const int side = std::min(kCheckWidth - 2, H - 2);
+    check.rect = QRect(row.left() + (kCheckWidth - side) / 2, T + (H - side) / 2, side, side);
+    check.state = QStyle::State_Enabled
+        | (index.data(Qt::CheckStateRole).toInt() == Qt::Checked ? QStyle::State_On : QStyle::State_Off);
     const QWidget *widget = option.widget;
     QStyle *style = widget ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &check, painter, widget);
+    style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, painter, widget);
 
     painter->fillRect(QRect(L + H, T, row.right() - (L + H) + 1, H), background);
 
