@@ -419,7 +419,6 @@ void Tfrm_Quorvelin_Main::closeEvent(QCloseEvent *event)
 {
     if (!m_state.ShuttingDown)
         SaveStateOnClose();
-    Q_EMIT closing();
     event->accept();
 }
 
@@ -617,7 +616,6 @@ void Tfrm_Quorvelin_Main::mi_DeleteserverClick()
     m_table.RemoveAt(position);
     clb_Servers->viewport()->update();
     storeServerList(false);
-    Q_EMIT serverDeleted();
 }
 
 void Tfrm_Quorvelin_Main::mi_UpdateNameClick()

@@ -108,10 +108,6 @@ public:
 Q_SIGNALS:
     // The players were refilled: the buddy watcher compares them.
     void buddyCheckRequested();
-    // The delete flow has removed a server; the stored list follows.
-    void serverDeleted();
-    // The window has begun closing; ShuttingDown is already raised.
-    void closing();
 
 protected:
     void showEvent(QShowEvent *event) override;

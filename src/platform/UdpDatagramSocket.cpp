@@ -9,6 +9,8 @@ namespace {
 // Large enough that a burst of replies from a few hundred servers is not
 // dropped by the kernel while the event loop is busy sending.
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
+// The largest UDP payload over IPv4.
+constexpr qint64 kMaxDatagramBytes = 65507;
 }
 
 UdpDatagramSocket::UdpDatagramSocket(QObject *parent)
@@ -43,10 +45,12 @@ bool UdpDatagramSocket::send(const QByteArray &datagram, quint32 ipv4Address, qu
 
 void UdpDatagramSocket::readPending()
 {
-    while (m_socket->hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_socket->receiveDatagram();
+    // Reading with a fixed limit until nothing is left costs one system call
+    // a datagram, where asking for each one's size first costs three.
+    for (;;) {
+        const QNetworkDatagram datagram = m_socket->receiveDatagram(kMaxDatagramBytes);
         if (!datagram.isValid())
-            continue;
+            break;
         QHostAddress sender = datagram.senderAddress();
         bool isV4 = false;
         const quint32 v4 = sender.toIPv4Address(&isV4);
