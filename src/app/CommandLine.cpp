@@ -57,5 +57,5 @@ QString CommandLine::usage()
         "                   (exit status 0: all replied, 2: some did not, 1: bad argument)\n"
         "  --json           one JSON object per server and line\n"
         "  --timeout MS     how long to wait for replies after the last query (default 1000)\n"
-        "  --sleep MS       pause after each server's queries (default 20)\n");
+        "  --sleep MS       pause after each server's queries (default: SleepTime of the profile)\n");
 }
