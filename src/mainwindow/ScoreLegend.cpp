@@ -11,8 +11,8 @@ namespace {
 class LegendRowDelegate final : public QStyledItemDelegate
 {
 public:
-    LegendRowDelegate(const ScoreLegend *legend)
-        : QStyledItemDelegate(const_cast<ScoreLegend *>(legend))
+    explicit LegendRowDelegate(ScoreLegend *legend)
+        : QStyledItemDelegate(legend)
         , m_legend(legend)
         , m_palette(ScoreGraphLayout::BarPalette())
     {
