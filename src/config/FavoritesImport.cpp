@@ -57,14 +57,7 @@ int addFavorites(const QStringList &favorites, ServerTable &table, QueryEngine &
         const Favorite f = parseFavorite(text);
         log.log(QStringLiteral("adding server ") + f.address + QLatin1Char(':') + f.portText);
 
-        const QString resolved = table.ResolveHost(f.address);
-        const QString address = resolved.isEmpty() ? f.address : resolved;
-        bool present = false;
-        for (int slot = 0; slot < ServerTable::kSlotCount && !present; ++slot) {
-            const TUTServer *s = table.server(slot);
-            present = s && s->Host == address && s->QueryPort() == f.port;
-        }
-        if (present)
+        if (table.slotOfServer(f.address, f.port) >= 0)
             continue;
 
         const int slot = table.AddServer(f.address, f.port, f.name);

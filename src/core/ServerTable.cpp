@@ -157,6 +157,12 @@ int ServerTable::slotForSender(const QString &address, int port) const
     return match;
 }
 
+int ServerTable::slotOfServer(const QString &address, int port) const
+{
+    const QString resolved = ResolveHost(address);
+    return slotForSender(resolved.isEmpty() ? address : resolved, port);
+}
+
 void ServerTable::SyncListCounts(int slot)
 {
     const TUTServer *s = server(slot);

@@ -69,6 +69,9 @@ public:
     // The slot a reply from this sender belongs to, -1 for none. With two
     // identical entries the higher slot gets the replies.
     int slotForSender(const QString &address, int port) const;
+    // The slot of a server with this address, resolved as AddServer would
+    // store it, and query port; -1 when the table holds none.
+    int slotOfServer(const QString &address, int port) const;
 
     void SyncListCounts(int slot);
     // Changes a server's address, port and display name.

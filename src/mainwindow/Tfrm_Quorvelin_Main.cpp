@@ -365,13 +365,7 @@ void Tfrm_Quorvelin_Main::LoadServerList()
     // Servers named on the command line join the list, checked, unless it holds them.
     bool added = false;
     for (const StartServer &start : std::as_const(m_startServers)) {
-        const QString resolved = m_table.ResolveHost(start.address);
-        int position = -1;
-        for (int k = 0; k < m_table.count() && position < 0; ++k) {
-            const TUTServer *s = m_table.server(m_table.slotAt(k));
-            if (s->QueryPort() == start.port && (s->Host == start.address || s->Host == resolved))
-                position = k;
-        }
+        int position = m_table.positionOfSlot(m_table.slotOfServer(start.address, start.port));
         if (position < 0) {
             const int slot = m_table.AddServer(start.address, start.port, QString());
             if (slot >= ServerTable::kSlotCount)
