@@ -4,7 +4,7 @@
 #include "mainwindow/ScoreGraphView.h"
 #include "mainwindow/ServerListView.h"
 #include "mainwindow/ServerRowDelegate.h"
-#include "platform/fakes/FakeEngineStack.h"
+#include "support/FakeEngineStack.h"
 
 #include <QImage>
 #include <QPainter>
@@ -23,11 +23,11 @@ void serverList256(benchmark::State &state)
 {
     FakeEngineStack stack;
     for (int k = 0; k < ServerTable::kSlotCount; ++k) {
-        const int slot = stack.table.AddServer(QStringLiteral("10.0.%1.%2").arg(k / 200).arg(k % 200), 7778,
+        const int slot = stack.table.addServer(QStringLiteral("10.0.%1.%2").arg(k / 200).arg(k % 200), 7778,
                                                QStringLiteral("Server number %1 of the list").arg(k));
         stack.table.server(slot)->NumPlayers = QByteArray::number(k % 17);
         stack.table.server(slot)->MaxPlayers = "16";
-        stack.table.SyncListCounts(slot);
+        stack.table.syncListCounts(slot);
         stack.table.setChecked(k, k % 3 == 0);
     }
     ServerListView view;

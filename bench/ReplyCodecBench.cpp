@@ -27,7 +27,7 @@ void decodeInfo(benchmark::State &state)
 {
     TUTServer server(QStringLiteral("127.0.0.1"), 7778);
     for (auto _ : state)
-        benchmark::DoNotOptimize(ReplyCodec::ParseServerReply(server, kInfoReply));
+        benchmark::DoNotOptimize(ReplyCodec::parseServerReply(server, kInfoReply));
     state.SetBytesProcessed(state.iterations() * kInfoReply.size());
 }
 BENCHMARK(decodeInfo);
@@ -37,7 +37,7 @@ void decodePlayers(benchmark::State &state)
     const QByteArray reply = playersReply(static_cast<int>(state.range(0)));
     TUTServer server(QStringLiteral("127.0.0.1"), 7778);
     for (auto _ : state)
-        benchmark::DoNotOptimize(ReplyCodec::ParseServerReply(server, reply));
+        benchmark::DoNotOptimize(ReplyCodec::parseServerReply(server, reply));
     state.SetBytesProcessed(state.iterations() * reply.size());
     state.counters["datagram_bytes"] = static_cast<double>(reply.size());
 }

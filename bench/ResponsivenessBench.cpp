@@ -3,16 +3,14 @@
 // event loop did not come round, which bounds the longest handler.
 #include "SimulatorProcess.h"
 #include "config/ConfigFile.h"
-#include "core/DebugLog.h"
-#include "core/QueryEngine.h"
-#include "core/RunState.h"
-#include "core/ServerTable.h"
+#include "core/Poller.h"
+#include "core/QueryStack.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/ServerListView.h"
-#include "mainwindow/Tfrm_Quorvelin_Main.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/SystemPlatform.h"
 #include "platform/UdpDatagramSocket.h"
-#include "platform/fakes/FakePlatform.h"
+#include "support/FakePlatform.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -35,26 +33,25 @@ void playerScan256(benchmark::State &state)
     }
 
     QTemporaryDir profile;
-    RunState run;
     ConsoleMessageBoxes messages;
     FakeFileDialogs files;
     SystemPlatform platform(messages);
     UdpDatagramSocket socket;
-    DebugLog log(run, platform.localTime);
-    ServerTable table(log, platform.resolver);
-    QueryEngine engine(run, table, log, socket, platform.services);
-    engine.bindMain(0);
+    QueryStack stack(socket, platform.services, false);
+    ServerTable &table = stack.table;
+    stack.engine.bindMain(0);
     ConfigFile config(profile.filePath(QStringLiteral("Quorvelin.ini")), messages);
-    Tfrm_Quorvelin_Main window({run, table, engine, log, messages, files, config, Settings{}, profile.path()});
+    MainWindow window({stack, messages, files, config, Settings{}, profile.path()});
+    Poller &poller = window.poller();
     for (int k = 0; k < kServers; ++k) {
-        table.AddServer(QStringLiteral("127.0.0.1"), kBasePort + k, QString());
+        table.addServer(QStringLiteral("127.0.0.1"), kBasePort + k, QString());
         table.setChecked(k, true);
     }
     // The first showing queries every server once; then only the scans run.
     window.show();
-    while (!engine.playerScanTimer().isActive())
+    while (!poller.playerScanTimer().isActive())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    engine.stopTimers();
+    poller.stop();
     window.serverList()->setCurrentIndex(table.index(3));
 
     // A 5 ms heartbeat: the gap between two beats is the longest time the
@@ -75,7 +72,13 @@ void playerScan256(benchmark::State &state)
         last = 0;
         worst = 0;
         beat.start(5);
-        engine.tm_PlayerScanTimer();
+        bool scanned = false;
+        const QMetaObject::Connection done =
+            QObject::connect(&poller, &Poller::playerScanFinished, &poller, [&scanned] { scanned = true; });
+        poller.scanCheckedServers();
+        while (!scanned)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QObject::disconnect(done);
         beat.stop();
         state.SetIterationTime(static_cast<double>(clock.elapsed()) / 1000.0);
         worstOverall = std::max(worstOverall, worst);

@@ -1,10 +1,8 @@
 // "Update all servers" with SleepTime 0 over 256 simulated servers running in
 // their own process: time from the first query until every reply is decoded.
 #include "SimulatorProcess.h"
-#include "core/DebugLog.h"
-#include "core/QueryEngine.h"
-#include "core/RunState.h"
-#include "core/ServerTable.h"
+#include "core/Poller.h"
+#include "core/QueryStack.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/SystemPlatform.h"
 #include "platform/UdpDatagramSocket.h"
@@ -30,17 +28,17 @@ void updateAll(benchmark::State &state)
         return;
     }
 
-    RunState run;
     ConsoleMessageBoxes messages;
     SystemPlatform platform(messages);
     UdpDatagramSocket socket;
-    DebugLog log(run, platform.localTime);
-    ServerTable table(log, platform.resolver);
-    QueryEngine engine(run, table, log, socket, platform.services);
-    engine.SleepTime = 0;
+    QueryStack stack(socket, platform.services, false);
+    ServerTable &table = stack.table;
+    QueryEngine &engine = stack.engine;
+    Poller poller(engine, table);
+    engine.setSleepTime(0);
     engine.bindMain(0);
     for (int k = 0; k < kServers; ++k)
-        table.AddServer(QStringLiteral("127.0.0.1"), kBasePort + k, QString());
+        table.addServer(QStringLiteral("127.0.0.1"), kBasePort + k, QString());
 
     int finals = 0;
     QObject::connect(&engine, &QueryEngine::replyDecoded, &engine, [&](int, const QByteArray &datagram) {
@@ -53,14 +51,17 @@ void updateAll(benchmark::State &state)
         finals = 0;
         QElapsedTimer timer;
         timer.start();
-        engine.UpdateAllServers();
+        poller.updateAllServers();
         const QDeadlineTimer deadline(5000);
         while (finals < kServers * kFinalsPerServer && !deadline.hasExpired())
-            platform.pump.processPending();
+            QCoreApplication::processEvents();
         state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);
         if (finals < kServers * kFinalsPerServer)
             ++incomplete;
-        platform.pump.waitPumping(50);
+        // Let the walk finish and stray replies drain before the next run.
+        const QDeadlineTimer settle(50);
+        while (!settle.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     state.counters["incomplete_runs"] = incomplete;
 }

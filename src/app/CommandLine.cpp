@@ -28,14 +28,10 @@ CommandLine CommandLine::parse(const QStringList &arguments)
                 result.profile = value;
                 continue;
             }
-            const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
-            bool ok = false;
-            const int port = colon > 0 ? value.mid(colon + 1).toInt(&ok) : 0;
-            if (!ok || port < 1 || port > 65535) {
-                result.error = QStringLiteral("'%1' is not of the form ADDRESS:QUERYPORT").arg(value);
+            const std::optional<ServerAddress> server = ServerAddress::parse(value, &result.error);
+            if (!server)
                 return result;
-            }
-            result.servers.append(Server{value.left(colon), port});
+            result.servers.append(*server);
         } else {
             result.error = QStringLiteral("unknown argument ") + arg;
             return result;

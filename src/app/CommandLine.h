@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ServerAddress.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -9,17 +11,11 @@
 // after it.
 struct CommandLine
 {
-    struct Server
-    {
-        QString address;
-        int port = 0;
-    };
-
     bool debugMode = false;
     bool queryMode = false;
     bool help = false;
     QString profile;
-    QList<Server> servers;
+    QList<ServerAddress> servers;
     QStringList queryArguments;
     QString error;
 

@@ -4,12 +4,9 @@
 #include "CommandLine.h"
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
-#include "core/DebugLog.h"
-#include "core/QueryEngine.h"
-#include "core/RunState.h"
-#include "core/ServerTable.h"
+#include "core/QueryStack.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/SplashWindow.h"
-#include "mainwindow/Tfrm_Quorvelin_Main.h"
 #include "platform/LocalSocketSingleInstance.h"
 #include "platform/QtFileDialogs.h"
 #include "platform/QtMessageBoxes.h"
@@ -20,6 +17,21 @@
 
 #include <QApplication>
 #include <QDir>
+
+namespace {
+
+void bindMainSocket(QueryEngine &engine, const Settings &settings, MessageBoxes &messages)
+{
+    QString bindError;
+    const auto localPort = static_cast<quint16>(settings.LocalPort);
+    if (settings.LocalPort < 0 || settings.LocalPort > 65535 || !engine.bindMain(localPort, &bindError))
+        messages.showError(QStringLiteral("Cannot open UDP port %1 for the server queries: %2\n"
+                                          "Replies come to a port of the system's choosing instead.")
+                               .arg(settings.LocalPort)
+                               .arg(bindError.isEmpty() ? QStringLiteral("not a port number") : bindError));
+}
+
+} // namespace
 
 extern "C" Q_DECL_EXPORT int quorvelinWindowMain(int argc, char **argv)
 {
@@ -36,13 +48,10 @@ extern "C" Q_DECL_EXPORT int quorvelinWindowMain(int argc, char **argv)
     if (!instance.claim())
         return 0;
 
+    // Painted as soon as the event loop runs, with the start-up's progress under it.
     auto *splash = new SplashWindow;
     splash->show();
-    splash->repaint();
-    QApplication::processEvents();
 
-    RunState state;
-    state.DebugMode = commandLine.debugMode;
     QtMessageBoxes messages;
     QtFileDialogs files;
     SystemPlatform platform(messages);
@@ -50,31 +59,18 @@ extern "C" Q_DECL_EXPORT int quorvelinWindowMain(int argc, char **argv)
 
     splash->showProgress(QStringLiteral("Loading config"));
     ConfigFile config(QDir(profile).filePath(QStringLiteral("Quorvelin.ini")), messages);
-    Settings settings = Configuration::LoadConfiguration(config.read(), profile + QLatin1Char('/'));
+    Settings settings = Configuration::loadConfiguration(config.read(), profile + QLatin1Char('/'));
     // Kept in memory only: the file gets it when the user confirms the settings.
     if (settings.UTBaseDir.isEmpty())
         settings.UTBaseDir = SystemGameLocator().findBaseDirectory();
 
-    DebugLog log(state, platform.localTime);
-    ServerTable table(log, platform.resolver);
-    QueryEngine engine(state, table, log, socket, platform.services);
-
-    Tfrm_Quorvelin_Main window({state, table, engine, log, messages, files, config, settings, profile});
+    QueryStack stack(socket, platform.services, commandLine.debugMode);
+    MainWindow window({stack, messages, files, config, settings, profile});
     messages.setParentWidget(&window);
     files.setParentWidget(&window);
     window.setSplash(splash);
-    QList<Tfrm_Quorvelin_Main::StartServer> startServers;
-    for (const CommandLine::Server &server : commandLine.servers)
-        startServers.append({server.address, server.port});
-    window.setStartServers(startServers);
-
-    QString bindError;
-    const auto localPort = static_cast<quint16>(settings.LocalPort);
-    if (settings.LocalPort < 0 || settings.LocalPort > 65535 || !engine.bindMain(localPort, &bindError))
-        messages.showError(QStringLiteral("Cannot open UDP port %1 for the server queries: %2\n"
-                                          "Replies come to a port of the system's choosing instead.")
-                               .arg(settings.LocalPort)
-                               .arg(bindError.isEmpty() ? QStringLiteral("not a port number") : bindError));
+    window.setStartServers(commandLine.servers);
+    bindMainSocket(stack.engine, settings, messages);
 
     // Logout, shutdown and kill end the program through the same close as the window.
     TerminationSignals termination;

@@ -36,13 +36,20 @@ int runQuery(int argc, char **argv, const CommandLine &commandLine)
     const QString profile = AppPaths::profileDirectory(commandLine.profile, QCoreApplication::applicationDirPath(),
                                                        AppPaths::userConfigDirectory());
     const ConfigFile config(QDir(profile).filePath(QStringLiteral("Quorvelin.ini")), messages);
-    const Settings settings = Configuration::LoadConfiguration(config.read(), profile);
+    const Settings settings = Configuration::loadConfiguration(config.read(), profile);
 
     QFile out, err;
     out.open(stdout, QIODevice::WriteOnly);
     err.open(stderr, QIODevice::WriteOnly);
     ConsoleQuery query(*options, socket, platform.services);
-    return query.run(out, err, static_cast<quint32>(std::max(0, settings.SleepTime)));
+    std::optional<int> exitCode;
+    QObject::connect(&query, &ConsoleQuery::finished, &app, [&exitCode](int code) {
+        exitCode = code;
+        QCoreApplication::exit(code);
+    });
+    query.start(out, err, static_cast<quint32>(std::max(0, settings.SleepTime)));
+    // A run that ended before the loop started (a bad address) needs no loop.
+    return exitCode ? *exitCode : app.exec();
 }
 
 // The directory of this executable, found before any application object exists.

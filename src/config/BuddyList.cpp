@@ -21,7 +21,7 @@ bool BuddyList::contains(const QString &name) const
     return m_names.contains(name, Qt::CaseInsensitive);
 }
 
-bool BuddyList::AddBuddy(const QString &name)
+bool BuddyList::addBuddy(const QString &name)
 {
     if (contains(name))
         return false;

@@ -15,7 +15,7 @@ public:
 
     // Adds a name not yet present (compared without regard to case); false
     // when it was already there.
-    bool AddBuddy(const QString &name);
+    bool addBuddy(const QString &name);
     bool removeAt(int index);
 
     // The value of nicknames/buddies.

@@ -20,7 +20,7 @@ QStringList Settings::defaultMasterServers()
 
 namespace Configuration {
 
-Settings LoadConfiguration(const IniFile &ini, const QString &outputDirectory)
+Settings loadConfiguration(const IniFile &ini, const QString &outputDirectory)
 {
     Settings s;
     const auto integer = [&](const QString &key, int &field) { field = ini.readInteger(kGeneral, key, field); };
@@ -81,7 +81,7 @@ Settings LoadConfiguration(const IniFile &ini, const QString &outputDirectory)
     return s;
 }
 
-void SaveStateOnClose(IniFile &ini, const CloseState &state)
+void saveStateOnClose(IniFile &ini, const CloseState &state)
 {
     ini.writeInteger(kGeneral, QStringLiteral("ServerListDelay"), state.ServerListDelay);
     ini.writeInteger(kGeneral, QStringLiteral("ServerInfoDelay"), state.ServerInfoDelay);

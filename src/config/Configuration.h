@@ -13,7 +13,7 @@ namespace Configuration {
 // Every key read at start, with its default and, for the three delay
 // sliders, moved into the slider's range. outputDirectory is the default of
 // the report directory.
-Settings LoadConfiguration(const IniFile &ini, const QString &outputDirectory);
+Settings loadConfiguration(const IniFile &ini, const QString &outputDirectory);
 
 struct CloseState
 {
@@ -27,6 +27,6 @@ struct CloseState
 };
 
 // The keys of the running state that the close writes.
-void SaveStateOnClose(IniFile &ini, const CloseState &state);
+void saveStateOnClose(IniFile &ini, const CloseState &state);
 
 } // namespace Configuration

@@ -2,9 +2,10 @@
 
 #include "IniFile.h"
 #include "core/DebugLog.h"
-#include "core/QueryEngine.h"
 #include "core/ServerTable.h"
 #include "core/StrToIntOrZero.h"
+
+#include <QSet>
 
 #include <algorithm>
 
@@ -44,31 +45,29 @@ Favorite parseFavorite(const QString &text)
     f.name = takeField(rest);
     f.address = takeField(rest);
     f.portText = takeField(rest);
-    f.port = StrToIntOrZero(f.portText);
+    f.port = strToIntOrZero(f.portText);
     return f;
 }
 
-int addFavorites(const QStringList &favorites, ServerTable &table, QueryEngine &engine, DebugLog &log)
+QList<Favorite> serversToAdd(const QStringList &favorites, const ServerTable &table, DebugLog &log)
 {
-    int added = 0;
+    QList<Favorite> toAdd;
+    QSet<QString> seen;
     for (const QString &text : favorites) {
         if (text.isEmpty())
             continue;
         const Favorite f = parseFavorite(text);
         log.log(QStringLiteral("adding server ") + f.address + QLatin1Char(':') + f.portText);
-
         if (table.slotOfServer(f.address, f.port) >= 0)
             continue;
-
-        const int slot = table.AddServer(f.address, f.port, f.name);
-        if (slot >= ServerTable::kSlotCount)
-            break;
-        ++added;
-        if (!engine.QueryServer(slot))
-            break;
-        engine.WaitPumping(engine.SleepTime);
+        const QString resolved = table.resolveHost(f.address);
+        const QString key = (resolved.isEmpty() ? f.address : resolved) + QLatin1Char(':') + QString::number(f.port);
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        toAdd.append(f);
     }
-    return added;
+    return toAdd;
 }
 
 } // namespace FavoritesImport

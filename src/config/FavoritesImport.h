@@ -7,7 +7,6 @@
 
 class DebugLog;
 class IniFile;
-class QueryEngine;
 class ServerTable;
 
 // The favourites of the game's own UnrealTournament.ini: section
@@ -30,9 +29,8 @@ std::optional<QStringList> readFavorites(const IniFile &gameIni);
 // A field counts only when a backslash follows it.
 Favorite parseFavorite(const QString &text);
 
-// Adds the favourites that the table does not hold yet (same address after
-// resolution and same port), querying each new server, until the table is
-// full. Returns how many were added.
-int addFavorites(const QStringList &favorites, ServerTable &table, QueryEngine &engine, DebugLog &log);
+// The favourites that the table does not hold yet (same address after
+// resolution and same port), each once, in file order.
+QList<Favorite> serversToAdd(const QStringList &favorites, const ServerTable &table, DebugLog &log);
 
 } // namespace FavoritesImport

@@ -19,7 +19,7 @@ QString indexed(const char *key, int n)
 
 } // namespace
 
-QList<Entry> LoadServerList(const IniFile &ini)
+QList<Entry> loadServerList(const IniFile &ini)
 {
     QList<Entry> entries;
     for (int n = 0; n < ServerTable::kSlotCount; ++n) {
@@ -35,7 +35,7 @@ QList<Entry> LoadServerList(const IniFile &ini)
     return entries;
 }
 
-bool SaveServer(IniFile &ini, const ServerTable &table, int position, QString *error)
+bool saveServer(IniFile &ini, const ServerTable &table, int position, QString *error)
 {
     if (position < 0 || position >= table.count())
         return true;
@@ -49,32 +49,32 @@ bool rewriteServers(IniFile &ini, const ServerTable &table, QString *error)
 {
     ini.eraseSection(kServers);
     for (int position = 0; position < table.count(); ++position) {
-        if (!SaveServer(ini, table, position, error))
+        if (!saveServer(ini, table, position, error))
             return false;
     }
     return true;
 }
 
-bool RebuildServerConfig(IniFile &ini, ServerTable &table, DebugLog &log, QString *error)
+bool rebuildServerConfig(IniFile &ini, ServerTable &table, DebugLog &log, QString *error)
 {
-    table.SetSortMode(table.serverListSort());
+    table.setSortMode(table.serverListSort());
     log.log(QStringLiteral("rebuilding server config"));
     return rewriteServers(ini, table, error);
 }
 
-QList<int> RestoreServerChecks(const IniFile &ini)
+QList<int> restoreServerChecks(const IniFile &ini)
 {
     QList<int> positions;
     const QStringList items =
         CommaText::split(ini.readString(QStringLiteral("general"), QStringLiteral("serverlistchecks"), QStringLiteral(",")));
     for (const QString &item : items) {
         if (!item.isEmpty())
-            positions.append(StrToIntOrZero(item));
+            positions.append(strToIntOrZero(item));
     }
     return positions;
 }
 
-QString ServerListChecks(const ServerTable &table, bool rememberServerCheck)
+QString serverListChecks(const ServerTable &table, bool rememberServerCheck)
 {
     QString value;
     if (!rememberServerCheck)

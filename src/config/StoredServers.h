@@ -20,20 +20,20 @@ struct Entry
 
 // The stored groups in order. Reading stops at the first empty address; a
 // group without a port or a name is skipped.
-QList<Entry> LoadServerList(const IniFile &ini);
+QList<Entry> loadServerList(const IniFile &ini);
 
 // Writes the three keys of the server at a list position; false with a
 // message when its name cannot be stored.
-bool SaveServer(IniFile &ini, const ServerTable &table, int position, QString *error = nullptr);
+bool saveServer(IniFile &ini, const ServerTable &table, int position, QString *error = nullptr);
 // Erases the section and writes every position from 0 up.
 bool rewriteServers(IniFile &ini, const ServerTable &table, QString *error = nullptr);
 // Re-sorts the list by the current sort order, then rewrites the section.
-bool RebuildServerConfig(IniFile &ini, ServerTable &table, DebugLog &log, QString *error = nullptr);
+bool rebuildServerConfig(IniFile &ini, ServerTable &table, DebugLog &log, QString *error = nullptr);
 
 // The positions to check from ServerListChecks.
-QList<int> RestoreServerChecks(const IniFile &ini);
+QList<int> restoreServerChecks(const IniFile &ini);
 // ServerListChecks as the close writes it: "0,2," for checked positions 0
 // and 2; empty when check marks are not remembered.
-QString ServerListChecks(const ServerTable &table, bool rememberServerCheck);
+QString serverListChecks(const ServerTable &table, bool rememberServerCheck);
 
 } // namespace StoredServers

@@ -1,15 +1,11 @@
 #include "ConsoleQuery.h"
 
-#include "DebugLog.h"
 #include "DottedAddress.h"
-#include "QueryEngine.h"
-#include "RunState.h"
+#include "PacedWalk.h"
+#include "QueryStack.h"
 #include "ServerRecordFormat.h"
-#include "ServerTable.h"
 
-#include <QEventLoop>
 #include <QIODevice>
-#include <QTimer>
 
 #include <chrono>
 
@@ -50,14 +46,10 @@ std::optional<ConsoleQuery::Options> ConsoleQuery::parseArguments(const QStringL
             *error = QStringLiteral("unknown option ") + arg;
             return std::nullopt;
         } else {
-            const qsizetype colon = arg.lastIndexOf(QLatin1Char(':'));
-            bool ok = false;
-            const int port = colon > 0 ? arg.mid(colon + 1).toInt(&ok) : 0;
-            if (!ok || port < 1 || port > 65535) {
-                *error = QStringLiteral("'%1' is not of the form ADDRESS:QUERYPORT").arg(arg);
+            const std::optional<ServerAddress> target = ServerAddress::parse(arg, error);
+            if (!target)
                 return std::nullopt;
-            }
-            options.targets.append(Target{arg.left(colon), port});
+            options.targets.append(*target);
         }
     }
     if (options.targets.isEmpty()) {
@@ -71,64 +63,90 @@ std::optional<ConsoleQuery::Options> ConsoleQuery::parseArguments(const QStringL
     return options;
 }
 
-ConsoleQuery::ConsoleQuery(const Options &options, DatagramSocket &socket, const PlatformServices &services)
-    : m_options(options)
-    , m_socket(socket)
-    , m_services(services)
+ConsoleQuery::ConsoleQuery(const Options &options, DatagramSocket &socket, const PlatformServices &services,
+                           QObject *parent)
+    : QObject(parent)
+    , m_options(options)
+    , m_stack(std::make_unique<QueryStack>(socket, services, false))
+    , m_finals(ServerTable::kSlotCount, 0)
+    , m_replied(ServerTable::kSlotCount, false)
 {
+    m_walk = m_stack->engine.createQueryWalk(this);
+    connect(m_walk, &PacedWalk::finished, this, [this] {
+        m_walkDone = true;
+        finishWhenComplete();
+        if (!m_ended)
+            m_timeout.start();
+    });
+    connect(&m_stack->engine, &QueryEngine::replyDecoded, this, &ConsoleQuery::countReply);
+    m_timeout.setSingleShot(true);
+    m_timeout.setInterval(std::chrono::milliseconds(m_options.timeoutMs));
+    connect(&m_timeout, &QTimer::timeout, this, [this] {
+        printRecords();
+        end(m_replied.count(true) == m_slots.size() ? AllReplied : SomeSilent);
+    });
 }
 
-int ConsoleQuery::run(QIODevice &out, QIODevice &err, quint32 defaultSleepMs)
+ConsoleQuery::~ConsoleQuery() = default;
+
+void ConsoleQuery::start(QIODevice &out, QIODevice &err, quint32 defaultSleepMs)
 {
-    RunState state;
-    DebugLog log(state, *m_services.localTime);
-    ServerTable table(log, *m_services.resolver);
-    QueryEngine engine(state, table, log, m_socket, m_services);
-    engine.SleepTime = m_options.sleepMs ? static_cast<quint32>(*m_options.sleepMs) : defaultSleepMs;
+    m_out = &out;
+    QueryEngine &engine = m_stack->engine;
+    engine.setSleepTime(m_options.sleepMs ? static_cast<quint32>(*m_options.sleepMs) : defaultSleepMs);
 
     QString bindError;
     if (!engine.bindMain(0, &bindError)) {
         err.write(QStringLiteral("quorvelin: cannot open a UDP socket: %1\n").arg(bindError).toUtf8());
-        return SomeSilent;
+        end(SomeSilent);
+        return;
     }
-
-    QList<int> slots;
-    for (const Target &target : m_options.targets) {
-        const int slot = table.AddServer(target.address, target.port, QString());
+    ServerTable &table = m_stack->table;
+    QList<quint64> items;
+    for (const ServerAddress &target : std::as_const(m_options.targets)) {
+        const int slot = table.addServer(target.address, target.port, QString());
         if (!DottedAddress::parse(table.server(slot)->Host).ok) {
             err.write(QStringLiteral("quorvelin: cannot resolve '%1'\n").arg(target.address).toUtf8());
-            return BadArgument;
+            end(BadArgument);
+            return;
         }
-        slots.append(slot);
+        m_slots.append(slot);
+        items.append(table.itemIdAt(table.positionOfSlot(slot)));
     }
+    m_walk->start(items, engine.sleepTime());
+}
 
-    QList<int> finals(ServerTable::kSlotCount, 0);
-    QList<bool> replied(ServerTable::kSlotCount, false);
-    int complete = 0;
-    QEventLoop waitForReplies;
-    QObject::connect(&engine, &QueryEngine::replyDecoded, &engine, [&](int slot, const QByteArray &datagram) {
-        replied[slot] = true;
-        if (datagram.contains("\\final\\") && ++finals[slot] == kFinalRepliesPerServer) {
-            if (++complete == slots.size())
-                waitForReplies.quit();
-        }
-    });
+void ConsoleQuery::countReply(int slot, const QByteArray &datagram)
+{
+    m_replied[slot] = true;
+    if (datagram.contains("\\final\\") && ++m_finals[slot] == kFinalRepliesPerServer)
+        ++m_complete;
+    finishWhenComplete();
+}
 
-    for (int slot : slots) {
-        engine.QueryServer(slot);
-        engine.WaitPumping(engine.SleepTime);
+void ConsoleQuery::finishWhenComplete()
+{
+    // Every query goes out before the run ends, however early all replies are in.
+    if (m_walkDone && !m_ended && m_complete == m_slots.size()) {
+        printRecords();
+        end(AllReplied);
     }
-    if (complete < slots.size()) {
-        QTimer::singleShot(std::chrono::milliseconds(m_options.timeoutMs), &waitForReplies, &QEventLoop::quit);
-        waitForReplies.exec();
-    }
+}
 
-    bool allReplied = true;
-    for (int slot : slots) {
-        const TUTServer &server = *table.server(slot);
-        allReplied = allReplied && replied[slot];
-        out.write(m_options.json ? ServerRecordFormat::toJsonLine(server)
-                                 : ServerRecordFormat::toText(server, replied[slot]));
+void ConsoleQuery::printRecords()
+{
+    for (int slot : std::as_const(m_slots)) {
+        const TUTServer &server = *m_stack->table.server(slot);
+        m_out->write(m_options.json ? ServerRecordFormat::toJsonLine(server)
+                                    : ServerRecordFormat::toText(server, m_replied[slot]));
     }
-    return allReplied ? AllReplied : SomeSilent;
+}
+
+void ConsoleQuery::end(int exitCode)
+{
+    m_ended = true;
+    m_timeout.stop();
+    m_walk->cancel();
+    m_stack->engine.stopReceiving();
+    Q_EMIT finished(exitCode);
 }

@@ -1,31 +1,31 @@
 #pragma once
 
-#include "PlatformServices.h"
+#include "ServerAddress.h"
+#include "platform/PlatformServices.h"
 
 #include <QList>
-#include <QString>
+#include <QObject>
 #include <QStringList>
+#include <QTimer>
 
+#include <memory>
 #include <optional>
 
 class DatagramSocket;
+class PacedWalk;
 class QIODevice;
+struct QueryStack;
 
 // The window-less query: sends the four queries to each server given on the
 // command line, decodes the replies with the same engine as the window and
 // prints the records.
-class ConsoleQuery final
+class ConsoleQuery final : public QObject
 {
+    Q_OBJECT
 public:
-    struct Target
-    {
-        QString address;
-        int port = 0;
-    };
-
     struct Options
     {
-        QList<Target> targets;
+        QList<ServerAddress> targets;
         bool json = false;
         int timeoutMs = 1000;
         std::optional<int> sleepMs;
@@ -37,14 +37,33 @@ public:
     // and sets error to a message for the user.
     static std::optional<Options> parseArguments(const QStringList &arguments, QString *error);
 
-    ConsoleQuery(const Options &options, DatagramSocket &socket, const PlatformServices &services);
+    ConsoleQuery(const Options &options, DatagramSocket &socket, const PlatformServices &services,
+                 QObject *parent = nullptr);
+    ~ConsoleQuery() override;
 
-    // defaultSleepMs is the profile's pause between servers, used when the
-    // options give none.
-    int run(QIODevice &out, QIODevice &err, quint32 defaultSleepMs);
+    // Starts the run; finished tells its exit code once the records are
+    // printed. defaultSleepMs is the profile's pause between servers, used
+    // when the options give none.
+    void start(QIODevice &out, QIODevice &err, quint32 defaultSleepMs);
+
+Q_SIGNALS:
+    void finished(int exitCode);
 
 private:
+    void countReply(int slot, const QByteArray &datagram);
+    void finishWhenComplete();
+    void printRecords();
+    void end(int exitCode);
+
     Options m_options;
-    DatagramSocket &m_socket;
-    PlatformServices m_services;
+    std::unique_ptr<QueryStack> m_stack;
+    PacedWalk *m_walk = nullptr;
+    QIODevice *m_out = nullptr;
+    QList<int> m_slots;
+    QList<int> m_finals;
+    QList<bool> m_replied;
+    int m_complete = 0;
+    bool m_walkDone = false;
+    bool m_ended = false;
+    QTimer m_timeout;
 };

@@ -4,23 +4,26 @@
 #include <QString>
 
 class LocalTime;
-struct RunState;
 
-// The debug log: only in DebugMode and never while closing, each line is
-// "[" + local time + "] " + text.
+// The debug log: only in debug mode and never after the program began to
+// close, each line is "[" + local time + "] " + text.
 class DebugLog final : public QObject
 {
     Q_OBJECT
 public:
-    DebugLog(const RunState &state, const LocalTime &time, QObject *parent = nullptr);
+    DebugLog(bool debugMode, const LocalTime &time, QObject *parent = nullptr);
 
-    bool isActive() const;
+    bool isDebugMode() const { return m_debugMode; }
+    bool isActive() const { return m_debugMode && !m_silenced; }
     void log(const QString &text);
+    // From now on nothing is logged: the program is closing.
+    void silence() { m_silenced = true; }
 
 Q_SIGNALS:
     void lineAdded(const QString &line);
 
 private:
-    const RunState &m_state;
+    const bool m_debugMode;
     const LocalTime &m_time;
+    bool m_silenced = false;
 };

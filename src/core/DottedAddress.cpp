@@ -12,7 +12,7 @@ DottedAddress DottedAddress::parse(const QString &host)
     for (const QString &part : parts) {
         qint32 value = 0;
         const QByteArray latin = part.toLatin1();
-        if (part.size() != latin.size() || !TryStrToInt(latin, value)) {
+        if (part.size() != latin.size() || !tryStrToInt(latin, value)) {
             result.error = QStringLiteral("'%1' is not a valid integer value").arg(part);
             return result;
         }

@@ -4,7 +4,7 @@
 
 namespace PollingDelays {
 
-int PlayerInfoDelaySeconds(int position)
+int playerInfoDelaySeconds(int position)
 {
     const int p = std::clamp(position, kPlayerInfoMin, kPlayerInfoMax);
     if (p <= 15)
@@ -20,20 +20,20 @@ int PlayerInfoDelaySeconds(int position)
     return (p - 75) * 300 + 1800;
 }
 
-QString ServerListDelayLabel(int position)
+QString serverListDelayLabel(int position)
 {
     return QStringLiteral("update every %1 seconds").arg(position);
 }
 
-QString ServerInfoDelayLabel(int position)
+QString serverInfoDelayLabel(int position)
 {
     // The leading blanks leave room for the check box that sits on the label.
     return QStringLiteral("     Update server info every %1 minutes").arg(position);
 }
 
-QString PlayerInfoDelayLabel(int position)
+QString playerInfoDelayLabel(int position)
 {
-    const int s = PlayerInfoDelaySeconds(position);
+    const int s = playerInfoDelaySeconds(position);
     const QString period = s >= 60 ? QStringLiteral("%1:%2 minutes").arg(s / 60).arg(s % 60)
                                    : QStringLiteral("%1 seconds").arg(s);
     return QStringLiteral("     Update player info every ") + period;

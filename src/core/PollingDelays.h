@@ -14,10 +14,10 @@ constexpr int kPlayerInfoMin = 1;
 constexpr int kPlayerInfoMax = 81;
 
 // Seconds between two player-info refreshes for a slider position.
-int PlayerInfoDelaySeconds(int position);
+int playerInfoDelaySeconds(int position);
 
-QString ServerListDelayLabel(int position);
-QString ServerInfoDelayLabel(int position);
-QString PlayerInfoDelayLabel(int position);
+QString serverListDelayLabel(int position);
+QString serverInfoDelayLabel(int position);
+QString playerInfoDelayLabel(int position);
 
 } // namespace PollingDelays

@@ -1,86 +1,56 @@
 #pragma once
 
-#include "PlatformServices.h"
+#include "PacedWalk.h"
+#include "platform/PlatformServices.h"
 
 #include <QByteArray>
 #include <QObject>
-#include <QTimer>
 
 class DatagramSocket;
 class DebugLog;
-class EngineHost;
 class ServerTable;
-struct RunState;
 
-// Sends the queries of the main window, routes the replies to their
-// servers, measures pings and runs the three polling timers. Every walk
-// over servers waits SleepTime milliseconds after each server with events
-// flowing, so replies are decoded while the walk goes on.
+// Sends the queries of the main socket, routes each reply to its server by
+// the sender's address and port, measures the ping and decodes the reply
+// into the server's record. It decides nothing about views: it tells.
 class QueryEngine final : public QObject
 {
     Q_OBJECT
 public:
-    QueryEngine(RunState &state, ServerTable &table, DebugLog &log, DatagramSocket &socket,
-                const PlatformServices &services, QObject *parent = nullptr);
+    QueryEngine(ServerTable &table, DebugLog &log, DatagramSocket &socket, const PlatformServices &services,
+                QObject *parent = nullptr);
 
-    void setHost(EngineHost *host) { m_host = host; }
-
-    // Binds udp_Main; false with the socket's error text on failure.
+    // Binds the main socket; false with the socket's error text on failure.
     bool bindMain(quint16 localPort, QString *error = nullptr);
 
-    quint32 SleepTime = 20;
+    // Milliseconds every walk over servers waits after each server.
+    quint32 sleepTime() const { return m_sleepTime; }
+    void setSleepTime(quint32 milliseconds) { m_sleepTime = milliseconds; }
 
-    // Both return false when the send failed and the calling handler must stop.
-    bool SendQuery(int slot, const QByteArray &query);
-    bool QueryServer(int slot);
-    void WaitPumping(quint32 milliseconds);
+    // Both return false when a send failed and the caller must stop; the
+    // failure has then been told through sendFailed.
+    bool sendQuery(int slot, const QByteArray &query);
+    // "\info\", "\players\", "\rules\" and "\teams\", in this order.
+    bool queryServer(int slot);
 
-    void udp_MainUDPRead(const QByteArray &datagram, const QString &address, quint16 port);
-    void ParseServerReply(int slot, const QByteArray &text);
+    // A walk that sends the full query to each server it visits.
+    PacedWalk *createQueryWalk(QObject *parent);
 
-    void tm_PlayerScanTimer();
-    void tm_ServerInfoTimer();
-    void tm_PlayerInfoTimer();
-
-    // Slider and check box handlers; the label texts come from PollingDelays.
-    void setServerListDelay(int position);
-    void setServerInfoDelay(int position);
-    void setPlayerInfoDelay(int position);
-    void setServerInfoUpdate(bool enabled);
-    void setPlayerInfoUpdate(bool enabled);
-
-    // Starts the player scan; the other two follow their check boxes.
-    void startPolling();
-    void stopTimers();
-
-    void UpdateAllServers();
-    void UpdateServerInfo();
-
-    const QTimer &playerScanTimer() const { return tm_PlayerScan; }
-    const QTimer &serverInfoTimer() const { return tm_ServerInfo; }
-    const QTimer &playerInfoTimer() const { return tm_PlayerInfo; }
+    // Replies that arrive from now on are dropped: the program is closing.
+    void stopReceiving();
 
 Q_SIGNALS:
-    // A datagram was routed to a slot and decoded.
+    // A datagram was routed to the server of this slot and decoded into its record.
     void replyDecoded(int slot, const QByteArray &datagram);
+    // A query could not be sent; the message is for the user.
+    void sendFailed(const QString &message);
 
 private:
-    bool stillListed(quint64 itemId) const;
-    // Sends the full query to the selected server; its slot, or -1 when the
-    // handler has nothing to do or must stop.
-    int querySelected();
-    void resortIfSorted();
-    void showSendError(const QString &message);
+    void handleDatagram(const QByteArray &datagram, const QString &address, quint16 port);
 
-    RunState &m_state;
     ServerTable &m_table;
     DebugLog &m_log;
     DatagramSocket &m_socket;
     PlatformServices m_services;
-    EngineHost *m_host = nullptr;
-    bool m_errorShowing = false;
-
-    QTimer tm_PlayerScan;
-    QTimer tm_ServerInfo;
-    QTimer tm_PlayerInfo;
+    quint32 m_sleepTime = 20;
 };

@@ -67,7 +67,7 @@ qint32 entryIndex(const QByteArray &w, qsizetype afterPrefix)
     QByteArrayView indexText = QByteArrayView(w).sliced(afterPrefix, std::min<qsizetype>(2, w.size() - afterPrefix));
     if (indexText.contains('\\'))
         indexText.truncate(1);
-    return StrToIntOrZero(indexText);
+    return strToIntOrZero(indexText);
 }
 
 QByteArray entryMarker(QByteArrayView prefix, qint32 index)
@@ -90,7 +90,7 @@ void parseEntry(QByteArray &w, QByteArrayView firstPrefix, const QByteArrayView 
     Record &target = slot ? *slot : discard;
     bool firstTaken = false;
     for (size_t i = 0; i < N; ++i) {
-        const bool taken = TakeValue(w, entryMarker(prefixes[i], index), target.*fields[i]);
+        const bool taken = takeValue(w, entryMarker(prefixes[i], index), target.*fields[i]);
         if (i == 0)
             firstTaken = taken;
     }
@@ -103,7 +103,7 @@ void parseEntry(QByteArray &w, QByteArrayView firstPrefix, const QByteArrayView 
 
 } // namespace
 
-bool TakeValue(QByteArray &w, QByteArrayView marker, QByteArray &field)
+bool takeValue(QByteArray &w, QByteArrayView marker, QByteArray &field)
 {
     const qsizetype p = w.indexOf(marker);
     if (p < 0)
@@ -120,7 +120,7 @@ bool TakeValue(QByteArray &w, QByteArrayView marker, QByteArray &field)
     return true;
 }
 
-void ParsePlayerEntry(TUTServer &server, QByteArray &w, qsizetype p)
+void parsePlayerEntry(TUTServer &server, QByteArray &w, qsizetype p)
 {
     const qint32 k = entryIndex(w, p + kPlayerPrefix.size());
     TPlayerRecord *slot = nullptr;
@@ -128,20 +128,20 @@ void ParsePlayerEntry(TUTServer &server, QByteArray &w, qsizetype p)
         slot = &server.Players[static_cast<size_t>(k)];
         if (k == 0)
             server.PlayerSlotCount = QByteArrayLiteral("1");
-        if (StrToIntOrZero(server.PlayerSlotCount) < k + 1)
+        if (strToIntOrZero(server.PlayerSlotCount) < k + 1)
             server.PlayerSlotCount = QByteArray::number(k + 1);
     }
     parseEntry(w, kPlayerPrefix, kPlayerPrefixes, kPlayerFields, slot, k);
 }
 
-void ParseTeamEntry(TUTServer &server, QByteArray &w, qsizetype p)
+void parseTeamEntry(TUTServer &server, QByteArray &w, qsizetype p)
 {
     const qint32 k = entryIndex(w, p + kTeamPrefix.size());
     TTeamRecord *slot = (k >= 0 && k < TUTServer::kTeamSlots) ? &server.Teams[static_cast<size_t>(k)] : nullptr;
     parseEntry(w, kTeamPrefix, kTeamPrefixes, kTeamFields, slot, k);
 }
 
-bool ParseServerReply(TUTServer &server, const QByteArray &text)
+bool parseServerReply(TUTServer &server, const QByteArray &text)
 {
     QByteArray w = text;
     w.detach();
@@ -149,7 +149,7 @@ bool ParseServerReply(TUTServer &server, const QByteArray &text)
     QByteArray value;
     for (const ServerMarker &m : kServerMarkers) {
         QByteArray &field = server.*(m.field);
-        if (!TakeValue(w, m.marker, value))
+        if (!takeValue(w, m.marker, value))
             continue;
         if (m.field == &TUTServer::NumPlayers || m.field == &TUTServer::MaxPlayers)
             changed = changed || value != field;
@@ -161,13 +161,13 @@ bool ParseServerReply(TUTServer &server, const QByteArray &text)
     // Every entry step shortens w; the size check only guards that promise.
     for (qsizetype p = w.indexOf(kPlayerPrefix); p >= 0; p = w.indexOf(kPlayerPrefix)) {
         const qsizetype before = w.size();
-        ParsePlayerEntry(server, w, p);
+        parsePlayerEntry(server, w, p);
         if (w.size() >= before)
             break;
     }
     for (qsizetype p = w.indexOf(kTeamPrefix); p >= 0; p = w.indexOf(kTeamPrefix)) {
         const qsizetype before = w.size();
-        ParseTeamEntry(server, w, p);
+        parseTeamEntry(server, w, p);
         if (w.size() >= before)
             break;
     }

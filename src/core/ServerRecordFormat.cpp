@@ -53,7 +53,7 @@ QByteArray toJsonLine(const TUTServer &server)
     appendKey(out, "Host");
     appendJsonString(out, server.Host);
     appendKey(out, "QueryPort");
-    out.append(QByteArray::number(server.QueryPort()));
+    out.append(QByteArray::number(server.queryPort()));
     for (const TUTServer::TextField &field : TUTServer::textFields()) {
         appendKey(out, field.name);
         appendJsonBytes(out, server.*field.member);
@@ -107,7 +107,7 @@ QByteArray toJsonLine(const TUTServer &server)
 
 QByteArray toText(const TUTServer &server, bool replied)
 {
-    QString text = server.Host + QLatin1Char(':') + QString::number(server.QueryPort());
+    QString text = server.Host + QLatin1Char(':') + QString::number(server.queryPort());
     if (!replied)
         return (text + QStringLiteral("  no reply\n")).toUtf8();
 

@@ -91,15 +91,15 @@ int ServerTable::positionOfSlot(int slot) const
     return -1;
 }
 
-QString ServerTable::ResolveHost(const QString &host) const
+QString ServerTable::resolveHost(const QString &host) const
 {
     return m_resolver.resolveIPv4(host);
 }
 
-int ServerTable::AddServer(const QString &address, int queryPort, const QString &name)
+int ServerTable::addServer(const QString &address, int queryPort, const QString &name)
 {
     QString host = address;
-    const QString resolved = ResolveHost(address);
+    const QString resolved = resolveHost(address);
     if (resolved.isEmpty()) {
         m_log.log(QStringLiteral("error: resolved ") + address + QStringLiteral(" to nothing"));
     } else if (resolved != address) {
@@ -134,7 +134,7 @@ int ServerTable::AddServer(const QString &address, int queryPort, const QString 
     return slot;
 }
 
-void ServerTable::RemoveAt(int position)
+void ServerTable::removeAt(int position)
 {
     const int slot = slotAt(position);
     if (slot < 0)
@@ -151,7 +151,7 @@ int ServerTable::slotForSender(const QString &address, int port) const
     int match = -1;
     for (int slot = 0; slot < kSlotCount; ++slot) {
         const TUTServer *s = server(slot);
-        if (s && s->QueryPort() == port && s->Host == address)
+        if (s && s->queryPort() == port && s->Host == address)
             match = slot;
     }
     return match;
@@ -159,11 +159,11 @@ int ServerTable::slotForSender(const QString &address, int port) const
 
 int ServerTable::slotOfServer(const QString &address, int port) const
 {
-    const QString resolved = ResolveHost(address);
+    const QString resolved = resolveHost(address);
     return slotForSender(resolved.isEmpty() ? address : resolved, port);
 }
 
-void ServerTable::SyncListCounts(int slot)
+void ServerTable::syncListCounts(int slot)
 {
     const TUTServer *s = server(slot);
     if (!s)
@@ -186,7 +186,7 @@ void ServerTable::setServerAddress(int slot, const QString &host, int queryPort,
     if (!s || !info)
         return;
     s->Host = host;
-    s->SetQueryPort(queryPort);
+    s->setQueryPort(queryPort);
     info->Host = host;
     info->Port = QString::number(queryPort);
     info->Name = name;
@@ -195,11 +195,11 @@ void ServerTable::setServerAddress(int slot, const QString &host, int queryPort,
         Q_EMIT dataChanged(index(position), index(position));
 }
 
-void ServerTable::SetSortMode(int mode)
+void ServerTable::setSortMode(int mode)
 {
     m_serverListSort = mode;
     if (mode >= 0 && mode < SortModeCount)
-        SortServerList(static_cast<SortMode>(mode));
+        sortServerList(static_cast<SortMode>(mode));
 }
 
 bool ServerTable::comparatorSwaps(SortMode mode, int j, int i) const
@@ -212,13 +212,13 @@ bool ServerTable::comparatorSwaps(SortMode mode, int j, int i) const
     case NameDescending:
         return compareNames(ej.Name, ei.Name) > 0;
     case PlayersAscending:
-        return StrToIntOrZero(ej.CurPlayers) < StrToIntOrZero(ei.CurPlayers);
+        return strToIntOrZero(ej.CurPlayers) < strToIntOrZero(ei.CurPlayers);
     case PlayersDescending:
-        return StrToIntOrZero(ej.CurPlayers) > StrToIntOrZero(ei.CurPlayers);
+        return strToIntOrZero(ej.CurPlayers) > strToIntOrZero(ei.CurPlayers);
     case MaxPlayersAscending:
-        return StrToIntOrZero(ej.MaxPlayers) < StrToIntOrZero(ei.MaxPlayers);
+        return strToIntOrZero(ej.MaxPlayers) < strToIntOrZero(ei.MaxPlayers);
     case MaxPlayersDescending:
-        return StrToIntOrZero(ej.MaxPlayers) > StrToIntOrZero(ei.MaxPlayers);
+        return strToIntOrZero(ej.MaxPlayers) > strToIntOrZero(ei.MaxPlayers);
     case PingAscending: {
         const quint32 pi = server(ei.Index)->Ping;
         const quint32 pj = server(ej.Index)->Ping;
@@ -232,9 +232,9 @@ bool ServerTable::comparatorSwaps(SortMode mode, int j, int i) const
     return false;
 }
 
-void ServerTable::SortServerList(SortMode comparator)
+void ServerTable::sortServerList(SortMode comparator)
 {
-    CurrentComparator = comparator;
+    m_currentComparator = comparator;
     const int n = count();
     if (n < 2)
         return;
@@ -260,6 +260,12 @@ void ServerTable::SortServerList(SortMode comparator)
         moved.append(index(positionOfItemId(id)));
     changePersistentIndexList(persistent, moved);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void ServerTable::resort()
+{
+    if (m_currentComparator)
+        sortServerList(*m_currentComparator);
 }
 
 int ServerTable::rowCount(const QModelIndex &parent) const

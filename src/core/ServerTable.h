@@ -62,25 +62,28 @@ public:
 
     // Adds a server and appends it, unchecked, to the end of the list.
     // Returns its slot, or kSlotCount when the table is full.
-    int AddServer(const QString &address, int queryPort, const QString &name);
-    QString ResolveHost(const QString &host) const;
+    int addServer(const QString &address, int queryPort, const QString &name);
+    QString resolveHost(const QString &host) const;
     // Frees the slot of the server at the list position.
-    void RemoveAt(int position);
+    void removeAt(int position);
     // The slot a reply from this sender belongs to, -1 for none. With two
     // identical entries the higher slot gets the replies.
     int slotForSender(const QString &address, int port) const;
-    // The slot of a server with this address, resolved as AddServer would
+    // The slot of a server with this address, resolved as addServer would
     // store it, and query port; -1 when the table holds none.
     int slotOfServer(const QString &address, int port) const;
 
-    void SyncListCounts(int slot);
+    void syncListCounts(int slot);
     // Changes a server's address, port and display name.
     void setServerAddress(int slot, const QString &host, int queryPort, const QString &name);
 
-    void SetSortMode(int mode);
+    void setSortMode(int mode);
     int serverListSort() const { return m_serverListSort; }
-    void SortServerList(SortMode comparator);
-    std::optional<SortMode> CurrentComparator;
+    void sortServerList(SortMode comparator);
+    // The order the list was last sorted in; none until it was sorted.
+    std::optional<SortMode> currentComparator() const { return m_currentComparator; }
+    // Sorts the list again in the order last used, if any.
+    void resort();
 
     // True when, by the comparator, the entry at list position j must come
     // before the one at position i.
@@ -110,4 +113,5 @@ private:
     QList<Item> m_items;
     quint64 m_nextItemId = 1;
     int m_serverListSort = 0;
+    std::optional<SortMode> m_currentComparator;
 };

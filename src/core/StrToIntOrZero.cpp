@@ -17,7 +17,7 @@ int hexDigit(char c)
 
 } // namespace
 
-bool TryStrToInt(QByteArrayView text, qint32 &value)
+bool tryStrToInt(QByteArrayView text, qint32 &value)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -76,18 +76,18 @@ bool TryStrToInt(QByteArrayView text, qint32 &value)
     return true;
 }
 
-qint32 StrToIntOrZero(QByteArrayView text)
+qint32 strToIntOrZero(QByteArrayView text)
 {
     qint32 value = 0;
-    return TryStrToInt(text, value) ? value : 0;
+    return tryStrToInt(text, value) ? value : 0;
 }
 
-qint32 StrToIntOrZero(QStringView text)
+qint32 strToIntOrZero(QStringView text)
 {
     // Digits, signs and prefixes are all ASCII; anything else makes it invalid.
     for (const QChar c : text) {
         if (c.unicode() > 0x7f)
             return 0;
     }
-    return StrToIntOrZero(QByteArrayView(text.toLatin1()));
+    return strToIntOrZero(QByteArrayView(text.toLatin1()));
 }

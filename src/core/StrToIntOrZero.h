@@ -7,8 +7,8 @@
 // blanks are skipped; then either an optional sign and decimal digits, or
 // hexadecimal digits after "$", "x", "X", "0x" or "0X". The value must fit a
 // signed 32-bit integer and nothing may follow it.
-qint32 StrToIntOrZero(QByteArrayView text);
-qint32 StrToIntOrZero(QStringView text);
+qint32 strToIntOrZero(QByteArrayView text);
+qint32 strToIntOrZero(QStringView text);
 
 // The same rules, telling whether the text was a valid number at all.
-bool TryStrToInt(QByteArrayView text, qint32 &value);
+bool tryStrToInt(QByteArrayView text, qint32 &value);

@@ -4,7 +4,7 @@
 #include <QString>
 
 // The server list's entry of one server. The counts are copies of the
-// server record's values, refreshed by ServerTable::SyncListCounts.
+// server record's values, refreshed by ServerTable::syncListCounts.
 struct TServerListInfo
 {
     qint32 Index = 0;

@@ -10,12 +10,12 @@ TUTServer::TUTServer(const QString &address, int queryPort)
     , PrevNumPlayers(QByteArrayLiteral("0"))
     , PlayerSlotCount(QByteArrayLiteral("0"))
 {
-    SetQueryPort(queryPort);
+    setQueryPort(queryPort);
 }
 
 int TUTServer::validPlayerSlots() const
 {
-    return std::clamp(StrToIntOrZero(PlayerSlotCount), 0, kPlayerSlots);
+    return std::clamp(strToIntOrZero(PlayerSlotCount), 0, kPlayerSlots);
 }
 
 std::span<const TUTServer::TextField> TUTServer::textFields()

@@ -55,8 +55,8 @@ public:
     quint32 Ping = 0;
 
     // The query port is held as the port minus one.
-    int QueryPort() const { return m_queryPortLessOne + 1; }
-    void SetQueryPort(int port) { m_queryPortLessOne = port - 1; }
+    int queryPort() const { return m_queryPortLessOne + 1; }
+    void setQueryPort(int port) { m_queryPortLessOne = port - 1; }
 
     // PlayerSlotCount as a number of usable slots: a server may announce
     // any count, the record holds at most kPlayerSlots.

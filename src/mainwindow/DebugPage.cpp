@@ -18,33 +18,33 @@ DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
     , m_profileDirectory(profileDirectory)
     , m_messages(messages)
     , m_sendToSelected(std::move(sendToSelected))
-    , debugm(new QPlainTextEdit(this))
-    , ed_DebugSend(new QLineEdit(this))
-    , lb_DebugSend(new QListWidget(this))
+    , m_memo(new QPlainTextEdit(this))
+    , m_sendEdit(new QLineEdit(this))
+    , m_queryList(new QListWidget(this))
 {
-    debugm->setReadOnly(true);
-    debugm->setLineWrapMode(QPlainTextEdit::NoWrap);
-    debugm->setMaximumBlockCount(20000);
+    m_memo->setReadOnly(true);
+    m_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_memo->setMaximumBlockCount(20000);
     QFont mono(QStringLiteral("monospace"));
     mono.setStyleHint(QFont::Monospace);
-    debugm->setFont(mono);
+    m_memo->setFont(mono);
 
     auto *send = new QPushButton(QStringLiteral("Send"), this);
     auto *sendList = new QPushButton(QStringLiteral("Send"), this);
     auto *save = new QPushButton(QStringLiteral("save to debuginfo.txt"), this);
     auto *clear = new QPushButton(QStringLiteral("clear me"), this);
-    connect(send, &QPushButton::clicked, this, &DebugPage::btn_DebugSendClick);
-    connect(ed_DebugSend, &QLineEdit::returnPressed, this, &DebugPage::btn_DebugSendClick);
-    connect(sendList, &QPushButton::clicked, this, &DebugPage::btn_DebugSendListClick);
-    connect(save, &QPushButton::clicked, this, &DebugPage::btn_SaveDebugInfoClick);
-    connect(clear, &QPushButton::clicked, this, &DebugPage::btn_ClearDebugClick);
+    connect(send, &QPushButton::clicked, this, &DebugPage::sendEditQuery);
+    connect(m_sendEdit, &QLineEdit::returnPressed, this, &DebugPage::sendEditQuery);
+    connect(sendList, &QPushButton::clicked, this, &DebugPage::sendListQuery);
+    connect(save, &QPushButton::clicked, this, &DebugPage::saveDebugInfo);
+    connect(clear, &QPushButton::clicked, this, &DebugPage::clearLog);
 
-    lb_DebugSend->setMaximumHeight(90);
+    m_queryList->setMaximumHeight(90);
     auto *layout = new QGridLayout(this);
-    layout->addWidget(debugm, 0, 0, 1, 2);
-    layout->addWidget(ed_DebugSend, 1, 0);
+    layout->addWidget(m_memo, 0, 0, 1, 2);
+    layout->addWidget(m_sendEdit, 1, 0);
     layout->addWidget(send, 1, 1);
-    layout->addWidget(lb_DebugSend, 2, 0);
+    layout->addWidget(m_queryList, 2, 0);
     layout->addWidget(sendList, 2, 1, Qt::AlignTop);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(save);
@@ -56,7 +56,7 @@ DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
 
 void DebugPage::appendLine(const QString &line)
 {
-    debugm->appendPlainText(line);
+    m_memo->appendPlainText(line);
 }
 
 void DebugPage::loadQueryList()
@@ -67,31 +67,31 @@ void DebugPage::loadQueryList()
     while (!file.atEnd()) {
         const QByteArray line = file.readLine().trimmed();
         if (!line.isEmpty())
-            lb_DebugSend->addItem(QString::fromLatin1(line));
+            m_queryList->addItem(QString::fromLatin1(line));
     }
 }
 
-void DebugPage::btn_DebugSendClick()
+void DebugPage::sendEditQuery()
 {
-    if (!ed_DebugSend->text().isEmpty())
-        m_sendToSelected(ed_DebugSend->text().toLatin1());
+    if (!m_sendEdit->text().isEmpty())
+        m_sendToSelected(m_sendEdit->text().toLatin1());
 }
 
-void DebugPage::btn_DebugSendListClick()
+void DebugPage::sendListQuery()
 {
-    if (const QListWidgetItem *item = lb_DebugSend->currentItem())
+    if (const QListWidgetItem *item = m_queryList->currentItem())
         m_sendToSelected(item->text().toLatin1());
 }
 
-void DebugPage::btn_SaveDebugInfoClick()
+void DebugPage::saveDebugInfo()
 {
     const QString path = QDir(m_profileDirectory).filePath(QStringLiteral("debuginfo.txt"));
     QString error;
-    if (!replaceFileAtomically(path, debugm->toPlainText().toUtf8() + '\n', &error))
+    if (!replaceFileAtomically(path, m_memo->toPlainText().toUtf8() + '\n', &error))
         m_messages.showError(error);
 }
 
-void DebugPage::btn_ClearDebugClick()
+void DebugPage::clearLog()
 {
-    debugm->clear();
+    m_memo->clear();
 }

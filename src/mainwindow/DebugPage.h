@@ -23,20 +23,20 @@ public:
     // Fills the query list from "property_queries.lst" when it exists.
     void loadQueryList();
 
-    QPlainTextEdit *memo() const { return debugm; }
-    QLineEdit *sendEdit() const { return ed_DebugSend; }
-    QListWidget *queryList() const { return lb_DebugSend; }
+    QPlainTextEdit *memo() const { return m_memo; }
+    QLineEdit *sendEdit() const { return m_sendEdit; }
+    QListWidget *queryList() const { return m_queryList; }
 
-    void btn_DebugSendClick();
-    void btn_DebugSendListClick();
-    void btn_SaveDebugInfoClick();
-    void btn_ClearDebugClick();
+    void sendEditQuery();
+    void sendListQuery();
+    void saveDebugInfo();
+    void clearLog();
 
 private:
     QString m_profileDirectory;
     MessageBoxes &m_messages;
     std::function<void(const QByteArray &)> m_sendToSelected;
-    QPlainTextEdit *debugm;
-    QLineEdit *ed_DebugSend;
-    QListWidget *lb_DebugSend;
+    QPlainTextEdit *m_memo;
+    QLineEdit *m_sendEdit;
+    QListWidget *m_queryList;
 };

@@ -40,7 +40,7 @@ PlayersView::PlayersView(QWidget *parent)
 void PlayersView::fill(const TUTServer &server)
 {
     m_rows = PlayerRows::rows(server);
-    SortPlayersView();
+    sortPlayersView();
 }
 
 void PlayersView::clearRows()
@@ -52,12 +52,12 @@ void PlayersView::clearRows()
 void PlayersView::setPlayerSortColumn(int column)
 {
     m_sortColumn = column;
-    SortPlayersView();
+    sortPlayersView();
 }
 
-void PlayersView::SortPlayersView()
+void PlayersView::sortPlayersView()
 {
-    PlayerRows::SortPlayersView(m_rows, m_sortColumn);
+    PlayerRows::sortPlayersView(m_rows, m_sortColumn);
     showRows();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlayerRows.h"
+#include "viewlogic/PlayerRows.h"
 
 #include <QTreeWidget>
 
@@ -19,7 +19,7 @@ public:
     // The rows as shown, in display order.
     const QList<PlayerRows::Row> &rows() const { return m_rows; }
 
-    int PlayerSortColumn() const { return m_sortColumn; }
+    int playerSortColumn() const { return m_sortColumn; }
     void setPlayerSortColumn(int column);
     // The caption of the row last selected; kept after the row is gone.
     QString selectedPlayerName() const { return m_selectedPlayer; }
@@ -28,7 +28,7 @@ Q_SIGNALS:
     void addBuddyRequested(const QString &name);
 
 private:
-    void SortPlayersView();
+    void sortPlayersView();
     void showRows();
     void showContextMenu(const QPoint &position);
 

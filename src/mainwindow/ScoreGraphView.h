@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PaintOptions.h"
-#include "PlayerRows.h"
-#include "ScoreGraphLayout.h"
+#include "viewlogic/PaintOptions.h"
+#include "viewlogic/PlayerRows.h"
+#include "viewlogic/ScoreGraphLayout.h"
 
 #include <QWidget>
 

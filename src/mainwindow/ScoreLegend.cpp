@@ -1,6 +1,6 @@
 #include "ScoreLegend.h"
 
-#include "ScoreGraphLayout.h"
+#include "viewlogic/ScoreGraphLayout.h"
 #include "SystemColors.h"
 
 #include <QPainter>
@@ -67,14 +67,14 @@ void ScoreLegend::setNames(const QStringList &names)
     setUpdatesEnabled(true);
 }
 
-void ScoreLegend::ab_FontUpClick()
+void ScoreLegend::increaseFontSize()
 {
     ++m_fontSize;
     ++m_rowHeight;
     applyFont();
 }
 
-void ScoreLegend::sb_FontDownClick()
+void ScoreLegend::decreaseFontSize()
 {
     if (m_fontSize <= 1)
         return;
@@ -83,7 +83,7 @@ void ScoreLegend::sb_FontDownClick()
     applyFont();
 }
 
-void ScoreLegend::sb_ResetFontClick(int defaultFontSize)
+void ScoreLegend::resetFontSize(int defaultFontSize)
 {
     m_fontSize = std::max(1, defaultFontSize);
     m_rowHeight = 2 * m_fontSize;

@@ -14,9 +14,9 @@ public:
     int fontSize() const { return m_fontSize; }
     int rowHeight() const { return m_rowHeight; }
 
-    void ab_FontUpClick();
-    void sb_FontDownClick();
-    void sb_ResetFontClick(int defaultFontSize);
+    void increaseFontSize();
+    void decreaseFontSize();
+    void resetFontSize(int defaultFontSize);
 
 private:
     void applyFont();

@@ -11,13 +11,13 @@
 
 ScorePage::ScorePage(QWidget *parent)
     : QWidget(parent)
-    , pbx_TeamScore2(new TeamScoreStrip(QStringLiteral("pbx_TeamScore2"), this))
-    , pbx_ScoreGraph(new ScoreGraphView(this))
-    , lb_ScorePlayers(new ScoreLegend(this))
+    , m_teamStrip(new TeamScoreStrip(QStringLiteral("pbx_TeamScore2"), this))
+    , m_graph(new ScoreGraphView(this))
+    , m_legend(new ScoreLegend(this))
 {
     setObjectName(QStringLiteral("ts_Score"));
-    pbx_TeamScore2->hide();
-    connect(pbx_ScoreGraph, &ScoreGraphView::legendChanged, lb_ScorePlayers, &ScoreLegend::setNames);
+    m_teamStrip->hide();
+    connect(m_graph, &ScoreGraphView::legendChanged, m_legend, &ScoreLegend::setNames);
 
     const auto button = [this](const QString &name, const QString &text, const QString &tip) {
         auto *b = new QToolButton(this);
@@ -31,9 +31,9 @@ ScorePage::ScorePage(QWidget *parent)
     QToolButton *up = button(QStringLiteral("ab_FontUp"), QStringLiteral("A+"), QStringLiteral("Larger legend font"));
     QToolButton *down = button(QStringLiteral("sb_FontDown"), QStringLiteral("A-"), QStringLiteral("Smaller legend font"));
     QToolButton *reset = button(QStringLiteral("sb_ResetFont"), QStringLiteral("A"), QStringLiteral("Default legend font"));
-    connect(up, &QToolButton::clicked, lb_ScorePlayers, &ScoreLegend::ab_FontUpClick);
-    connect(down, &QToolButton::clicked, lb_ScorePlayers, &ScoreLegend::sb_FontDownClick);
-    connect(reset, &QToolButton::clicked, this, [this] { lb_ScorePlayers->sb_ResetFontClick(m_defaultFontSize); });
+    connect(up, &QToolButton::clicked, m_legend, &ScoreLegend::increaseFontSize);
+    connect(down, &QToolButton::clicked, m_legend, &ScoreLegend::decreaseFontSize);
+    connect(reset, &QToolButton::clicked, this, [this] { m_legend->resetFontSize(m_defaultFontSize); });
 
     auto *legendPane = new QWidget(this);
     auto *buttons = new QHBoxLayout;
@@ -44,15 +44,15 @@ ScorePage::ScorePage(QWidget *parent)
     auto *legendLayout = new QVBoxLayout(legendPane);
     legendLayout->setContentsMargins(0, 0, 0, 0);
     legendLayout->addLayout(buttons);
-    legendLayout->addWidget(lb_ScorePlayers, 1);
+    legendLayout->addWidget(m_legend, 1);
 
     auto *splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(pbx_ScoreGraph);
+    splitter->addWidget(m_graph);
     splitter->addWidget(legendPane);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(pbx_TeamScore2);
+    layout->addWidget(m_teamStrip);
     layout->addWidget(splitter, 1);
 }

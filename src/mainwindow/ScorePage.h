@@ -14,14 +14,14 @@ class ScorePage final : public QWidget
 public:
     explicit ScorePage(QWidget *parent = nullptr);
 
-    TeamScoreStrip *teamStrip() const { return pbx_TeamScore2; }
-    ScoreGraphView *graph() const { return pbx_ScoreGraph; }
-    ScoreLegend *legend() const { return lb_ScorePlayers; }
+    TeamScoreStrip *teamStrip() const { return m_teamStrip; }
+    ScoreGraphView *graph() const { return m_graph; }
+    ScoreLegend *legend() const { return m_legend; }
     void setDefaultFontSize(int points) { m_defaultFontSize = points; }
 
 private:
-    TeamScoreStrip *pbx_TeamScore2;
-    ScoreGraphView *pbx_ScoreGraph;
-    ScoreLegend *lb_ScorePlayers;
+    TeamScoreStrip *m_teamStrip;
+    ScoreGraphView *m_graph;
+    ScoreLegend *m_legend;
     int m_defaultFontSize = 8;
 };

@@ -1,6 +1,6 @@
 #include "ServerInfoView.h"
 
-#include "ServerInfoRows.h"
+#include "viewlogic/ServerInfoRows.h"
 
 #include <QHeaderView>
 

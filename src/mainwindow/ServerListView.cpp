@@ -1,6 +1,6 @@
 #include "ServerListView.h"
 
-#include "ServerRowLayout.h"
+#include "viewlogic/ServerRowLayout.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "ServerRowDelegate.h"
 
 #include "FramePainter.h"
-#include "ServerRowLayout.h"
+#include "viewlogic/ServerRowLayout.h"
 #include "core/ServerTable.h"
 
 #include <QApplication>

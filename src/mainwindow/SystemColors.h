@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ScoreGraphLayout.h"
+#include "viewlogic/ScoreGraphLayout.h"
 
 #include <QColor>
 #include <QPalette>

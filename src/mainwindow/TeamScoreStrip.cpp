@@ -1,7 +1,7 @@
 #include "TeamScoreStrip.h"
 
 #include "FramePainter.h"
-#include "ScoreGraphLayout.h"
+#include "viewlogic/ScoreGraphLayout.h"
 #include "SystemColors.h"
 
 #include <QPainter>
@@ -49,6 +49,6 @@ void TeamScoreStrip::paintEvent(QPaintEvent *)
         painter.setFont(small);
         painter.drawText(QPoint(x + bigMetrics.horizontalAdvance(score), y + 1 + bigMetrics.ascent()), size);
         if (m_options.frame)
-            drawFrameLines(painter, palette(), ScoreGraphLayout::DrawFrame(box.rect, m_options.raised, m_options.thick));
+            drawFrameLines(painter, palette(), ScoreGraphLayout::frameLines(box.rect, m_options.raised, m_options.thick));
     }
 }

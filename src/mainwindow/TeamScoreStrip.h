@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PaintOptions.h"
+#include "viewlogic/PaintOptions.h"
 
 #include <QList>
 #include <QWidget>

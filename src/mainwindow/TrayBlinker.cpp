@@ -8,8 +8,8 @@
 TrayBlinker::TrayBlinker(QObject *parent)
     : QObject(parent)
 {
-    tmr_IconAni.setInterval(500);
-    connect(&tmr_IconAni, &QTimer::timeout, this, &TrayBlinker::tmr_IconAniTimer);
+    m_blinkTimer.setInterval(500);
+    connect(&m_blinkTimer, &QTimer::timeout, this, &TrayBlinker::advanceBlink);
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return;
 
@@ -36,17 +36,17 @@ void TrayBlinker::setHint(const QString &hint)
         m_tray->setToolTip(hint);
 }
 
-void TrayBlinker::StartBlink(int mode)
+void TrayBlinker::startBlink(int mode)
 {
-    m_blink.StartBlink(mode);
-    tmr_IconAni.start();
+    m_blink.startBlink(mode);
+    m_blinkTimer.start();
 }
 
-void TrayBlinker::tmr_IconAniTimer()
+void TrayBlinker::advanceBlink()
 {
     const int icon = m_blink.tick();
     if (icon < 0) {
-        tmr_IconAni.stop();
+        m_blinkTimer.stop();
         return;
     }
     showIcon(icon);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BlinkState.h"
+#include "viewlogic/BlinkState.h"
 
 #include <QObject>
 #include <QTimer>
@@ -19,14 +19,14 @@ public:
 
     bool isAvailable() const { return m_tray != nullptr; }
     void setHint(const QString &hint);
-    void StartBlink(int mode);
+    void startBlink(int mode);
     // The icon index on show, 0 at rest.
     int currentIcon() const { return m_currentIcon; }
-    bool isBlinking() const { return tmr_IconAni.isActive(); }
+    bool isBlinking() const { return m_blinkTimer.isActive(); }
 
-    void tmr_IconAniTimer();
+    void advanceBlink();
     // Stops a blink at once, as the program closes.
-    void stop() { tmr_IconAni.stop(); }
+    void stop() { m_blinkTimer.stop(); }
 
 Q_SIGNALS:
     void restoreRequested();
@@ -37,7 +37,7 @@ private:
 
     QSystemTrayIcon *m_tray = nullptr;
     QMenu *m_menu = nullptr;
-    QTimer tmr_IconAni;
+    QTimer m_blinkTimer;
     BlinkState m_blink;
     int m_currentIcon = 0;
 };

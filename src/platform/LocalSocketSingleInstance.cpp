@@ -18,7 +18,7 @@ LocalSocketSingleInstance::LocalSocketSingleInstance(const QString &key, QObject
 QString LocalSocketSingleInstance::serverNameForKey(const QString &key)
 {
     const QByteArray hash = QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QStringLiteral("Tfrm_Quorvelin_Main-") + QString::fromLatin1(hash);
+    return QStringLiteral("MainWindow-") + QString::fromLatin1(hash);
 }
 
 bool LocalSocketSingleInstance::claim()

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "QtEventPump.h"
 #include "SystemHostResolver.h"
 #include "SystemLocalTime.h"
 #include "SystemTickClock.h"
-#include "core/PlatformServices.h"
+#include "platform/PlatformServices.h"
 
 class MessageBoxes;
 
@@ -13,13 +12,12 @@ class MessageBoxes;
 struct SystemPlatform
 {
     explicit SystemPlatform(MessageBoxes &messages)
-        : services{&clock, &localTime, &pump, &messages, &resolver}
+        : services{&clock, &localTime, &messages, &resolver}
     {
     }
 
     SystemTickClock clock;
     SystemLocalTime localTime;
-    QtEventPump pump;
     SystemHostResolver resolver;
     PlatformServices services;
 };

@@ -48,8 +48,8 @@ TEST(CommaText, JoinQuotesWhatSplitWouldBreak)
 TEST(BuddyList, KeepsSortedUniqueNamesWithoutRegardToCase)
 {
     BuddyList buddies({QStringLiteral("zed"), QStringLiteral("Amy")});
-    EXPECT_TRUE(buddies.AddBuddy(QStringLiteral("bob")));
-    EXPECT_FALSE(buddies.AddBuddy(QStringLiteral("BOB")));
+    EXPECT_TRUE(buddies.addBuddy(QStringLiteral("bob")));
+    EXPECT_FALSE(buddies.addBuddy(QStringLiteral("BOB")));
     EXPECT_EQ(buddies.names(), (QStringList{QStringLiteral("Amy"), QStringLiteral("bob"), QStringLiteral("zed")}));
     EXPECT_TRUE(buddies.removeAt(0));
     EXPECT_FALSE(buddies.removeAt(5));

@@ -2,7 +2,7 @@
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "config/IniFile.h"
-#include "platform/fakes/FakePlatform.h"
+#include "support/FakePlatform.h"
 
 #include <QDir>
 #include <QFile>
@@ -203,7 +203,7 @@ TEST_F(IniFileOnDisk, FailedWriteLeavesThePreviousFileWhole)
 
 TEST(Configuration, FirstStartWithoutAFileGivesEveryDefault)
 {
-    const Settings s = Configuration::LoadConfiguration(IniFile(), QStringLiteral("/prog/"));
+    const Settings s = Configuration::loadConfiguration(IniFile(), QStringLiteral("/prog/"));
     EXPECT_EQ(s.LocalPort, 65000);
     EXPECT_EQ(s.ServerTimeOut, 30);
     EXPECT_EQ(s.SleepTime, 20);
@@ -231,7 +231,7 @@ TEST(Configuration, FirstStartWithoutAFileGivesEveryDefault)
 
 TEST(Configuration, SlidersAreMovedIntoTheirRanges)
 {
-    const Settings s = Configuration::LoadConfiguration(
+    const Settings s = Configuration::loadConfiguration(
         parse("[general]\nServerListDelay=75\nServerInfoDelay=0\nPlayerInfoDelay=200\nSleepTime=0x32\nLocalPort=abc\n"
               "ComputerVoice=Kal\nComputerVoiceActive=1\n"),
         QString());
@@ -246,8 +246,8 @@ TEST(Configuration, SlidersAreMovedIntoTheirRanges)
 TEST(Configuration, CloseWritesTheRunningState)
 {
     IniFile ini = parse("[General]\nServerListDelay=2\nUnknown=stays\n");
-    Configuration::SaveStateOnClose(ini, {30, 5, 16, true, false, 170, QStringLiteral("0,2,")});
-    const Settings s = Configuration::LoadConfiguration(ini, QString());
+    Configuration::saveStateOnClose(ini, {30, 5, 16, true, false, 170, QStringLiteral("0,2,")});
+    const Settings s = Configuration::loadConfiguration(ini, QString());
     EXPECT_EQ(s.ServerListDelay, 30);
     EXPECT_EQ(s.ServerInfoDelay, 5);
     EXPECT_EQ(s.PlayerInfoDelay, 16);

@@ -3,10 +3,9 @@
 #include "config/StoredServers.h"
 #include "core/DebugLog.h"
 #include "core/QueryEngine.h"
-#include "core/RunState.h"
 #include "core/ServerTable.h"
-#include "platform/fakes/FakeDatagramSocket.h"
-#include "platform/fakes/FakeEngineStack.h"
+#include "support/FakeDatagramSocket.h"
+#include "support/FakeEngineStack.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +21,6 @@ IniFile parse(const QByteArray &bytes)
 class StoredListsTest : public ::testing::Test, protected FakeEngineStack
 {
 protected:
-    StoredListsTest() { engine.SleepTime = 0; }
 };
 
 TEST_F(StoredListsTest, ReadingStopsAtAGapAndSkipsIncompleteGroups)
@@ -33,7 +31,7 @@ TEST_F(StoredListsTest, ReadingStopsAtAGapAndSkipsIncompleteGroups)
                               "ip[2]=10.0.0.3\nport[2]=7778\ndesc[2]=\n"
                               "ip[3]=10.0.0.4\nport[3]=0x1E62\ndesc[3]=Hex port\n"
                               "ip[5]=10.0.0.6\nport[5]=7778\ndesc[5]=Behind the gap\n");
-    const QList<StoredServers::Entry> entries = StoredServers::LoadServerList(ini);
+    const QList<StoredServers::Entry> entries = StoredServers::loadServerList(ini);
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[0].name, QStringLiteral("First"));
     EXPECT_EQ(entries[1].address, QStringLiteral("10.0.0.4"));
@@ -42,13 +40,13 @@ TEST_F(StoredListsTest, ReadingStopsAtAGapAndSkipsIncompleteGroups)
 
 TEST_F(StoredListsTest, RebuildSortsAndRewritesTheSectionWhole)
 {
-    table.AddServer(QStringLiteral("10.0.0.2"), 7778, QStringLiteral("beta"));
-    table.AddServer(QStringLiteral("10.0.0.1"), 7790, QStringLiteral("Alpha, \"the\" first"));
+    table.addServer(QStringLiteral("10.0.0.2"), 7778, QStringLiteral("beta"));
+    table.addServer(QStringLiteral("10.0.0.1"), 7790, QStringLiteral("Alpha, \"the\" first"));
     IniFile ini = parse("[servers]\nip[0]=old\nport[0]=1\ndesc[0]=old\nip[7]=stale\n[general]\nk=v\n");
-    ASSERT_TRUE(StoredServers::RebuildServerConfig(ini, table, log));
+    ASSERT_TRUE(StoredServers::rebuildServerConfig(ini, table, log));
     EXPECT_TRUE(lines.last().endsWith(QStringLiteral("rebuilding server config")));
 
-    const QList<StoredServers::Entry> back = StoredServers::LoadServerList(parse(ini.toBytes()));
+    const QList<StoredServers::Entry> back = StoredServers::loadServerList(parse(ini.toBytes()));
     ASSERT_EQ(back.size(), 2);
     EXPECT_EQ(back[0].name, QStringLiteral("Alpha, \"the\" first"));
     EXPECT_EQ(back[0].port, 7790);
@@ -60,14 +58,14 @@ TEST_F(StoredListsTest, RebuildSortsAndRewritesTheSectionWhole)
 TEST_F(StoredListsTest, CheckMarksAreStoredAsPositions)
 {
     for (int k = 0; k < 3; ++k)
-        table.AddServer(QStringLiteral("10.0.0.%1").arg(k + 1), 7778, QString());
+        table.addServer(QStringLiteral("10.0.0.%1").arg(k + 1), 7778, QString());
     table.setChecked(0, true);
     table.setChecked(2, true);
-    EXPECT_EQ(StoredServers::ServerListChecks(table, true), QStringLiteral("0,2,"));
-    EXPECT_EQ(StoredServers::ServerListChecks(table, false), QString());
+    EXPECT_EQ(StoredServers::serverListChecks(table, true), QStringLiteral("0,2,"));
+    EXPECT_EQ(StoredServers::serverListChecks(table, false), QString());
 
-    EXPECT_EQ(StoredServers::RestoreServerChecks(parse("[general]\nserverlistchecks=0,2,9,\n")), (QList<int>{0, 2, 9}));
-    EXPECT_TRUE(StoredServers::RestoreServerChecks(IniFile()).isEmpty());
+    EXPECT_EQ(StoredServers::restoreServerChecks(parse("[general]\nserverlistchecks=0,2,9,\n")), (QList<int>{0, 2, 9}));
+    EXPECT_TRUE(StoredServers::restoreServerChecks(IniFile()).isEmpty());
 }
 
 TEST_F(StoredListsTest, FavoritesFromARealShapedGameIni)
@@ -93,26 +91,16 @@ TEST_F(StoredListsTest, FavoritesFromARealShapedGameIni)
     EXPECT_EQ(shortOne.address, QString());
     EXPECT_EQ(shortOne.port, 0);
 
-    EXPECT_EQ(FavoritesImport::addFavorites(*favorites, table, engine, log), 3);
-    ASSERT_EQ(table.count(), 3);
-    EXPECT_EQ(table.entry(table.slotAt(2))->Name, QStringLiteral("Caf\u00e9"));
+    // The repeated address and port is added once.
+    const QList<FavoritesImport::Favorite> toAdd = FavoritesImport::serversToAdd(*favorites, table, log);
+    ASSERT_EQ(toAdd.size(), 3);
+    EXPECT_EQ(toAdd[2].name, QStringLiteral("Caf\u00e9"));
     EXPECT_TRUE(lines.contains(QStringLiteral("[12:00:00] adding server 10.0.0.1:7778")));
-    // Each new server is queried once; the short favourite has no address to send to.
-    EXPECT_EQ(socket.sent.size(), 8);
 
-    // A second import adds nothing it already has.
-    EXPECT_EQ(FavoritesImport::addFavorites(*favorites, table, engine, log), 0);
-    EXPECT_EQ(table.count(), 3);
-}
-
-TEST_F(StoredListsTest, ImportStopsAtAFullTable)
-{
-    for (int k = 0; k < ServerTable::kSlotCount - 1; ++k)
-        table.AddServer(QStringLiteral("10.1.%1.%2").arg(k / 200).arg(k % 200), 7778, QString());
-    const QStringList favorites = {QStringLiteral("A\\10.0.0.1\\7778\\"), QStringLiteral("B\\10.0.0.2\\7778\\"),
-                                   QStringLiteral("C\\10.0.0.3\\7778\\")};
-    EXPECT_EQ(FavoritesImport::addFavorites(favorites, table, engine, log), 1);
-    EXPECT_EQ(table.count(), ServerTable::kSlotCount);
+    // A second import adds nothing the list already has.
+    for (const FavoritesImport::Favorite &added : toAdd)
+        table.addServer(added.address, added.port, added.name);
+    EXPECT_TRUE(FavoritesImport::serversToAdd(*favorites, table, log).isEmpty());
 }
 
 TEST_F(StoredListsTest, FilesWithoutFavorites)

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using ReplyCodec::ParseServerReply;
+using ReplyCodec::parseServerReply;
 
 namespace {
 
@@ -12,68 +12,68 @@ TUTServer freshServer()
     return TUTServer(QStringLiteral("127.0.0.1"), 7778);
 }
 
-TEST(TakeValue, CutsMarkerAndValueAndLeavesTheRest)
+TEST(takeValue, CutsMarkerAndValueAndLeavesTheRest)
 {
     QByteArray w = "\\mapname\\DM-Deck16][\\gametype\\DeathMatchPlus\\";
     QByteArray field = "old";
-    EXPECT_TRUE(ReplyCodec::TakeValue(w, "\\mapname\\", field));
+    EXPECT_TRUE(ReplyCodec::takeValue(w, "\\mapname\\", field));
     EXPECT_EQ(field, "DM-Deck16][");
     EXPECT_EQ(w, "\\gametype\\DeathMatchPlus\\");
 }
 
-TEST(TakeValue, ValueWithoutClosingBackslashIsEmptyAndStays)
+TEST(takeValue, ValueWithoutClosingBackslashIsEmptyAndStays)
 {
     QByteArray w = "\\botskill\\Masterful";
     QByteArray field = "old";
-    EXPECT_TRUE(ReplyCodec::TakeValue(w, "\\botskill\\", field));
+    EXPECT_TRUE(ReplyCodec::takeValue(w, "\\botskill\\", field));
     EXPECT_EQ(field, "");
     EXPECT_EQ(w, "Masterful");
 }
 
-TEST(TakeValue, MissingMarkerChangesNothing)
+TEST(takeValue, MissingMarkerChangesNothing)
 {
     QByteArray w = "\\hostname\\A\\";
     QByteArray field = "old";
-    EXPECT_FALSE(ReplyCodec::TakeValue(w, "\\mapname\\", field));
+    EXPECT_FALSE(ReplyCodec::takeValue(w, "\\mapname\\", field));
     EXPECT_EQ(field, "old");
     EXPECT_EQ(w, "\\hostname\\A\\");
 }
 
-TEST(ParseServerReply, ServerFieldsAndOnlyThose)
+TEST(parseServerReply, ServerFieldsAndOnlyThose)
 {
     TUTServer s = freshServer();
     s.MapName = "kept";
-    EXPECT_FALSE(ParseServerReply(s, "\\hostname\\My Server\\hostport\\7777\\"));
+    EXPECT_FALSE(parseServerReply(s, "\\hostname\\My Server\\hostport\\7777\\"));
     EXPECT_EQ(s.HostName, "My Server");
     EXPECT_EQ(s.HostPort, "7777");
     EXPECT_EQ(s.MapName, "kept");
     EXPECT_EQ(s.NumPlayers, "0");
 }
 
-TEST(ParseServerReply, EmptyValueOverwrites)
+TEST(parseServerReply, EmptyValueOverwrites)
 {
     TUTServer s = freshServer();
     s.HostName = "before";
-    ParseServerReply(s, "\\hostname\\\\");
+    parseServerReply(s, "\\hostname\\\\");
     EXPECT_EQ(s.HostName, "");
 }
 
-TEST(ParseServerReply, MarkersAreCaseSensitive)
+TEST(parseServerReply, MarkersAreCaseSensitive)
 {
     TUTServer s = freshServer();
-    ParseServerReply(s, "\\AdminEmail\\a@b\\adminname\\x\\AdminName\\Sam\\AdminEMail\\sam@example.org\\");
+    parseServerReply(s, "\\AdminEmail\\a@b\\adminname\\x\\AdminName\\Sam\\AdminEMail\\sam@example.org\\");
     EXPECT_EQ(s.AdminEMail, "sam@example.org");
     EXPECT_EQ(s.AdminName, "Sam");
 }
 
-TEST(ParseServerReply, RealInfoReply)
+TEST(parseServerReply, RealInfoReply)
 {
     TUTServer s = freshServer();
     const QByteArray info =
         "\\hostname\\test server name\\hostport\\7777\\maptitle\\CTF-Bolt_HE (High End Systems)\\mapname\\CTF-Bolt_HE"
         "\\gametype\\ACLCTFGame\\numplayers\\11\\maxplayers\\13\\gamemode\\openplaying\\gamever\\451\\minnetver\\432"
         "\\worldlog\\false\\wantworldlog\\false\\queryid\\12.1\\final\\";
-    EXPECT_TRUE(ParseServerReply(s, info));
+    EXPECT_TRUE(parseServerReply(s, info));
     EXPECT_EQ(s.MapTitle, "CTF-Bolt_HE (High End Systems)");
     EXPECT_EQ(s.GameType, "ACLCTFGame");
     EXPECT_EQ(s.NumPlayers, "11");
@@ -98,7 +98,7 @@ TEST_P(CountChange, ReportsOnlyRealChanges)
     TUTServer s = freshServer();
     s.NumPlayers = "3";
     s.MaxPlayers = "16";
-    EXPECT_EQ(ParseServerReply(s, GetParam().reply), GetParam().changed);
+    EXPECT_EQ(parseServerReply(s, GetParam().reply), GetParam().changed);
 }
 
 INSTANTIATE_TEST_SUITE_P(ReplyCodec, CountChange,
@@ -108,10 +108,10 @@ INSTANTIATE_TEST_SUITE_P(ReplyCodec, CountChange,
                                            CountCase{"\\numplayers\\03\\", true},
                                            CountCase{"\\hostname\\x\\", false}));
 
-TEST(ParseServerReply, PlayersFillSlotsAndCount)
+TEST(parseServerReply, PlayersFillSlotsAndCount)
 {
     TUTServer s = freshServer();
-    ParseServerReply(s, "\\player_0\\A\\frags_0\\5\\ping_0\\40\\team_0\\1\\mesh_0\\m\\skin_0\\s\\face_0\\f"
+    parseServerReply(s, "\\player_0\\A\\frags_0\\5\\ping_0\\40\\team_0\\1\\mesh_0\\m\\skin_0\\s\\face_0\\f"
                         "\\ngsecret_0\\x\\player_1\\B\\");
     EXPECT_EQ(s.Players[0].Name, "A");
     EXPECT_EQ(s.Players[0].Frags, "5");
@@ -124,25 +124,25 @@ TEST(ParseServerReply, PlayersFillSlotsAndCount)
     EXPECT_EQ(s.Players[1].Name, "B");
     EXPECT_EQ(s.PlayerSlotCount, "2");
 
-    ParseServerReply(s, "\\player_0\\C\\frags_0\\1\\");
+    parseServerReply(s, "\\player_0\\C\\frags_0\\1\\");
     EXPECT_EQ(s.PlayerSlotCount, "1");
     EXPECT_EQ(s.Players[0].Name, "C");
 }
 
-TEST(ParseServerReply, TwoDigitAndOneDigitIndices)
+TEST(parseServerReply, TwoDigitAndOneDigitIndices)
 {
     TUTServer s = freshServer();
-    ParseServerReply(s, "\\player_12\\Z\\frags_12\\3\\player_3\\Y\\");
+    parseServerReply(s, "\\player_12\\Z\\frags_12\\3\\player_3\\Y\\");
     EXPECT_EQ(s.Players[12].Name, "Z");
     EXPECT_EQ(s.Players[12].Frags, "3");
     EXPECT_EQ(s.Players[3].Name, "Y");
     EXPECT_EQ(s.PlayerSlotCount, "13");
 }
 
-TEST(ParseServerReply, RealPlayersReplyWithEmptyValuesAndLeadingSpacePing)
+TEST(parseServerReply, RealPlayersReplyWithEmptyValuesAndLeadingSpacePing)
 {
     TUTServer s = freshServer();
-    ParseServerReply(s, "\\player_0\\elizabeth\\frags_0\\0\\ping_0\\ 39\\team_0\\0\\mesh_0\\Boss\\skin_0\\BossSkins.boss"
+    parseServerReply(s, "\\player_0\\elizabeth\\frags_0\\0\\ping_0\\ 39\\team_0\\0\\mesh_0\\Boss\\skin_0\\BossSkins.boss"
                         "\\face_0\\BossSkins.T_0\\ngsecret_0\\true\\player_1\\fred\\frags_1\\0\\ping_1\\ 61\\team_1\\255"
                         "\\mesh_1\\Spectator\\skin_1\\None\\face_1\\\\ngsecret_1\\true\\queryid\\69.1");
     EXPECT_EQ(s.Players[0].Ping, " 39");
@@ -152,10 +152,10 @@ TEST(ParseServerReply, RealPlayersReplyWithEmptyValuesAndLeadingSpacePing)
     EXPECT_EQ(s.PlayerSlotCount, "2");
 }
 
-TEST(ParseServerReply, TeamsAfterPlayersTakeTheirOwnMarkers)
+TEST(parseServerReply, TeamsAfterPlayersTakeTheirOwnMarkers)
 {
     TUTServer s = freshServer();
-    ParseServerReply(s, "\\team_0\\Red\\score_0\\10\\size_0\\4\\team_1\\Blue\\score_1\\8\\size_1\\3\\");
+    parseServerReply(s, "\\team_0\\Red\\score_0\\10\\size_0\\4\\team_1\\Blue\\score_1\\8\\size_1\\3\\");
     EXPECT_EQ(s.Teams[0].Name, "Red");
     EXPECT_EQ(s.Teams[0].Score, "10");
     EXPECT_EQ(s.Teams[0].Size, "4");
@@ -163,7 +163,7 @@ TEST(ParseServerReply, TeamsAfterPlayersTakeTheirOwnMarkers)
     EXPECT_EQ(s.Teams[1].Size, "3");
 
     TUTServer both = freshServer();
-    ParseServerReply(both, "\\player_0\\A\\team_0\\1\\player_1\\B\\team_1\\0\\team_0\\Red\\score_0\\5\\size_0\\1\\");
+    parseServerReply(both, "\\player_0\\A\\team_0\\1\\player_1\\B\\team_1\\0\\team_0\\Red\\score_0\\5\\size_0\\1\\");
     EXPECT_EQ(both.Players[0].Team, "1");
     EXPECT_EQ(both.Players[1].Team, "0");
     EXPECT_EQ(both.Teams[0].Name, "Red");
@@ -185,7 +185,7 @@ class HostileReply : public ::testing::TestWithParam<HostileCase>
 TEST_P(HostileReply, EndsAndStaysInsideTheRecord)
 {
     TUTServer s = freshServer();
-    ParseServerReply(s, GetParam().reply);
+    parseServerReply(s, GetParam().reply);
     EXPECT_LE(s.validPlayerSlots(), TUTServer::kPlayerSlots);
     EXPECT_GE(s.validPlayerSlots(), 0);
 }
@@ -204,34 +204,34 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileCase{"huge", QByteArray("\\hostname\\") + QByteArray(70000, 'x') + "\\"}),
     [](const ::testing::TestParamInfo<HostileCase> &param) { return std::string(param.param.name); });
 
-TEST(ParseServerReply, OutOfRangeIndicesAreDroppedAndTheRestKept)
+TEST(parseServerReply, OutOfRangeIndicesAreDroppedAndTheRestKept)
 {
     TUTServer s = freshServer();
-    ParseServerReply(s, "\\player_99\\X\\frags_99\\1\\player_2\\Kept\\team_7\\T\\team_3\\Gold\\");
+    parseServerReply(s, "\\player_99\\X\\frags_99\\1\\player_2\\Kept\\team_7\\T\\team_3\\Gold\\");
     EXPECT_EQ(s.Players[2].Name, "Kept");
     EXPECT_EQ(s.PlayerSlotCount, "3");
     EXPECT_EQ(s.Teams[3].Name, "Gold");
 }
 
-TEST(ParseServerReply, LeadingZeroIndexDoesNotStopLaterEntries)
+TEST(parseServerReply, LeadingZeroIndexDoesNotStopLaterEntries)
 {
     TUTServer s = freshServer();
-    ParseServerReply(s, "\\player_07\\X\\player_5\\Five\\");
+    parseServerReply(s, "\\player_07\\X\\player_5\\Five\\");
     EXPECT_EQ(s.Players[5].Name, "Five");
 }
 
-TEST(ParseServerReply, AnnouncedCountBeyondTheSlotsIsClampedOnUse)
+TEST(parseServerReply, AnnouncedCountBeyondTheSlotsIsClampedOnUse)
 {
     TUTServer s = freshServer();
-    ParseServerReply(s, "\\numplayers\\200\\");
+    parseServerReply(s, "\\numplayers\\200\\");
     EXPECT_EQ(s.PlayerSlotCount, "200");
     EXPECT_EQ(s.validPlayerSlots(), TUTServer::kPlayerSlots);
 }
 
-TEST(ParseServerReply, EightBitBytesSurvive)
+TEST(parseServerReply, EightBitBytesSurvive)
 {
     TUTServer s = freshServer();
-    ParseServerReply(s, "\\player_0\\J\xf6rg\\hostname\\Caf\xc3\xa9\\");
+    parseServerReply(s, "\\player_0\\J\xf6rg\\hostname\\Caf\xc3\xa9\\");
     EXPECT_EQ(s.Players[0].Name, "J\xf6rg");
     EXPECT_EQ(s.HostName, "Caf\xc3\xa9");
 }

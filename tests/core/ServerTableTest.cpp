@@ -1,7 +1,6 @@
 #include "core/DebugLog.h"
-#include "core/RunState.h"
 #include "core/ServerTable.h"
-#include "platform/fakes/FakeEngineStack.h"
+#include "support/FakeEngineStack.h"
 
 #include <QItemSelectionModel>
 #include <QStringList>
@@ -15,11 +14,11 @@ class ServerTableTest : public ::testing::Test, protected FakeEngineStack
 protected:
     int add(const QString &name, const char *cur = "0", const char *max = "0", quint32 ping = 0)
     {
-        const int slot = table.AddServer(QStringLiteral("10.0.0.%1").arg(table.count() + 1), 7778, name);
+        const int slot = table.addServer(QStringLiteral("10.0.0.%1").arg(table.count() + 1), 7778, name);
         table.server(slot)->NumPlayers = cur;
         table.server(slot)->MaxPlayers = max;
         table.server(slot)->Ping = ping;
-        table.SyncListCounts(slot);
+        table.syncListCounts(slot);
         return slot;
     }
 
@@ -35,8 +34,8 @@ protected:
 TEST_F(ServerTableTest, FillsAllSlotsThenRefuses)
 {
     for (int k = 0; k < ServerTable::kSlotCount; ++k)
-        ASSERT_EQ(table.AddServer(QStringLiteral("127.0.0.1"), 7000 + k, QString()), k);
-    EXPECT_EQ(table.AddServer(QStringLiteral("127.0.0.1"), 9999, QString()), ServerTable::kSlotCount);
+        ASSERT_EQ(table.addServer(QStringLiteral("127.0.0.1"), 7000 + k, QString()), k);
+    EXPECT_EQ(table.addServer(QStringLiteral("127.0.0.1"), 9999, QString()), ServerTable::kSlotCount);
     EXPECT_EQ(table.count(), ServerTable::kSlotCount);
     EXPECT_TRUE(lines.last().endsWith(QStringLiteral("can not add more that 256 servers")));
 }
@@ -46,9 +45,9 @@ TEST_F(ServerTableTest, FreedSlotIsReusedAndOthersKeepTheirRecords)
     for (int k = 0; k < 5; ++k)
         add(QStringLiteral("s%1").arg(k));
     table.server(4)->HostName = "four";
-    table.RemoveAt(table.positionOfSlot(3));
+    table.removeAt(table.positionOfSlot(3));
     EXPECT_TRUE(table.isFree(3));
-    EXPECT_EQ(table.AddServer(QStringLiteral("127.0.0.1"), 7778, QString()), 3);
+    EXPECT_EQ(table.addServer(QStringLiteral("127.0.0.1"), 7778, QString()), 3);
     EXPECT_EQ(table.server(4)->HostName, "four");
     EXPECT_EQ(table.entry(2)->Name, QStringLiteral("s2"));
     // The new server is appended at the end of the list, whatever its slot.
@@ -58,21 +57,21 @@ TEST_F(ServerTableTest, FreedSlotIsReusedAndOthersKeepTheirRecords)
 TEST_F(ServerTableTest, ResolvesNamesAndNamesUnnamedServersByAddress)
 {
     platform.resolver.names.insert(QStringLiteral("ut.example.org"), QStringLiteral("192.0.2.7"));
-    const int slot = table.AddServer(QStringLiteral("ut.example.org"), 7778, QString());
+    const int slot = table.addServer(QStringLiteral("ut.example.org"), 7778, QString());
     EXPECT_EQ(table.server(slot)->Host, QStringLiteral("192.0.2.7"));
     EXPECT_EQ(table.entry(slot)->Name, QStringLiteral("192.0.2.7:7778"));
-    EXPECT_EQ(table.server(slot)->QueryPort(), 7778);
+    EXPECT_EQ(table.server(slot)->queryPort(), 7778);
     EXPECT_TRUE(lines.contains(QStringLiteral("[12:00:00] resolved ut.example.org to 192.0.2.7 using the new one")));
 
-    const int unresolved = table.AddServer(QStringLiteral("nowhere.invalid"), 7778, QStringLiteral("N"));
+    const int unresolved = table.addServer(QStringLiteral("nowhere.invalid"), 7778, QStringLiteral("N"));
     EXPECT_EQ(table.server(unresolved)->Host, QStringLiteral("nowhere.invalid"));
     EXPECT_TRUE(lines.contains(QStringLiteral("[12:00:00] error: resolved nowhere.invalid to nothing")));
 }
 
 TEST_F(ServerTableTest, RepliesGoToTheHigherOfTwoIdenticalEntries)
 {
-    table.AddServer(QStringLiteral("127.0.0.1"), 7778, QString());
-    table.AddServer(QStringLiteral("127.0.0.1"), 7778, QString());
+    table.addServer(QStringLiteral("127.0.0.1"), 7778, QString());
+    table.addServer(QStringLiteral("127.0.0.1"), 7778, QString());
     EXPECT_EQ(table.count(), 2);
     EXPECT_EQ(table.slotForSender(QStringLiteral("127.0.0.1"), 7778), 1);
     EXPECT_EQ(table.slotForSender(QStringLiteral("127.0.0.1"), 7779), -1);
@@ -86,11 +85,11 @@ TEST_F(ServerTableTest, SortsByPingWithSilentServersLast)
     add(QStringLiteral("a"), "0", "0", 30);
     add(QStringLiteral("b"), "0", "0", 0);
     add(QStringLiteral("c"), "0", "0", 10);
-    table.SetSortMode(ServerTable::PingAscending);
+    table.setSortMode(ServerTable::PingAscending);
     EXPECT_EQ(names(), (QStringList{QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b")}));
-    table.SetSortMode(ServerTable::PingDescending);
+    table.setSortMode(ServerTable::PingDescending);
     EXPECT_EQ(names(), (QStringList{QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("b")}));
-    EXPECT_EQ(table.CurrentComparator, ServerTable::PingDescending);
+    EXPECT_EQ(table.currentComparator(), ServerTable::PingDescending);
     EXPECT_EQ(table.serverListSort(), ServerTable::PingDescending);
 }
 
@@ -99,9 +98,9 @@ TEST_F(ServerTableTest, SortsNamesWithoutCaseAndUnderscoreAfterLetters)
     add(QStringLiteral("_under"));
     add(QStringLiteral("beta"));
     add(QStringLiteral("Alpha"));
-    table.SetSortMode(ServerTable::NameAscending);
+    table.setSortMode(ServerTable::NameAscending);
     EXPECT_EQ(names(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("beta"), QStringLiteral("_under")}));
-    table.SetSortMode(ServerTable::NameDescending);
+    table.setSortMode(ServerTable::NameDescending);
     EXPECT_EQ(names(), (QStringList{QStringLiteral("_under"), QStringLiteral("beta"), QStringLiteral("Alpha")}));
 }
 
@@ -110,7 +109,7 @@ TEST_F(ServerTableTest, NamesDifferingOnlyInCaseAreNeverExchanged)
     add(QStringLiteral("alpha"));
     add(QStringLiteral("ALPHA"));
     for (int mode : {ServerTable::NameAscending, ServerTable::NameDescending}) {
-        table.SetSortMode(mode);
+        table.setSortMode(mode);
         EXPECT_EQ(names(), (QStringList{QStringLiteral("alpha"), QStringLiteral("ALPHA")}));
     }
 }
@@ -120,9 +119,9 @@ TEST_F(ServerTableTest, SortsByCountsAsNumbers)
     add(QStringLiteral("a"), "10", "16");
     add(QStringLiteral("b"), "9", "8");
     add(QStringLiteral("c"), "x", "32");
-    table.SetSortMode(ServerTable::PlayersDescending);
+    table.setSortMode(ServerTable::PlayersDescending);
     EXPECT_EQ(names(), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
-    table.SetSortMode(ServerTable::MaxPlayersAscending);
+    table.setSortMode(ServerTable::MaxPlayersAscending);
     EXPECT_EQ(names(), (QStringList{QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("c")}));
 }
 
@@ -130,9 +129,9 @@ TEST_F(ServerTableTest, UnknownSortModeIsOnlyStored)
 {
     add(QStringLiteral("b"));
     add(QStringLiteral("a"));
-    table.SetSortMode(9);
+    table.setSortMode(9);
     EXPECT_EQ(table.serverListSort(), 9);
-    EXPECT_FALSE(table.CurrentComparator.has_value());
+    EXPECT_FALSE(table.currentComparator().has_value());
     EXPECT_EQ(names(), (QStringList{QStringLiteral("b"), QStringLiteral("a")}));
 }
 
@@ -145,7 +144,7 @@ TEST_F(ServerTableTest, CheckMarksAndSelectionMoveWithTheirServer)
     QItemSelectionModel selection(&table);
     selection.select(table.index(0), QItemSelectionModel::ClearAndSelect);
 
-    table.SetSortMode(ServerTable::NameAscending);
+    table.setSortMode(ServerTable::NameAscending);
     EXPECT_EQ(names(), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     EXPECT_TRUE(table.isChecked(2));
     EXPECT_FALSE(table.isChecked(0));
@@ -159,7 +158,7 @@ TEST_F(ServerTableTest, SyncCopiesCountsIntoTheListEntry)
     table.server(slot)->NumPlayers = "7";
     table.server(slot)->MaxPlayers = "16";
     EXPECT_EQ(table.entry(slot)->CurPlayers, "0");
-    table.SyncListCounts(slot);
+    table.syncListCounts(slot);
     EXPECT_EQ(table.entry(slot)->CurPlayers, "7");
     EXPECT_EQ(table.data(table.index(0), ServerTable::MaxPlayersRole).toByteArray(), "16");
 }

@@ -18,8 +18,8 @@ class StrToIntOrZeroCase : public ::testing::TestWithParam<Case>
 
 TEST_P(StrToIntOrZeroCase, Converts)
 {
-    EXPECT_EQ(StrToIntOrZero(QByteArrayView(GetParam().text)), GetParam().value) << GetParam().text;
-    EXPECT_EQ(StrToIntOrZero(QString::fromLatin1(GetParam().text)), GetParam().value) << GetParam().text;
+    EXPECT_EQ(strToIntOrZero(QByteArrayView(GetParam().text)), GetParam().value) << GetParam().text;
+    EXPECT_EQ(strToIntOrZero(QString::fromLatin1(GetParam().text)), GetParam().value) << GetParam().text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Numbers, StrToIntOrZeroCase,

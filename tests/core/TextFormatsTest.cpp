@@ -73,9 +73,9 @@ TEST(DottedAddress, UnsetForms)
 TEST(ServerRecordFormat, JsonLineIsValidAndKeepsEveryByte)
 {
     TUTServer server(QStringLiteral("127.0.0.1"), 7778);
-    ReplyCodec::ParseServerReply(server, "\\hostname\\Quote \" and \x01 caf\xe9\\numplayers\\2\\player_0\\J\xf6rg"
+    ReplyCodec::parseServerReply(server, "\\hostname\\Quote \" and \x01 caf\xe9\\numplayers\\2\\player_0\\J\xf6rg"
                                          "\\frags_0\\5\\player_1\\B\\");
-    ReplyCodec::ParseServerReply(server, "\\team_0\\Red\\score_0\\3\\size_0\\1\\");
+    ReplyCodec::parseServerReply(server, "\\team_0\\Red\\score_0\\3\\size_0\\1\\");
     server.Ping = 17;
     const QByteArray line = ServerRecordFormat::toJsonLine(server);
     ASSERT_TRUE(line.endsWith('\n'));

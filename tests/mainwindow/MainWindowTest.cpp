@@ -1,26 +1,23 @@
 #include "config/ConfigFile.h"
-#include "core/DebugLog.h"
-#include "core/QueryEngine.h"
-#include "core/RunState.h"
-#include "core/ServerTable.h"
+#include "core/PacedWalk.h"
+#include "core/Poller.h"
 #include "mainwindow/DebugPage.h"
-#include "mainwindow/SplashWindow.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/ServerInfoView.h"
 #include "mainwindow/ServerListView.h"
-#include "mainwindow/Tfrm_Quorvelin_Main.h"
-#include "platform/fakes/FakeDatagramSocket.h"
-#include "platform/fakes/FakeEngineStack.h"
+#include "mainwindow/SplashWindow.h"
+#include "mainwindow/StartUpSequence.h"
+#include "mainwindow/TrayBlinker.h"
+#include "support/EventLoopWait.h"
+#include "support/FakeEngineStack.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QDeadlineTimer>
-#include <QPointer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,19 +30,19 @@ class MainWindowTest : public ::testing::Test, protected FakeEngineStack
 {
 protected:
     explicit MainWindowTest(bool debugMode = true)
+        : FakeEngineStack(debugMode)
     {
-        state.DebugMode = debugMode;
         QFile list(profile.filePath(QStringLiteral("property_queries.lst")));
         list.open(QIODevice::WriteOnly);
         list.write("\\echo\\hello\n\n\\level_property\\\n");
         list.close();
-        window = std::make_unique<Tfrm_Quorvelin_Main>(Tfrm_Quorvelin_Main::Context{
-            state, table, engine, log, platform.messages, platform.files, config, Settings{}, profile.path()});
+        window = std::make_unique<MainWindow>(MainWindow::Context{
+            stack, platform.messages, platform.files, config, Settings{}, profile.path()});
     }
 
     int addServer(const QString &name)
     {
-        return table.AddServer(QStringLiteral("127.0.0.%1").arg(table.count() + 1), 7778, name);
+        return table.addServer(QStringLiteral("127.0.0.%1").arg(table.count() + 1), 7778, name);
     }
 
     void select(int position)
@@ -63,7 +60,7 @@ protected:
 
     QTemporaryDir profile;
     ConfigFile config{profile.filePath(QStringLiteral("Quorvelin.ini")), platform.messages};
-    std::unique_ptr<Tfrm_Quorvelin_Main> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(MainWindowTest, DeleteAsksAndRemovesOnlyOnYes)
@@ -73,13 +70,13 @@ TEST_F(MainWindowTest, DeleteAsksAndRemovesOnlyOnYes)
     select(1);
 
     platform.messages.nextAnswer = false;
-    window->mi_DeleteserverClick();
+    window->deleteServer();
     EXPECT_EQ(platform.messages.questions,
               QStringList{QStringLiteral("Are you sure you want to delete Beta ?\nThis can not be undone.")});
     EXPECT_EQ(table.count(), 2);
 
     platform.messages.nextAnswer = true;
-    window->mi_DeleteserverClick();
+    window->deleteServer();
     EXPECT_EQ(table.count(), 1);
     EXPECT_TRUE(table.isFree(1));
     EXPECT_TRUE(window->debugPage()->memo()->toPlainText().contains(
@@ -108,19 +105,19 @@ TEST_F(MainWindowTest, SlidersDriveLabelsAndTimers)
 {
     child<QSlider>("tb_PlayerInfoDelay")->setValue(24);
     EXPECT_EQ(child<QLabel>("lbl_PlayerInfoUpdate")->text(), QStringLiteral("     Update player info every 1:5 minutes"));
-    EXPECT_EQ(engine.playerInfoTimer().interval(), 65000);
+    EXPECT_EQ(window->poller().playerInfoTimer().interval(), 65000);
 
     window->applyPollingSettings(10, 5, 1, true, false);
     EXPECT_EQ(child<QLabel>("lbl_ServerListUpdate")->text(), QStringLiteral("update every 10 seconds"));
-    EXPECT_EQ(engine.playerScanTimer().interval(), 10000);
+    EXPECT_EQ(window->poller().playerScanTimer().interval(), 10000);
     EXPECT_EQ(child<QLabel>("lbl_ServerInfoUpdate")->text(), QStringLiteral("     Update server info every 5 minutes"));
-    EXPECT_TRUE(engine.serverInfoTimer().isActive());
-    EXPECT_EQ(engine.playerInfoTimer().interval(), 10000);
+    EXPECT_TRUE(window->poller().serverInfoTimer().isActive());
+    EXPECT_EQ(window->poller().playerInfoTimer().interval(), 10000);
 
     child<QCheckBox>("cb_ServerInfoUpdate")->click();
-    EXPECT_FALSE(engine.serverInfoTimer().isActive());
+    EXPECT_FALSE(window->poller().serverInfoTimer().isActive());
     child<QCheckBox>("cb_PlayerInfoUpdate")->click();
-    EXPECT_TRUE(engine.playerInfoTimer().isActive());
+    EXPECT_TRUE(window->poller().playerInfoTimer().isActive());
 }
 
 TEST_F(MainWindowTest, SelectionSetsTheCaptionAndTrayHint)
@@ -129,7 +126,7 @@ TEST_F(MainWindowTest, SelectionSetsTheCaptionAndTrayHint)
     table.server(slot)->NumPlayers = "3";
     table.server(slot)->MaxPlayers = "10";
     table.server(slot)->Ping = 25;
-    table.SyncListCounts(slot);
+    table.syncListCounts(slot);
     select(0);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quorvelin - [Alpha] - [3|10] - [ping: 25ms]"));
     EXPECT_EQ(window->trayHint(), QStringLiteral("[Alpha] - [3I10] - [ping: 25ms]"));
@@ -142,37 +139,37 @@ TEST_F(MainWindowTest, DebugPageSendsToTheSelectedServerAndSavesItsLog)
     EXPECT_EQ(page->queryList()->count(), 2);
 
     page->sendEdit()->setText(QStringLiteral("\\basic\\"));
-    page->btn_DebugSendClick();
+    page->sendEditQuery();
     EXPECT_TRUE(socket.sent.isEmpty());
 
     addServer(QStringLiteral("Alpha"));
     select(0);
-    page->btn_DebugSendClick();
+    page->sendEditQuery();
     page->queryList()->setCurrentRow(0);
-    page->btn_DebugSendListClick();
+    page->sendListQuery();
     ASSERT_EQ(socket.sent.size(), 2);
     EXPECT_EQ(socket.sent[0].datagram, "\\basic\\");
     EXPECT_EQ(socket.sent[1].datagram, "\\echo\\hello");
 
-    page->btn_SaveDebugInfoClick();
+    page->saveDebugInfo();
     QFile saved(profile.filePath(QStringLiteral("debuginfo.txt")));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_TRUE(saved.readAll().contains("send \\basic\\ to 127.0.0.1:7778"));
 
-    page->btn_ClearDebugClick();
+    page->clearLog();
     EXPECT_TRUE(page->memo()->toPlainText().isEmpty());
 }
 
-TEST_F(MainWindowTest, ClosingRaisesShuttingDownAndStopsTheTimers)
+TEST_F(MainWindowTest, ClosingSilencesTheLogAndStopsTheTimers)
 {
     window->applyPollingSettings(10, 1, 10, true, true);
-    engine.startPolling();
+    window->poller().startPolling();
     window->close();
-    EXPECT_TRUE(state.ShuttingDown);
+    EXPECT_FALSE(log.isActive());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quorvelin closing..."));
-    EXPECT_FALSE(engine.playerScanTimer().isActive());
-    EXPECT_FALSE(engine.serverInfoTimer().isActive());
-    EXPECT_FALSE(engine.playerInfoTimer().isActive());
+    EXPECT_FALSE(window->poller().playerScanTimer().isActive());
+    EXPECT_FALSE(window->poller().serverInfoTimer().isActive());
+    EXPECT_FALSE(window->poller().playerInfoTimer().isActive());
 }
 
 TEST_F(MainWindowTest, FirstShowingAddsChecksAndQueriesTheStartServers)
@@ -182,14 +179,11 @@ TEST_F(MainWindowTest, FirstShowingAddsChecksAndQueriesTheStartServers)
     splash->show();
     window->setSplash(splash);
     QStringList progress;
-    platform.pump.onPump = [&] {
-        if (splash)
-            progress.append(splash->progressText());
-    };
+    QObject::connect(window->findChild<StartUpSequence *>(), &StartUpSequence::progress, splash, [&] {
+        progress.append(splash->progressText());
+    });
     window->show();
-    const QDeadlineTimer deadline(3000);
-    while (!engine.playerScanTimer().isActive() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    waitUntil([&] { return window->poller().playerScanTimer().isActive(); });
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     ASSERT_EQ(table.count(), 2);
@@ -201,6 +195,94 @@ TEST_F(MainWindowTest, FirstShowingAddsChecksAndQueriesTheStartServers)
     EXPECT_TRUE(progress.contains(QStringLiteral("[Quering servers : 100%]")));
     EXPECT_TRUE(splash.isNull());
     window->close();
+}
+
+TEST_F(MainWindowTest, ClosingDuringTheStartUpWalkEndsIt)
+{
+    engine.setSleepTime(3600 * 1000);
+    window->setStartServers({{QStringLiteral("127.0.0.1"), 7778}, {QStringLiteral("127.0.0.2"), 7778}});
+    window->show();
+    ASSERT_TRUE(waitUntil([&] { return socket.sent.size() == 4; }));
+    window->close();
+    runEventLoopFor(30);
+    EXPECT_EQ(socket.sent.size(), 4);
+    EXPECT_FALSE(window->poller().playerScanTimer().isActive());
+    for (const PacedWalk *walk : window->findChildren<PacedWalk *>())
+        EXPECT_FALSE(walk->isRunning());
+}
+
+TEST_F(MainWindowTest, ClosingDuringAScanStopsItAndDropsLateReplies)
+{
+    engine.setSleepTime(5);
+    for (int k = 0; k < 3; ++k) {
+        addServer(QStringLiteral("S%1").arg(k));
+        table.setChecked(k, true);
+    }
+    window->poller().scanCheckedServers();
+    window->close();
+    socket.deliver("\\hostname\\late\\", QStringLiteral("127.0.0.1"), 7778);
+    runEventLoopFor(40);
+    EXPECT_EQ(socket.sent.size(), 2);
+    EXPECT_EQ(table.server(table.slotAt(0))->HostName, "");
+    EXPECT_FALSE(lines.join(QLatin1Char('\n')).contains(QStringLiteral("late")));
+}
+
+TEST_F(MainWindowTest, ScanResultBlinksTheTrayRefreshesTheSelectionAndResorts)
+{
+    engine.setSleepTime(0);
+    const int a = addServer(QStringLiteral("Beta"));
+    const int b = addServer(QStringLiteral("Alpha"));
+    table.setChecked(0, true);
+    table.server(a)->NumPlayers = "4";
+    table.server(a)->MaxPlayers = "8";
+    table.sortServerList(ServerTable::NameDescending);
+    select(table.positionOfSlot(b));
+    table.setServerAddress(b, table.server(b)->Host, 7778, QStringLiteral("Zulu"));
+    window->poller().scanCheckedServers();
+    // Players joined: the blink shows the join signal.
+    ASSERT_TRUE(waitUntil([&] { return window->tray()->currentIcon() == 2; }));
+    EXPECT_EQ(table.entry(table.slotAt(0))->Name, QStringLiteral("Zulu"));
+    EXPECT_TRUE(window->windowTitle().contains(QStringLiteral("Zulu")));
+}
+
+TEST_F(MainWindowTest, UpdateAllRefillsTheSelectionAndResorts)
+{
+    engine.setSleepTime(0);
+    for (int k = 0; k < 3; ++k)
+        table.addServer(QStringLiteral("127.0.0.%1").arg(3 - k), 7778, QStringLiteral("s%1").arg(3 - k));
+    table.setSortMode(ServerTable::NameAscending);
+    table.sortServerList(ServerTable::NameDescending);
+    select(0);
+    window->updateAllServers();
+    table.setServerAddress(table.slotAt(0), QStringLiteral("127.0.0.3"), 7778, QStringLiteral("a"));
+    ASSERT_TRUE(waitUntil([&] { return table.entry(table.slotAt(2))->Name == QStringLiteral("a"); }));
+    EXPECT_EQ(socket.sent.size(), 12);
+}
+
+TEST_F(MainWindowTest, OneSendErrorBoxAtATime)
+{
+    const int slot = table.addServer(QStringLiteral("nowhere.invalid"), 7778, QStringLiteral("Named"));
+    select(table.positionOfSlot(slot));
+    // While the first box is open, a timer asks the same server again.
+    platform.messages.whileOpen = [&] { window->updateServerInfo(); };
+    window->refreshRow(0);
+    EXPECT_EQ(platform.messages.errors, QStringList{QStringLiteral("'nowhere' is not a valid integer value")});
+    EXPECT_TRUE(lines.contains(QStringLiteral("[12:00:00] error: 'nowhere' is not a valid integer value")));
+    window->updateServerInfo();
+    EXPECT_EQ(platform.messages.errors.size(), 2);
+}
+
+TEST_F(MainWindowTest, DeleteLooksAgainAfterTheQuestion)
+{
+    addServer(QStringLiteral("Alpha"));
+    addServer(QStringLiteral("Beta"));
+    select(0);
+    platform.messages.nextAnswer = true;
+    // While the question is open the server goes by another way.
+    platform.messages.whileOpen = [&] { table.removeAt(0); };
+    window->deleteServer();
+    ASSERT_EQ(table.count(), 1);
+    EXPECT_EQ(table.entry(table.slotAt(0))->Name, QStringLiteral("Beta"));
 }
 
 class MainWindowWithoutDebugTest : public MainWindowTest

@@ -2,23 +2,16 @@
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "config/IniFile.h"
-#include "core/DebugLog.h"
-#include "core/QueryEngine.h"
-#include "core/RunState.h"
-#include "core/ServerTable.h"
-#include "mainwindow/ServerInfoView.h"
+#include "config/ListStore.h"
+#include "core/Poller.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/ServerListView.h"
-#include "mainwindow/Tfrm_Quorvelin_Main.h"
-#include "platform/fakes/FakeDatagramSocket.h"
-#include "platform/fakes/FakeEngineStack.h"
+#include "support/EventLoopWait.h"
+#include "support/FakeEngineStack.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QListView>
 #include <QSlider>
 #include <QTemporaryDir>
 
@@ -29,17 +22,15 @@ namespace {
 // One run of the program on a profile directory.
 struct Session : FakeEngineStack
 {
-    explicit Session(const QString &profile, QList<Tfrm_Quorvelin_Main::StartServer> start = {})
+    explicit Session(const QString &profile, QList<ServerAddress> start = {})
         : config(QDir(profile).filePath(QStringLiteral("Quorvelin.ini")), platform.messages)
     {
-        window = std::make_unique<Tfrm_Quorvelin_Main>(Tfrm_Quorvelin_Main::Context{
-            state, table, engine, log, platform.messages, platform.files, config,
-            Configuration::LoadConfiguration(config.read(), profile), profile});
+        window = std::make_unique<MainWindow>(MainWindow::Context{
+            stack, platform.messages, platform.files, config, Configuration::loadConfiguration(config.read(), profile),
+            profile});
         window->setStartServers(start);
         window->show();
-        const QDeadlineTimer deadline(3000);
-        while (!engine.playerScanTimer().isActive() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        waitUntil([this] { return window->poller().playerScanTimer().isActive(); });
     }
 
     QStringList names() const
@@ -51,7 +42,7 @@ struct Session : FakeEngineStack
     }
 
     ConfigFile config;
-    std::unique_ptr<Tfrm_Quorvelin_Main> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 class PersistenceTest : public ::testing::Test
@@ -93,8 +84,8 @@ TEST_F(PersistenceTest, ServersChecksAndSlidersSurviveARestart)
     EXPECT_EQ(second.names(), (QStringList{QStringLiteral("127.0.0.1:7790"), QStringLiteral("127.0.0.2:7778")}));
     EXPECT_FALSE(second.table.isChecked(0));
     EXPECT_TRUE(second.table.isChecked(1));
-    EXPECT_EQ(second.engine.playerScanTimer().interval(), 25000);
-    EXPECT_TRUE(second.engine.playerInfoTimer().isActive());
+    EXPECT_EQ(second.window->poller().playerScanTimer().interval(), 25000);
+    EXPECT_TRUE(second.window->poller().playerInfoTimer().isActive());
     EXPECT_EQ(second.socket.sent.size(), 8);
     second.window->close();
 }
@@ -119,7 +110,7 @@ TEST_F(PersistenceTest, DeleteRewritesTheStoredList)
     Session session(profile.path());
     session.window->serverList()->setCurrentIndex(session.table.index(1));
     session.platform.messages.nextAnswer = true;
-    session.window->mi_DeleteserverClick();
+    session.window->deleteServer();
     IniFile ini(iniPath());
     ini.load();
     EXPECT_EQ(ini.readString(QStringLiteral("servers"), QStringLiteral("desc[1]")), QStringLiteral("Gamma"));
@@ -132,7 +123,7 @@ TEST_F(PersistenceTest, UpdateServerNameTakesTheReportedNameAndStoresIt)
     Session session(profile.path(), {{QStringLiteral("127.0.0.1"), 7778}});
     session.table.server(session.table.slotAt(0))->HostName = "Frag\nZone \x01 DM";
     session.window->serverList()->setCurrentIndex(session.table.index(0));
-    session.window->mi_UpdateNameClick();
+    session.window->updateServerName();
     EXPECT_EQ(session.names(), QStringList{QStringLiteral("Frag Zone   DM")});
     EXPECT_TRUE(readIni().contains("desc[0]=Frag Zone   DM"));
     session.window->close();
@@ -141,16 +132,16 @@ TEST_F(PersistenceTest, UpdateServerNameTakesTheReportedNameAndStoresIt)
 TEST_F(PersistenceTest, BuddiesAreStoredAtEveryChange)
 {
     Session session(profile.path());
-    EXPECT_TRUE(session.window->AddBuddy(QStringLiteral("say \"hi\"")));
-    EXPECT_TRUE(session.window->AddBuddy(QStringLiteral("J\u00f6rg K")));
-    EXPECT_FALSE(session.window->AddBuddy(QStringLiteral("j\u00d6RG k")));
-    EXPECT_FALSE(session.window->AddBuddy(QStringLiteral("bad\nname")));
+    EXPECT_TRUE(session.window->lists().addBuddy(QStringLiteral("say \"hi\"")));
+    EXPECT_TRUE(session.window->lists().addBuddy(QStringLiteral("J\u00f6rg K")));
+    EXPECT_FALSE(session.window->lists().addBuddy(QStringLiteral("j\u00d6RG k")));
+    EXPECT_FALSE(session.window->lists().addBuddy(QStringLiteral("bad\nname")));
     EXPECT_EQ(session.platform.messages.warnings.size(), 1);
-    Settings back = Configuration::LoadConfiguration(session.config.read(), QString());
+    Settings back = Configuration::loadConfiguration(session.config.read(), QString());
     EXPECT_EQ(back.Buddies, (QStringList{QStringLiteral("J\u00f6rg K"), QStringLiteral("say \"hi\"")}));
 
-    EXPECT_TRUE(session.window->removeBuddy(0));
-    EXPECT_TRUE(session.window->removeBuddy(0));
+    EXPECT_TRUE(session.window->lists().removeBuddy(0));
+    EXPECT_TRUE(session.window->lists().removeBuddy(0));
     EXPECT_TRUE(readIni().contains("buddies=\n"));
     session.window->close();
 }
@@ -166,8 +157,11 @@ TEST_F(PersistenceTest, ImportsFavoritesOnceAndReports)
     }
     Session session(profile.path());
     session.platform.files.nextFile = gameIni;
-    session.window->mi_ImportFromIniClick();
-    session.window->mi_ImportFromIniClick();
+    session.window->importFromIni();
+    session.window->importFromIni();
+    ASSERT_TRUE(waitUntil([&] { return session.platform.messages.informations.size() == 2; }));
+    // Each new server is asked once, after the start-up queries.
+    EXPECT_EQ(session.socket.sent.size(), 8);
     EXPECT_EQ(session.names(), (QStringList{QStringLiteral("Clan Base"), QStringLiteral("Pub")}));
     EXPECT_EQ(session.platform.messages.informations,
               QStringList(2, QStringLiteral("Found 2 favorites in the ini file.\nOnly added when not already in the list.")));
@@ -175,12 +169,33 @@ TEST_F(PersistenceTest, ImportsFavoritesOnceAndReports)
     EXPECT_TRUE(readIni().contains("desc[1]=Pub"));
 
     session.platform.files.nextFile = iniPath();
-    session.window->mi_ImportFromIniClick();
+    session.window->importFromIni();
     EXPECT_EQ(session.platform.messages.errors, QStringList{QStringLiteral("No favorites found.")});
 
     session.platform.files.nextFile.clear();
-    session.window->mi_ImportFromIniClick();
+    session.window->importFromIni();
     EXPECT_EQ(session.platform.messages.errors.size(), 1);
+    session.window->close();
+}
+
+TEST_F(PersistenceTest, ImportStopsAtAFullTable)
+{
+    QByteArray ini = "[general]\nSleepTime=0\n[servers]\n";
+    for (int k = 0; k < 255; ++k)
+        ini += QStringLiteral("ip[%1]=10.1.%2.%3\nport[%1]=7778\ndesc[%1]=S%1\n").arg(k).arg(k / 200).arg(k % 200).toLatin1();
+    writeIni(ini);
+    const QString gameIni = profile.filePath(QStringLiteral("UnrealTournament.ini"));
+    {
+        QFile f(gameIni);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=3\nFavorites[0]=A\\10.0.0.1\\7778\\\n"
+                "Favorites[1]=B\\10.0.0.2\\7778\\\nFavorites[2]=C\\10.0.0.3\\7778\\\n");
+    }
+    Session session(profile.path());
+    ASSERT_EQ(session.table.count(), 255);
+    session.platform.files.nextFile = gameIni;
+    session.window->importFromIni();
+    EXPECT_EQ(session.table.count(), ServerTable::kSlotCount);
     session.window->close();
 }
 

@@ -7,12 +7,13 @@
 #include "mainwindow/ScorePage.h"
 #include "mainwindow/ServerInfoView.h"
 #include "mainwindow/ServerListView.h"
+#include "mainwindow/ServerPages.h"
 #include "mainwindow/ServerRowDelegate.h"
 #include "mainwindow/TeamScoreStrip.h"
-#include "mainwindow/Tfrm_Quorvelin_Main.h"
+#include "mainwindow/MainWindow.h"
 #include "mainwindow/TrayBlinker.h"
 #include "core/ReplyCodec.h"
-#include "platform/fakes/FakeEngineStack.h"
+#include "support/FakeEngineStack.h"
 
 #include <QHeaderView>
 #include <QStatusTipEvent>
@@ -41,10 +42,10 @@ protected:
 
     int add(const char *cur, const char *max)
     {
-        const int slot = table.AddServer(QStringLiteral("127.0.0.%1").arg(table.count() + 1), 7778, QStringLiteral("Server"));
+        const int slot = table.addServer(QStringLiteral("127.0.0.%1").arg(table.count() + 1), 7778, QStringLiteral("Server"));
         table.server(slot)->NumPlayers = cur;
         table.server(slot)->MaxPlayers = max;
-        table.SyncListCounts(slot);
+        table.syncListCounts(slot);
         return slot;
     }
 
@@ -153,12 +154,12 @@ TEST(ScoreGraphViewTest, BarsAndLegendFollowTheScores)
 TEST(ScoreGraphViewTest, LegendFontButtons)
 {
     ScoreLegend legend;
-    legend.sb_ResetFontClick(1);
+    legend.resetFontSize(1);
     EXPECT_EQ(legend.fontSize(), 1);
     EXPECT_EQ(legend.rowHeight(), 2);
-    legend.sb_FontDownClick();
+    legend.decreaseFontSize();
     EXPECT_EQ(legend.fontSize(), 1);
-    legend.ab_FontUpClick();
+    legend.increaseFontSize();
     EXPECT_EQ(legend.fontSize(), 2);
     EXPECT_EQ(legend.rowHeight(), 3);
 }
@@ -180,11 +181,11 @@ TEST(TeamScoreStripTest, OneBoxPerTeamWithPlayers)
 TEST(TrayBlinkerTest, BlinksWithOrWithoutATray)
 {
     TrayBlinker tray;
-    tray.StartBlink(4);
+    tray.startBlink(4);
     EXPECT_TRUE(tray.isBlinking());
     QList<int> shown;
     for (int tick = 0; tick < 11; ++tick) {
-        tray.tmr_IconAniTimer();
+        tray.advanceBlink();
         shown.append(tray.currentIcon());
     }
     EXPECT_EQ(shown, (QList<int>{4, 0, 4, 0, 4, 0, 4, 0, 4, 0, 0}));
@@ -196,22 +197,22 @@ class WindowViewsTest : public ::testing::Test, protected FakeEngineStack
 protected:
     WindowViewsTest()
     {
-        window = std::make_unique<Tfrm_Quorvelin_Main>(Tfrm_Quorvelin_Main::Context{
-            state, table, engine, log, platform.messages, platform.files, config, Settings{}, profile.path()});
+        window = std::make_unique<MainWindow>(MainWindow::Context{
+            stack, platform.messages, platform.files, config, Settings{}, profile.path()});
     }
 
     QTemporaryDir profile;
     ConfigFile config{profile.filePath(QStringLiteral("Quorvelin.ini")), platform.messages};
-    std::unique_ptr<Tfrm_Quorvelin_Main> window;
+    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(WindowViewsTest, TeamStripsShowForTeamGamesOnlyAndScaleWithTheWindow)
 {
-    const int ctf = table.AddServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("CTF"));
-    ReplyCodec::ParseServerReply(*table.server(ctf), "\\numplayers\\2\\player_0\\A\\frags_0\\3\\team_0\\0\\player_1\\B\\team_1\\1\\");
-    ReplyCodec::ParseServerReply(*table.server(ctf), "\\team_0\\Red\\score_0\\4.000000\\size_0\\1\\team_1\\Blue\\score_1\\2\\size_1\\1\\");
-    const int dm = table.AddServer(QStringLiteral("127.0.0.2"), 7778, QStringLiteral("DM"));
-    ReplyCodec::ParseServerReply(*table.server(dm), "\\numplayers\\1\\player_0\\C\\");
+    const int ctf = table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("CTF"));
+    ReplyCodec::parseServerReply(*table.server(ctf), "\\numplayers\\2\\player_0\\A\\frags_0\\3\\team_0\\0\\player_1\\B\\team_1\\1\\");
+    ReplyCodec::parseServerReply(*table.server(ctf), "\\team_0\\Red\\score_0\\4.000000\\size_0\\1\\team_1\\Blue\\score_1\\2\\size_1\\1\\");
+    const int dm = table.addServer(QStringLiteral("127.0.0.2"), 7778, QStringLiteral("DM"));
+    ReplyCodec::parseServerReply(*table.server(dm), "\\numplayers\\1\\player_0\\C\\");
 
     window->resize(900, 531);
     window->show();
@@ -235,12 +236,11 @@ TEST_F(WindowViewsTest, TeamStripsShowForTeamGamesOnlyAndScaleWithTheWindow)
 
 TEST_F(WindowViewsTest, RefreshSquareQueriesThatServerAtOnce)
 {
-    table.AddServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("A"));
-    table.AddServer(QStringLiteral("127.0.0.2"), 7778, QStringLiteral("B"));
+    table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("A"));
+    table.addServer(QStringLiteral("127.0.0.2"), 7778, QStringLiteral("B"));
     window->refreshRow(1);
     ASSERT_EQ(socket.sent.size(), 4);
     EXPECT_EQ(socket.sent[0].address, QStringLiteral("127.0.0.2"));
-    EXPECT_EQ(platform.pump.waits, QList<quint32>{20});
 }
 
 } // namespace

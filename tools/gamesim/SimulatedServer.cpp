@@ -11,7 +11,7 @@ namespace {
 
 constexpr qsizetype MaxReplyChars = 1000;
 constexpr int QueryIdLimit = 100;
-const std::array<const char *, 4> TeamNames = {"Red", "Blue", "Green", "Gold"};
+const std::array<const char *, 4> teamName = {"Red", "Blue", "Green", "Gold"};
 
 // string(bool) in UnrealScript
 QByteArray scriptBool(bool value)
@@ -258,8 +258,8 @@ void SimulatedServer::answerItem(const QByteArray &type, const QByteArray &value
         reply.send(section, final);
     } else if (type == "teams") {
         if (m_config.teamGame && m_config.teamInfo) {
-            for (int team = 0; team < int(TeamNames.size()); ++team)
-                reply.send(teamSection(team), final && team == int(TeamNames.size()) - 1);
+            for (int team = 0; team < int(teamName.size()); ++team)
+                reply.send(teamSection(team), final && team == int(teamName.size()) - 1);
         } else {
             reply.send({}, final);
         }
@@ -355,7 +355,7 @@ QByteArray SimulatedServer::teamSection(int team) const
     int size = 0;
     for (const SimulatedPlayer &p : m_players)
         size += p.team == team ? 1 : 0;
-    return indexedPair("team", team, TeamNames[std::size_t(team)])
+    return indexedPair("team", team, teamName[std::size_t(team)])
         + indexedPair("score", team, QByteArray::number(m_config.teamScores[std::size_t(team)], 'f', 6))
         + indexedPair("size", team, QByteArray::number(size));
 }

@@ -1,9 +1,9 @@
 #include "core/TUTServer.h"
-#include "mainwindow/BlinkState.h"
-#include "mainwindow/PlayerRows.h"
-#include "mainwindow/ScoreGraphLayout.h"
-#include "mainwindow/ServerInfoRows.h"
-#include "mainwindow/ServerRowLayout.h"
+#include "viewlogic/BlinkState.h"
+#include "viewlogic/PlayerRows.h"
+#include "viewlogic/ScoreGraphLayout.h"
+#include "viewlogic/ServerInfoRows.h"
+#include "viewlogic/ServerRowLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -113,19 +113,19 @@ TEST_F(PlayerRowsTest, SortsByEachColumn)
     add("d", "-2", " 10", "0");
     QList<PlayerRows::Row> rows = PlayerRows::rows(server);
 
-    PlayerRows::SortPlayersView(rows, PlayerRows::ScoreColumn);
+    PlayerRows::sortPlayersView(rows, PlayerRows::ScoreColumn);
     EXPECT_EQ(column(rows, PlayerRows::ScoreColumn),
               (QStringList{QStringLiteral("12"), QStringLiteral("5"), QStringLiteral("5"), QStringLiteral("-2")}));
-    PlayerRows::SortPlayersView(rows, PlayerRows::PingColumn);
+    PlayerRows::sortPlayersView(rows, PlayerRows::PingColumn);
     EXPECT_EQ(column(rows, PlayerRows::NameColumn),
               (QStringList{QStringLiteral("d"), QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b")}));
-    PlayerRows::SortPlayersView(rows, PlayerRows::TeamColumn);
+    PlayerRows::sortPlayersView(rows, PlayerRows::TeamColumn);
     EXPECT_EQ(column(rows, PlayerRows::TeamColumn),
               (QStringList{QStringLiteral("Red"), QStringLiteral("Red"), QStringLiteral("Gold"), QStringLiteral("Blue")}));
-    PlayerRows::SortPlayersView(rows, PlayerRows::NameColumn);
+    PlayerRows::sortPlayersView(rows, PlayerRows::NameColumn);
     EXPECT_EQ(column(rows, PlayerRows::NameColumn).first(), QStringLiteral("a"));
     const QStringList before = column(rows, PlayerRows::NameColumn);
-    PlayerRows::SortPlayersView(rows, 12);
+    PlayerRows::sortPlayersView(rows, 12);
     EXPECT_EQ(column(rows, PlayerRows::NameColumn), before);
 }
 
@@ -190,9 +190,9 @@ TEST(ScoreGraphLayout, PaletteWalksTheColourWheel)
 
 TEST(ScoreGraphLayout, TeamBoxesAndSizes)
 {
-    EXPECT_EQ(ScoreGraphLayout::TeamSizeValue(QStringLiteral("2.0")), 2);
-    EXPECT_EQ(ScoreGraphLayout::TeamSizeValue(QStringLiteral("4.000000")), 4);
-    EXPECT_EQ(ScoreGraphLayout::TeamSizeValue(QString()), 0);
+    EXPECT_EQ(ScoreGraphLayout::teamSizeValue(QStringLiteral("2.0")), 2);
+    EXPECT_EQ(ScoreGraphLayout::teamSizeValue(QStringLiteral("4.000000")), 4);
+    EXPECT_EQ(ScoreGraphLayout::teamSizeValue(QString()), 0);
 
     const auto boxes = ScoreGraphLayout::layoutTeams(
         {{QStringLiteral("10.000000"), QStringLiteral("3")}, {QStringLiteral("8"), QStringLiteral("4")},
@@ -218,13 +218,13 @@ TEST(ScoreGraphLayout, StripHeightsRoundHalvesToEven)
 TEST(ScoreGraphLayout, FramesRaisedSunkenThinAndThick)
 {
     using ScoreGraphLayout::FrameColor;
-    const auto thin = ScoreGraphLayout::DrawFrame(QRect(10, 20, 30, 40), true, false);
+    const auto thin = ScoreGraphLayout::frameLines(QRect(10, 20, 30, 40), true, false);
     ASSERT_EQ(thin.size(), 4);
     EXPECT_EQ(thin[0].line, QLine(10, 20, 40, 20));
     EXPECT_EQ(thin[0].color, FrameColor::Light);
     EXPECT_EQ(thin[3].line, QLine(40, 21, 40, 60));
     EXPECT_EQ(thin[3].color, FrameColor::DarkShadow);
-    const auto sunken = ScoreGraphLayout::DrawFrame(QRect(10, 20, 30, 40), false, true);
+    const auto sunken = ScoreGraphLayout::frameLines(QRect(10, 20, 30, 40), false, true);
     ASSERT_EQ(sunken.size(), 8);
     EXPECT_EQ(sunken[0].color, FrameColor::DarkShadow);
     EXPECT_EQ(sunken[2].color, FrameColor::Shadow);
@@ -235,15 +235,15 @@ TEST(BlinkState, TenTicksEndingAtRestAndRestartable)
 {
     BlinkState blink;
     EXPECT_EQ(blink.tick(), -1);
-    blink.StartBlink(2);
+    blink.startBlink(2);
     QList<int> shown;
     for (int icon = blink.tick(); icon >= 0; icon = blink.tick())
         shown.append(icon);
     EXPECT_EQ(shown, (QList<int>{2, 0, 2, 0, 2, 0, 2, 0, 2, 0}));
-    blink.StartBlink(3);
+    blink.startBlink(3);
     blink.tick();
     blink.tick();
-    blink.StartBlink(4);
+    blink.startBlink(4);
     EXPECT_EQ(blink.tick(), 4);
 }
 

@@ -27,7 +27,7 @@ QString Row::column(int index) const
     }
 }
 
-QString TeamNames(int team)
+QString teamName(int team)
 {
     static const QString names[] = {QStringLiteral("Red"), QStringLiteral("Blue"), QStringLiteral("Green"),
                                     QStringLiteral("Gold"), QStringLiteral("None")};
@@ -42,13 +42,13 @@ QList<Row> rows(const TUTServer &server)
     for (int k = 0; k < n; ++k) {
         const TPlayerRecord &p = server.Players[static_cast<size_t>(k)];
         const auto t = [](const QByteArray &bytes) { return decodeUtf8OrWindows1252(bytes); };
-        result.append(Row{t(p.Name), t(p.Frags), TeamNames(StrToIntOrZero(p.Team)), t(p.Ping), t(p.NgSecret),
+        result.append(Row{t(p.Name), t(p.Frags), teamName(strToIntOrZero(p.Team)), t(p.Ping), t(p.NgSecret),
                           t(p.Mesh), t(p.Skin), t(p.Face)});
     }
     return result;
 }
 
-void SortPlayersView(QList<Row> &rows, int column)
+void sortPlayersView(QList<Row> &rows, int column)
 {
     if (column < 0 || column >= ColumnCount)
         return;
@@ -57,13 +57,13 @@ void SortPlayersView(QList<Row> &rows, int column)
         case NameColumn:
             return QString::localeAwareCompare(a.name, b.name);
         case ScoreColumn: {
-            const int sa = StrToIntOrZero(a.score);
-            const int sb = StrToIntOrZero(b.score);
+            const int sa = strToIntOrZero(a.score);
+            const int sb = strToIntOrZero(b.score);
             return sa == sb ? 0 : (sa > sb ? -1 : 1);
         }
         case PingColumn: {
-            const int pa = StrToIntOrZero(a.ping);
-            const int pb = StrToIntOrZero(b.ping);
+            const int pa = strToIntOrZero(a.ping);
+            const int pb = strToIntOrZero(b.ping);
             return pa == pb ? 0 : (pa < pb ? -1 : 1);
         }
         default:

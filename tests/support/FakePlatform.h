@@ -1,7 +1,6 @@
 #pragma once
 
-#include "FakeEventPump.h"
-#include "core/PlatformServices.h"
+#include "platform/PlatformServices.h"
 #include "platform/FileDialogs.h"
 #include "platform/HostResolver.h"
 #include "platform/LocalTime.h"
@@ -10,6 +9,9 @@
 
 #include <QHash>
 #include <QStringList>
+
+#include <functional>
+#include <utility>
 
 class FakeTickClock final : public TickClock
 {
@@ -26,23 +28,35 @@ public:
     QString text = QStringLiteral("12:00:00");
 };
 
+// Answers at once; whileOpen runs as though the user did something else
+// while a box was open, as timers and sockets do under a real modal box.
 class FakeMessageBoxes final : public MessageBoxes
 {
 public:
-    void showError(const QString &text) override { errors.append(text); }
-    void showWarning(const QString &text) override { warnings.append(text); }
-    void showInformation(const QString &text) override { informations.append(text); }
+    void showError(const QString &text) override { open(errors, text); }
+    void showWarning(const QString &text) override { open(warnings, text); }
+    void showInformation(const QString &text) override { open(informations, text); }
     bool confirm(const QString &text) override
     {
-        questions.append(text);
+        open(questions, text);
         return nextAnswer;
     }
+
+    std::function<void()> whileOpen;
 
     QStringList errors;
     QStringList warnings;
     QStringList informations;
     QStringList questions;
     bool nextAnswer = false;
+
+private:
+    void open(QStringList &shown, const QString &text)
+    {
+        shown.append(text);
+        if (whileOpen)
+            std::exchange(whileOpen, nullptr)();
+    }
 };
 
 class FakeFileDialogs final : public FileDialogs
@@ -73,7 +87,6 @@ struct FakePlatform
 
     FakeTickClock clock;
     FakeLocalTime localTime;
-    FakeEventPump pump{clock};
     FakeMessageBoxes messages;
     FakeHostResolver resolver;
     FakeFileDialogs files;

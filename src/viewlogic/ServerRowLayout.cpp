@@ -6,8 +6,8 @@ namespace ServerRowLayout {
 
 LoadLevel loadLevel(const QByteArray &current, const QByteArray &maximum)
 {
-    const int c = StrToIntOrZero(current);
-    const int m = StrToIntOrZero(maximum);
+    const int c = strToIntOrZero(current);
+    const int m = strToIntOrZero(maximum);
     LoadLevel level = c < m / 2 ? LoadLevel::BelowHalf : LoadLevel::HalfOrMore;
     if (c == m)
         level = LoadLevel::Full;

@@ -26,7 +26,7 @@ struct Row
 
 // "Red", "Blue", "Green", "Gold" for teams 0 to 3, "None" for anything
 // else (255 is what servers send for no team).
-QString TeamNames(int team);
+QString teamName(int team);
 
 // One row per valid player slot of the record, in slot order.
 QList<Row> rows(const TUTServer &server);
@@ -34,7 +34,7 @@ QList<Row> rows(const TUTServer &server);
 // Sorts by a column: names ascending by the locale's comparison, scores
 // descending, pings ascending, the text columns descending without regard to
 // case. Equal keys keep their order; an unknown column leaves the order.
-void SortPlayersView(QList<Row> &rows, int column);
+void sortPlayersView(QList<Row> &rows, int column);
 
 QStringList headers();
 

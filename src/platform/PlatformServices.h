@@ -1,6 +1,5 @@
 #pragma once
 
-class EventPump;
 class HostResolver;
 class LocalTime;
 class MessageBoxes;
@@ -11,7 +10,6 @@ struct PlatformServices
 {
     TickClock *clock = nullptr;
     LocalTime *localTime = nullptr;
-    EventPump *pump = nullptr;
     MessageBoxes *messages = nullptr;
     HostResolver *resolver = nullptr;
 };

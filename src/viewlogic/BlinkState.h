@@ -8,7 +8,7 @@ public:
     static constexpr int kTicks = 10;
     static constexpr int kRestingIcon = 0;
 
-    void StartBlink(int mode)
+    void startBlink(int mode)
     {
         m_mode = mode;
         m_ticks = 0;

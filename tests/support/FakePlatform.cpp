@@ -14,7 +14,6 @@ FakePlatform::FakePlatform()
 {
     services.clock = &clock;
     services.localTime = &localTime;
-    services.pump = &pump;
     services.messages = &messages;
     services.resolver = &resolver;
 }

@@ -43,7 +43,7 @@ int scoreFontPoints(int barWidth);
 int scoreTextX(const Bar &bar, int barWidth, int textWidth);
 
 // Everything from the first "." on is cut, empty counts as 0.
-int TeamSizeValue(const QString &text);
+int teamSizeValue(const QString &text);
 
 struct TeamBox
 {
@@ -68,6 +68,6 @@ struct FrameLine
     FrameColor color;
 };
 
-QList<FrameLine> DrawFrame(const QRect &rect, bool raised, bool thick);
+QList<FrameLine> frameLines(const QRect &rect, bool raised, bool thick);
 
 } // namespace ScoreGraphLayout

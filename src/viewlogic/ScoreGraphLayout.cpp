@@ -59,7 +59,7 @@ Graph layoutBars(const QList<PlayerRows::Row> &rows, int width, int height, int 
     QList<Bar> samples;
     for (const PlayerRows::Row &row : rows) {
         if (row.ngWorldStats != QLatin1String("Spectator"))
-            samples.append(Bar{{}, StrToIntOrZero(row.score), row.name, 0, true});
+            samples.append(Bar{{}, strToIntOrZero(row.score), row.name, 0, true});
     }
     std::stable_sort(samples.begin(), samples.end(), [](const Bar &a, const Bar &b) { return a.score > b.score; });
     if (samples.isEmpty())
@@ -96,13 +96,13 @@ int scoreTextX(const Bar &bar, int barWidth, int textWidth)
     return bar.rect.left() + roundHalfEven((barWidth - textWidth) / 2.5) + 2;
 }
 
-int TeamSizeValue(const QString &text)
+int teamSizeValue(const QString &text)
 {
     QString t = text;
     const qsizetype dot = t.indexOf(QLatin1Char('.'));
     if (dot >= 0)
         t.truncate(dot);
-    return t.isEmpty() ? 0 : StrToIntOrZero(t);
+    return t.isEmpty() ? 0 : strToIntOrZero(t);
 }
 
 QList<TeamBox> layoutTeams(const QList<std::pair<QString, QString>> &scoreAndSize, int width, int height)
@@ -110,7 +110,7 @@ QList<TeamBox> layoutTeams(const QList<std::pair<QString, QString>> &scoreAndSiz
     QList<TeamBox> boxes;
     int t = 0;
     for (const auto &team : scoreAndSize) {
-        if (TeamSizeValue(team.second) > 0)
+        if (teamSizeValue(team.second) > 0)
             ++t;
     }
     if (t == 0)
@@ -119,7 +119,7 @@ QList<TeamBox> layoutTeams(const QList<std::pair<QString, QString>> &scoreAndSiz
     for (int j = 0; j < t && j < scoreAndSize.size(); ++j) {
         const int left = 10 + j * (boxWidth + 10);
         boxes.append(TeamBox{QRect(left, 5, boxWidth, height - 10), j,
-                             TeamSizeValue(scoreAndSize[j].first), TeamSizeValue(scoreAndSize[j].second)});
+                             teamSizeValue(scoreAndSize[j].first), teamSizeValue(scoreAndSize[j].second)});
     }
     return boxes;
 }
@@ -134,7 +134,7 @@ int scoreStripHeight(int windowHeight)
     return roundHalfEven(windowHeight / 15.5);
 }
 
-QList<FrameLine> DrawFrame(const QRect &r, bool raised, bool thick)
+QList<FrameLine> frameLines(const QRect &r, bool raised, bool thick)
 {
     // The corners as the rectangle's edges, right and bottom just outside it.
     const int L = r.left(), T = r.top(), R = r.left() + r.width(), B = r.top() + r.height();

@@ -1,0 +1,80 @@
+#include "PacedWalk.h"
+
+#include "ServerTable.h"
+
+#include <chrono>
+
+PacedWalk::PacedWalk(const ServerTable &table, StepFunction step, QObject *parent)
+    : QObject(parent)
+    , m_table(table)
+    , m_step(std::move(step))
+{
+    m_pause.setSingleShot(true);
+    // A precise timer never fires early, so the pause is at least what was asked.
+    m_pause.setTimerType(Qt::PreciseTimer);
+    connect(&m_pause, &QTimer::timeout, this, &PacedWalk::walkOn);
+}
+
+bool PacedWalk::start(const QList<quint64> &items, quint32 pauseMs)
+{
+    if (m_running)
+        return false;
+    m_running = true;
+    ++m_run;
+    m_items = items;
+    m_next = 0;
+    m_pause.setInterval(std::chrono::milliseconds(pauseMs));
+    walkOn();
+    return true;
+}
+
+bool PacedWalk::startOverList(quint32 pauseMs)
+{
+    return start(m_table.itemIds(), pauseMs);
+}
+
+void PacedWalk::cancel()
+{
+    m_pause.stop();
+    m_running = false;
+    m_items.clear();
+    ++m_run;
+}
+
+void PacedWalk::walkOn()
+{
+    // Listeners and steps may cancel or restart the walk; the run number
+    // tells this call that it no longer owns the walk.
+    const quint64 run = m_run;
+    const auto total = static_cast<int>(m_items.size());
+    while (m_next < m_items.size()) {
+        const quint64 item = m_items[m_next++];
+        if (m_table.positionOfItemId(item) < 0)
+            continue;
+        Q_EMIT stepping(static_cast<int>(m_next), total);
+        if (run != m_run)
+            return;
+        const int position = m_table.positionOfItemId(item);
+        if (position < 0)
+            continue;
+        const Step step = m_step(m_table.slotAt(position), position);
+        if (run != m_run)
+            return;
+        if (step == Step::Paused) {
+            m_pause.start();
+            return;
+        }
+        if (step == Step::Stopped) {
+            finish(false);
+            return;
+        }
+    }
+    finish(true);
+}
+
+void PacedWalk::finish(bool completed)
+{
+    m_running = false;
+    m_items.clear();
+    Q_EMIT finished(completed);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+class ServerTable;
+
+// A walk over servers that never blocks: it does the step for one server,
+// arms a single-shot timer for the pause and returns to the event loop, so
+// replies are decoded while it waits. Servers are held by their list item,
+// so one deleted meanwhile is dropped. A cancelled walk does nothing more.
+class PacedWalk final : public QObject
+{
+    Q_OBJECT
+public:
+    // What a step did: Paused waits the pause before the next server,
+    // Skipped goes on at once, Stopped ends the walk there.
+    enum class Step { Paused, Skipped, Stopped };
+    using StepFunction = std::function<Step(int slot, int position)>;
+
+    PacedWalk(const ServerTable &table, StepFunction step, QObject *parent = nullptr);
+
+    // Walks the given list items, pausing pauseMs after each paused step;
+    // the first step runs before this returns. Starts nothing and returns
+    // false while a walk is under way.
+    bool start(const QList<quint64> &items, quint32 pauseMs);
+    // Walks the whole list as it is now.
+    bool startOverList(quint32 pauseMs);
+    void cancel();
+    bool isRunning() const { return m_running; }
+
+Q_SIGNALS:
+    // Before the step for item number n (from 1) of total.
+    void stepping(int n, int total);
+    // After the last step and its pause; completed is false when a step
+    // stopped the walk. A cancelled walk does not finish.
+    void finished(bool completed);
+
+private:
+    void walkOn();
+    void finish(bool completed);
+
+    const ServerTable &m_table;
+    StepFunction m_step;
+    QTimer m_pause;
+    QList<quint64> m_items;
+    qsizetype m_next = 0;
+    quint64 m_run = 0;
+    bool m_running = false;
+};

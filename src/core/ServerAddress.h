@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// A server named as "ADDRESS:QUERYPORT" on the command line.
+struct ServerAddress
+{
+    QString address;
+    int port = 0;
+
+    // The address before the last colon and a port from 1 to 65535;
+    // nothing, with a message for the user in error, for any other text.
+    static std::optional<ServerAddress> parse(const QString &text, QString *error);
+};

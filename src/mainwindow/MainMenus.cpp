@@ -1,0 +1,72 @@
+#include "MainMenus.h"
+
+#include "core/ServerTable.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+const char *const kSortCaptions[] = {
+    "Sort by name (ascending)",
+    "Sort by name (descending)",
+    "Sort by current players (ascending)",
+    "Sort by current players (descending)",
+    "Sort by maximum players (ascending)",
+    "Sort by maximum players (descending)",
+    "Sort by ping (ascending)",
+    "Sort by ping (descending)",
+};
+static_assert(std::size(kSortCaptions) == ServerTable::SortModeCount);
+
+QAction *newAction(QMainWindow *window, const char *caption, const char *name, const QKeySequence &shortcut = {})
+{
+    auto *action = new QAction(QString::fromLatin1(caption), window);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    return action;
+}
+
+} // namespace
+
+MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
+{
+    MainMenus menus;
+    menus.updateAllServers =
+        newAction(window, "Update all servers", "mi_UpdateAllServers", QKeySequence(Qt::SHIFT | Qt::Key_F5));
+    menus.updateServerInfo = newAction(window, "Update server info", "mi_UpdateServerInfo", QKeySequence(Qt::Key_F5));
+    menus.deleteServer = newAction(window, "Delete server", "mi_Deleteserver", QKeySequence(Qt::Key_Delete));
+    // Del deletes only from the server list; elsewhere the key belongs to the focused control.
+    menus.deleteServer->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    menus.updateName = newAction(window, "Update server name", "mi_UpdateName");
+    menus.importFromIni =
+        newAction(window, "Import from ini", "mi_ImportFromIni", QKeySequence(Qt::CTRL | Qt::Key_I));
+    menus.exit = newAction(window, "Exit", "mi_Exit");
+
+    auto *sortMenu = new QMenu(QStringLiteral("Sort server list"), window);
+    menus.sortModes = new QActionGroup(window);
+    menus.sortModes->setExclusive(true);
+    for (int mode = 0; mode < ServerTable::SortModeCount; ++mode) {
+        QAction *sort = sortMenu->addAction(QString::fromLatin1(kSortCaptions[mode]));
+        sort->setCheckable(true);
+        sort->setData(mode);
+        menus.sortModes->addAction(sort);
+    }
+
+    QMenu *serverMenu = window->menuBar()->addMenu(QStringLiteral("&Server"));
+    serverMenu->addAction(menus.updateAllServers);
+    serverMenu->addAction(menus.updateServerInfo);
+    serverMenu->addSeparator();
+    serverMenu->addAction(menus.deleteServer);
+    serverMenu->addAction(menus.updateName);
+    serverMenu->addAction(menus.importFromIni);
+    serverMenu->addMenu(sortMenu);
+    serverMenu->addSeparator();
+    serverMenu->addAction(menus.exit);
+
+    serverList->addActions({menus.updateAllServers, menus.updateServerInfo, menus.deleteServer, menus.updateName});
+    return menus;
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QList>
+
+class QAction;
+class QActionGroup;
+class QMainWindow;
+class QWidget;
+
+// The "Server" menu of the main window and the server list's context menu,
+// with their shortcuts. The window connects the actions to its commands.
+struct MainMenus
+{
+    QAction *updateAllServers = nullptr;
+    QAction *updateServerInfo = nullptr;
+    QAction *deleteServer = nullptr;
+    QAction *updateName = nullptr;
+    QAction *importFromIni = nullptr;
+    QAction *exit = nullptr;
+    // One checkable action per sort mode, its data the mode.
+    QActionGroup *sortModes = nullptr;
+
+    static MainMenus build(QMainWindow *window, QWidget *serverList);
+};

@@ -1,0 +1,159 @@
+#pragma once
+
+#include "config/Settings.h"
+#include "core/Poller.h"
+#include "core/ServerAddress.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class ConfigFile;
+class DebugLog;
+class DebugPage;
+class FileDialogs;
+class ListStore;
+class MessageBoxes;
+class PacedWalk;
+class PlayersView;
+class PollingControls;
+class QCheckBox;
+class QLabel;
+class QSlider;
+class QueryEngine;
+class ScorePage;
+class ServerInfoView;
+class ServerListView;
+class ServerPages;
+class ServerTable;
+class SplashWindow;
+class StartUpSequence;
+class TeamScoreStrip;
+class TrayBlinker;
+struct MainMenus;
+struct QueryStack;
+
+// The main window: the server list on the left, the pages of the selected
+// server on the right, the polling controls, the menus and the status bar.
+// The engine and the poller tell what happened; the window decides which
+// views to refill.
+class MainWindow final : public QMainWindow
+{
+    Q_OBJECT
+public:
+    struct Context
+    {
+        QueryStack &stack;
+        MessageBoxes &messages;
+        FileDialogs &files;
+        ConfigFile &config;
+        Settings settings;
+        QString profileDirectory;
+    };
+
+    explicit MainWindow(const Context &context, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    void setSplash(SplashWindow *splash);
+    // Servers to add (unless the list holds them) and check at the first showing.
+    void setStartServers(const QList<ServerAddress> &servers);
+
+    // Slider positions and switches as the configuration holds them; each
+    // goes through its change handler, so timers and labels follow.
+    void applyPollingSettings(int serverListDelay, int serverInfoDelay, int playerInfoDelay, bool serverInfoUpdate,
+                              bool playerInfoUpdate);
+
+    const Settings &settings() const { return m_settings; }
+    ListStore &lists() const { return *m_lists; }
+    Poller &poller() const { return *m_poller; }
+
+    // Commands of the menus.
+    void updateAllServers();
+    void updateServerInfo();
+    void deleteServer();
+    void updateServerName();
+    void importFromIni();
+    // A row's refresh square: query that server at once.
+    void refreshRow(int row);
+
+    ServerListView *serverList() const { return m_serverList; }
+    ServerPages *pages() const { return m_pages; }
+    ServerInfoView *serverInfoView() const;
+    PlayersView *playersView() const;
+    ScorePage *scorePage() const;
+    TeamScoreStrip *playersTeamStrip() const;
+    DebugPage *debugPage() const;
+    TrayBlinker *tray() const { return m_tray; }
+    QString trayHint() const { return m_trayHint; }
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QWidget *buildServerListPane();
+    void buildStatusBar();
+    void connectMenus(const MainMenus &menus);
+    void connectPolling();
+
+    int selectedSlot() const;
+    void fillServerInfoView(int slot);
+    void fillPlayersView(int slot);
+    void showTeamStrips(int slot);
+    void repaintScoreViews();
+    void updateTitleBar();
+    void refreshSelection();
+    void updateStripHeights();
+    void restoreFromTray();
+
+    void refreshSelectedOnTimer(Poller::Refresh kind);
+    void selectedQueried(Poller::Refresh kind, int slot);
+    void selectedSettled(Poller::Refresh kind, int slot);
+    void playerScanFinished(int netChange);
+    void allServersUpdated();
+    void showSendError(const QString &message);
+    void queryImportedServers(const QList<quint64> &items, int found);
+    void startUpFinished();
+    void saveStateOnClose();
+
+    void serverListDelayChanged();
+    void serverInfoDelayChanged();
+    void playerInfoDelayChanged();
+    void sendDebugQuery(const QByteArray &query);
+
+    ServerTable &m_table;
+    QueryEngine &m_engine;
+    DebugLog &m_log;
+    MessageBoxes &m_messages;
+    FileDialogs &m_files;
+    ConfigFile &m_config;
+    Settings m_settings;
+    QString m_profileDirectory;
+    QString m_importDirectory;
+    std::unique_ptr<ListStore> m_lists;
+    Poller *m_poller;
+    StartUpSequence *m_startUp;
+
+    ServerListView *m_serverList = nullptr;
+    ServerPages *m_pages = nullptr;
+    TrayBlinker *m_tray = nullptr;
+    QSlider *m_serverListDelay = nullptr;
+    QSlider *m_serverInfoDelay = nullptr;
+    QSlider *m_playerInfoDelay = nullptr;
+    QLabel *m_serverListLabel = nullptr;
+    QLabel *m_serverInfoLabel = nullptr;
+    QLabel *m_playerInfoLabel = nullptr;
+    QCheckBox *m_serverInfoUpdate = nullptr;
+    QCheckBox *m_playerInfoUpdate = nullptr;
+    QLabel *m_hintPanel = nullptr;
+    QList<QAction *> m_sortActions;
+    QPointer<SplashWindow> m_splash;
+    QString m_trayHint;
+    bool m_shownOnce = false;
+    bool m_closing = false;
+    bool m_errorShowing = false;
+};

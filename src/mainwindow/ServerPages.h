@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QTabWidget>
+
+#include <functional>
+
+class DebugLog;
+class DebugPage;
+class MessageBoxes;
+class PlayersView;
+class PollingControls;
+class ScorePage;
+class ServerInfoView;
+class TeamScoreStrip;
+class TUTServer;
+struct Settings;
+
+// The pages of the selected server: "Server Info", "Players", "Score
+// graph", "Buddies", "ngWorldStats" and, in debug mode, "debug". Each
+// refill shows what the server's record holds now.
+class ServerPages final : public QTabWidget
+{
+    Q_OBJECT
+public:
+    // sendToSelected sends a query of the debug page to the selected server.
+    ServerPages(const Settings &settings, DebugLog &log, MessageBoxes &messages, const QString &profileDirectory,
+                std::function<void(const QByteArray &)> sendToSelected, QWidget *parent = nullptr);
+
+    void fillServerInfo(const TUTServer &server);
+    void fillPlayers(const TUTServer &server);
+    // Shows the team strips when the server reports teams that someone plays in.
+    void showTeamStrips(const TUTServer &server);
+    // Repaints the score graph and the team strips of whichever page shows them.
+    void repaintScoreViews();
+    // The strips take their height from the window's.
+    void setStripHeights(int windowHeight);
+
+    PollingControls *serverInfoControls() const { return m_serverInfoControls; }
+    PollingControls *playerInfoControls() const { return m_playerInfoControls; }
+    ServerInfoView *serverInfoView() const { return m_serverInfo; }
+    PlayersView *playersView() const { return m_players; }
+    TeamScoreStrip *playersTeamStrip() const { return m_playersTeamStrip; }
+    ScorePage *scorePage() const { return m_scorePage; }
+    DebugPage *debugPage() const { return m_debugPage; }
+
+private:
+    QWidget *buildPage(const QString &name, QWidget *strip, QWidget *view, PollingControls *controls);
+
+    PollingControls *m_serverInfoControls;
+    PollingControls *m_playerInfoControls;
+    ServerInfoView *m_serverInfo;
+    PlayersView *m_players;
+    TeamScoreStrip *m_playersTeamStrip;
+    QWidget *m_playersPage;
+    ScorePage *m_scorePage;
+    DebugPage *m_debugPage;
+};
