@@ -138,8 +138,3 @@ bool Poller::refreshSelected(Refresh kind, int slot)
     m_refreshItems[static_cast<size_t>(kind)] = item;
     return walk->start({item}, m_engine.sleepTime());
 }
-
-bool Poller::isScanning() const
-{
-    return m_scan->isRunning();
-}

@@ -40,7 +40,6 @@ public:
     // Queries the server, tells selectedQueried, waits SleepTime, tells selectedSettled.
     bool refreshSelected(Refresh kind, int slot);
 
-    bool isScanning() const;
     const QTimer &playerScanTimer() const { return m_playerScanTimer; }
     const QTimer &serverInfoTimer() const { return m_serverInfoTimer; }
     const QTimer &playerInfoTimer() const { return m_playerInfoTimer; }

@@ -56,7 +56,6 @@ void ServerTable::setChecked(int position, bool checked)
     m_items[position].checked = checked;
     const QModelIndex i = index(position);
     Q_EMIT dataChanged(i, i, {Qt::CheckStateRole});
-    Q_EMIT checkChanged(position, checked);
 }
 
 quint64 ServerTable::itemIdAt(int position) const

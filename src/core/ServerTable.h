@@ -95,9 +95,6 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-Q_SIGNALS:
-    void checkChanged(int position, bool checked);
-
 private:
     struct Item
     {

@@ -43,12 +43,6 @@ void PlayersView::fill(const TUTServer &server)
     sortPlayersView();
 }
 
-void PlayersView::clearRows()
-{
-    m_rows.clear();
-    showRows();
-}
-
 void PlayersView::setPlayerSortColumn(int column)
 {
     m_sortColumn = column;

@@ -15,11 +15,9 @@ public:
     explicit PlayersView(QWidget *parent = nullptr);
 
     void fill(const TUTServer &server);
-    void clearRows();
     // The rows as shown, in display order.
     const QList<PlayerRows::Row> &rows() const { return m_rows; }
 
-    int playerSortColumn() const { return m_sortColumn; }
     void setPlayerSortColumn(int column);
     // The caption of the row last selected; kept after the row is gone.
     QString selectedPlayerName() const { return m_selectedPlayer; }

@@ -44,11 +44,6 @@ QString ServerInfoView::value(int row) const
     return item ? item->text(2) : QString();
 }
 
-QString ServerInfoView::reportedName() const
-{
-    return value(0);
-}
-
 void ServerInfoView::refreshPing(const TUTServer &server)
 {
     if (QTreeWidgetItem *item = topLevelItem(2); item && !item->text(2).isEmpty())

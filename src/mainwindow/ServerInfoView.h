@@ -13,7 +13,6 @@ public:
 
     void fill(const TUTServer &server);
     // The first row's value: the name as the server reports it.
-    QString reportedName() const;
     // Row 3 alone, as the title bar refreshes it.
     void refreshPing(const TUTServer &server);
     QString value(int row) const;

@@ -201,48 +201,6 @@ TEST_F(IniFileOnDisk, FailedWriteLeavesThePreviousFileWhole)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Quorvelin.ini")});
 }
 
-TEST(Configuration, FirstStartWithoutAFileGivesEveryDefault)
-{
-    const Settings s = Configuration::loadConfiguration(IniFile(), QStringLiteral("/prog/"));
-    EXPECT_EQ(s.LocalPort, 65000);
-    EXPECT_EQ(s.ServerTimeOut, 30);
-    EXPECT_EQ(s.SleepTime, 20);
-    EXPECT_EQ(s.ServerListDelay, 10);
-    EXPECT_EQ(s.ServerInfoDelay, 1);
-    EXPECT_EQ(s.PlayerInfoDelay, 10);
-    EXPECT_FALSE(s.ServerInfoUpdate);
-    EXPECT_FALSE(s.PlayerInfoUpdate);
-    EXPECT_EQ(s.TitleBarFormat, QStringLiteral("[%servername] - [%playerload] - [%ping]"));
-    EXPECT_EQ(s.BuddySpeechFormat, QStringLiteral("%playername joined the server"));
-    EXPECT_FALSE(s.speechActive());
-    EXPECT_TRUE(s.CheckVersionAtStartUp);
-    EXPECT_EQ(s.LastVersionChecked, 166);
-    EXPECT_EQ(s.LoadColorBelowHalf, 32768);
-    EXPECT_EQ(s.LoadColorHalf, 32896);
-    EXPECT_EQ(s.LoadColorFull, 128);
-    EXPECT_EQ(s.DefaultFontSize, 8);
-    EXPECT_FALSE(s.RememberServerCheck);
-    EXPECT_EQ(s.serverListSort, 0);
-    EXPECT_EQ(s.HtmlOutput, QStringLiteral("%ip-%port.html"));
-    EXPECT_EQ(s.HtmlOutputDir, QStringLiteral("/prog/"));
-    EXPECT_EQ(s.HtmlInterval, 60000);
-    EXPECT_TRUE(s.Buddies.isEmpty());
-}
-
-TEST(Configuration, SlidersAreMovedIntoTheirRanges)
-{
-    const Settings s = Configuration::loadConfiguration(
-        parse("[general]\nServerListDelay=75\nServerInfoDelay=0\nPlayerInfoDelay=200\nSleepTime=0x32\nLocalPort=abc\n"
-              "ComputerVoice=Kal\nComputerVoiceActive=1\n"),
-        QString());
-    EXPECT_EQ(s.ServerListDelay, 60);
-    EXPECT_EQ(s.ServerInfoDelay, 1);
-    EXPECT_EQ(s.PlayerInfoDelay, 81);
-    EXPECT_EQ(s.SleepTime, 50);
-    EXPECT_EQ(s.LocalPort, 65000);
-    EXPECT_TRUE(s.speechActive());
-}
-
 TEST(Configuration, CloseWritesTheRunningState)
 {
     IniFile ini = parse("[General]\nServerListDelay=2\nUnknown=stays\n");

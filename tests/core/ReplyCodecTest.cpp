@@ -12,7 +12,7 @@ TUTServer freshServer()
     return TUTServer(QStringLiteral("127.0.0.1"), 7778);
 }
 
-TEST(takeValue, CutsMarkerAndValueAndLeavesTheRest)
+TEST(TakeValue, CutsMarkerAndValueAndLeavesTheRest)
 {
     QByteArray w = "\\mapname\\DM-Deck16][\\gametype\\DeathMatchPlus\\";
     QByteArray field = "old";
@@ -21,7 +21,7 @@ TEST(takeValue, CutsMarkerAndValueAndLeavesTheRest)
     EXPECT_EQ(w, "\\gametype\\DeathMatchPlus\\");
 }
 
-TEST(takeValue, ValueWithoutClosingBackslashIsEmptyAndStays)
+TEST(TakeValue, ValueWithoutClosingBackslashIsEmptyAndStays)
 {
     QByteArray w = "\\botskill\\Masterful";
     QByteArray field = "old";
@@ -30,7 +30,7 @@ TEST(takeValue, ValueWithoutClosingBackslashIsEmptyAndStays)
     EXPECT_EQ(w, "Masterful");
 }
 
-TEST(takeValue, MissingMarkerChangesNothing)
+TEST(TakeValue, MissingMarkerChangesNothing)
 {
     QByteArray w = "\\hostname\\A\\";
     QByteArray field = "old";
@@ -39,7 +39,7 @@ TEST(takeValue, MissingMarkerChangesNothing)
     EXPECT_EQ(w, "\\hostname\\A\\");
 }
 
-TEST(parseServerReply, ServerFieldsAndOnlyThose)
+TEST(ParseServerReply, ServerFieldsAndOnlyThose)
 {
     TUTServer s = freshServer();
     s.MapName = "kept";
@@ -50,7 +50,7 @@ TEST(parseServerReply, ServerFieldsAndOnlyThose)
     EXPECT_EQ(s.NumPlayers, "0");
 }
 
-TEST(parseServerReply, EmptyValueOverwrites)
+TEST(ParseServerReply, EmptyValueOverwrites)
 {
     TUTServer s = freshServer();
     s.HostName = "before";
@@ -58,7 +58,7 @@ TEST(parseServerReply, EmptyValueOverwrites)
     EXPECT_EQ(s.HostName, "");
 }
 
-TEST(parseServerReply, MarkersAreCaseSensitive)
+TEST(ParseServerReply, MarkersAreCaseSensitive)
 {
     TUTServer s = freshServer();
     parseServerReply(s, "\\AdminEmail\\a@b\\adminname\\x\\AdminName\\Sam\\AdminEMail\\sam@example.org\\");
@@ -66,7 +66,7 @@ TEST(parseServerReply, MarkersAreCaseSensitive)
     EXPECT_EQ(s.AdminName, "Sam");
 }
 
-TEST(parseServerReply, RealInfoReply)
+TEST(ParseServerReply, RealInfoReply)
 {
     TUTServer s = freshServer();
     const QByteArray info =
@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(ReplyCodec, CountChange,
                                            CountCase{"\\numplayers\\03\\", true},
                                            CountCase{"\\hostname\\x\\", false}));
 
-TEST(parseServerReply, PlayersFillSlotsAndCount)
+TEST(ParseServerReply, PlayersFillSlotsAndCount)
 {
     TUTServer s = freshServer();
     parseServerReply(s, "\\player_0\\A\\frags_0\\5\\ping_0\\40\\team_0\\1\\mesh_0\\m\\skin_0\\s\\face_0\\f"
@@ -129,7 +129,7 @@ TEST(parseServerReply, PlayersFillSlotsAndCount)
     EXPECT_EQ(s.Players[0].Name, "C");
 }
 
-TEST(parseServerReply, TwoDigitAndOneDigitIndices)
+TEST(ParseServerReply, TwoDigitAndOneDigitIndices)
 {
     TUTServer s = freshServer();
     parseServerReply(s, "\\player_12\\Z\\frags_12\\3\\player_3\\Y\\");
@@ -139,7 +139,7 @@ TEST(parseServerReply, TwoDigitAndOneDigitIndices)
     EXPECT_EQ(s.PlayerSlotCount, "13");
 }
 
-TEST(parseServerReply, RealPlayersReplyWithEmptyValuesAndLeadingSpacePing)
+TEST(ParseServerReply, RealPlayersReplyWithEmptyValuesAndLeadingSpacePing)
 {
     TUTServer s = freshServer();
     parseServerReply(s, "\\player_0\\elizabeth\\frags_0\\0\\ping_0\\ 39\\team_0\\0\\mesh_0\\Boss\\skin_0\\BossSkins.boss"
@@ -152,7 +152,7 @@ TEST(parseServerReply, RealPlayersReplyWithEmptyValuesAndLeadingSpacePing)
     EXPECT_EQ(s.PlayerSlotCount, "2");
 }
 
-TEST(parseServerReply, TeamsAfterPlayersTakeTheirOwnMarkers)
+TEST(ParseServerReply, TeamsAfterPlayersTakeTheirOwnMarkers)
 {
     TUTServer s = freshServer();
     parseServerReply(s, "\\team_0\\Red\\score_0\\10\\size_0\\4\\team_1\\Blue\\score_1\\8\\size_1\\3\\");
@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileCase{"huge", QByteArray("\\hostname\\") + QByteArray(70000, 'x') + "\\"}),
     [](const ::testing::TestParamInfo<HostileCase> &param) { return std::string(param.param.name); });
 
-TEST(parseServerReply, OutOfRangeIndicesAreDroppedAndTheRestKept)
+TEST(ParseServerReply, OutOfRangeIndicesAreDroppedAndTheRestKept)
 {
     TUTServer s = freshServer();
     parseServerReply(s, "\\player_99\\X\\frags_99\\1\\player_2\\Kept\\team_7\\T\\team_3\\Gold\\");
@@ -213,14 +213,14 @@ TEST(parseServerReply, OutOfRangeIndicesAreDroppedAndTheRestKept)
     EXPECT_EQ(s.Teams[3].Name, "Gold");
 }
 
-TEST(parseServerReply, LeadingZeroIndexDoesNotStopLaterEntries)
+TEST(ParseServerReply, LeadingZeroIndexDoesNotStopLaterEntries)
 {
     TUTServer s = freshServer();
     parseServerReply(s, "\\player_07\\X\\player_5\\Five\\");
     EXPECT_EQ(s.Players[5].Name, "Five");
 }
 
-TEST(parseServerReply, AnnouncedCountBeyondTheSlotsIsClampedOnUse)
+TEST(ParseServerReply, AnnouncedCountBeyondTheSlotsIsClampedOnUse)
 {
     TUTServer s = freshServer();
     parseServerReply(s, "\\numplayers\\200\\");
@@ -228,7 +228,7 @@ TEST(parseServerReply, AnnouncedCountBeyondTheSlotsIsClampedOnUse)
     EXPECT_EQ(s.validPlayerSlots(), TUTServer::kPlayerSlots);
 }
 
-TEST(parseServerReply, EightBitBytesSurvive)
+TEST(ParseServerReply, EightBitBytesSurvive)
 {
     TUTServer s = freshServer();
     parseServerReply(s, "\\player_0\\J\xf6rg\\hostname\\Caf\xc3\xa9\\");

@@ -32,13 +32,6 @@ int visiblyDifferentPixels(const QImage &a, const QImage &b)
     return count;
 }
 
-TEST(IconFactoryTest, ApplicationIconOffersEverySize)
-{
-    const QList<QSize> sizes = IconFactory::applicationIcon().availableSizes();
-    for (const int s : {16, 22, 24, 32, 48, 64, 128, 256})
-        EXPECT_TRUE(sizes.contains(QSize(s, s))) << s;
-}
-
 TEST(IconFactoryTest, ApplicationIconHasShapeAtSmallAndLargeSizes)
 {
     for (const int s : {16, 64}) {
@@ -55,15 +48,6 @@ TEST(IconFactoryTest, ApplicationIconHasShapeAtSmallAndLargeSizes)
         }
         EXPECT_GT(opaque, s * s / 2) << s;
         EXPECT_GT(clear, 0) << s;
-    }
-}
-
-TEST(IconFactoryTest, TrayIconsOfferEverySize)
-{
-    for (int i = 0; i < IconFactory::TrayIconCount; ++i) {
-        const QList<QSize> sizes = IconFactory::trayIcon(i).availableSizes();
-        for (const int s : {16, 22, 24, 32, 48, 64})
-            EXPECT_TRUE(sizes.contains(QSize(s, s))) << "icon " << i << " size " << s;
     }
 }
 
