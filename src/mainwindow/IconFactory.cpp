@@ -23,6 +23,7 @@ constexpr std::array<int, 6> kTraySizes{16, 22, 24, 32, 48, 64};
 constexpr int kSplashWidth = 350;
 constexpr int kSplashHeight = 263;
 constexpr int kSplashFooter = 30;
+constexpr qreal kSplashFooterTop = kSplashHeight - kSplashFooter;
 
 // Radar sweep: leading edge angle and the length of its fading trail, degrees
 // counter-clockwise from three o'clock.
@@ -57,22 +58,10 @@ QPointF polar(const QPointF &centre, qreal angle, qreal distance)
     return centre + QPointF(distance * std::cos(rad), -distance * std::sin(rad));
 }
 
-// `pixel` is the size of one device pixel in painter units, so detail can be
-// chosen by how big the scope really ends up on screen.
-void paintScope(QPainter &p, const QPointF &centre, qreal radius, qreal pixel, bool live)
+// Fine rings only where there is room; at 16 px they just turn to mush.
+void paintScopeGrid(QPainter &p, const QPointF &centre, qreal radius, qreal pixel)
 {
     const qreal devRadius = radius / pixel;
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-
-    QRadialGradient face(centre, radius);
-    face.setColorAt(0.0, kFaceInner);
-    face.setColorAt(1.0, kFaceOuter);
-    p.setPen(Qt::NoPen);
-    p.setBrush(face);
-    p.drawEllipse(centre, radius, radius);
-
-    // Fine rings only where there is room; at 16 px they just turn to mush.
     QColor fine = kRing;
     fine.setAlphaF(devRadius < 12 ? 0.55 : 0.45);
     const qreal fineWidth = qMax(pixel, radius * 0.018);
@@ -98,49 +87,75 @@ void paintScope(QPainter &p, const QPointF &centre, qreal radius, qreal pixel, b
             p.drawLine(polar(centre, a, radius * inner), polar(centre, a, radius * 0.98));
         }
     }
+}
 
-    if (live) {
-        QConicalGradient trail(centre, kSweepAngle);
-        QColor head = kAccent;
-        head.setAlphaF(0.75);
-        QColor tail = kAccent;
-        tail.setAlphaF(0.0);
-        trail.setColorAt(0.0, head);
-        trail.setColorAt(kSweepTrail / 360.0, tail);
-        trail.setColorAt(1.0, tail);
-        p.setPen(Qt::NoPen);
-        p.setBrush(trail);
-        const QRectF box(centre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
-        p.drawPie(box, qRound(kSweepAngle * 16), qRound(kSweepTrail * 16));
+void paintSweep(QPainter &p, const QPointF &centre, qreal radius, qreal pixel)
+{
+    QConicalGradient trail(centre, kSweepAngle);
+    QColor head = kAccent;
+    head.setAlphaF(0.75);
+    QColor tail = kAccent;
+    tail.setAlphaF(0.0);
+    trail.setColorAt(0.0, head);
+    trail.setColorAt(kSweepTrail / 360.0, tail);
+    trail.setColorAt(1.0, tail);
+    p.setPen(Qt::NoPen);
+    p.setBrush(trail);
+    const QRectF box(centre - QPointF(radius, radius), QSizeF(2 * radius, 2 * radius));
+    p.drawPie(box, qRound(kSweepAngle * 16), qRound(kSweepTrail * 16));
 
-        const qreal beamWidth = qMax(pixel, radius * 0.05);
-        p.setPen(QPen(kAccent, beamWidth, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(centre, polar(centre, kSweepAngle, radius * 0.97));
+    const qreal beamWidth = qMax(pixel, radius * 0.05);
+    p.setPen(QPen(kAccent, beamWidth, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(centre, polar(centre, kSweepAngle, radius * 0.97));
+}
 
-        const qreal blipRadius = qMax(pixel, radius * 0.085);
-        for (const Blip &blip : kBlips) {
-            if (blip.skipWhenTiny && devRadius < 8)
-                continue;
-            const QPointF at = polar(centre, blip.angle, radius * blip.distance);
-            if (devRadius >= 16) {
-                QRadialGradient glow(at, blipRadius * 3.0);
-                QColor halo = kAccent;
-                halo.setAlphaF(0.45);
-                glow.setColorAt(0.0, halo);
-                halo.setAlphaF(0.0);
-                glow.setColorAt(1.0, halo);
-                p.setPen(Qt::NoPen);
-                p.setBrush(glow);
-                p.drawEllipse(at, blipRadius * 3.0, blipRadius * 3.0);
-            }
+void paintBlips(QPainter &p, const QPointF &centre, qreal radius, qreal pixel)
+{
+    const qreal devRadius = radius / pixel;
+    const qreal blipRadius = qMax(pixel, radius * 0.085);
+    for (const Blip &blip : kBlips) {
+        if (blip.skipWhenTiny && devRadius < 8)
+            continue;
+        const QPointF at = polar(centre, blip.angle, radius * blip.distance);
+        if (devRadius >= 16) {
+            QRadialGradient glow(at, blipRadius * 3.0);
+            QColor halo = kAccent;
+            halo.setAlphaF(0.45);
+            glow.setColorAt(0.0, halo);
+            halo.setAlphaF(0.0);
+            glow.setColorAt(1.0, halo);
             p.setPen(Qt::NoPen);
-            p.setBrush(kBlip);
-            p.drawEllipse(at, blipRadius, blipRadius);
+            p.setBrush(glow);
+            p.drawEllipse(at, blipRadius * 3.0, blipRadius * 3.0);
         }
+        p.setPen(Qt::NoPen);
+        p.setBrush(kBlip);
+        p.drawEllipse(at, blipRadius, blipRadius);
+    }
+}
+
+// `pixel` is the size of one device pixel in painter units, so detail can be
+// chosen by how big the scope really ends up on screen.
+void paintScope(QPainter &p, const QPointF &centre, qreal radius, qreal pixel, bool live)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+
+    QRadialGradient face(centre, radius);
+    face.setColorAt(0.0, kFaceInner);
+    face.setColorAt(1.0, kFaceOuter);
+    p.setPen(Qt::NoPen);
+    p.setBrush(face);
+    p.drawEllipse(centre, radius, radius);
+
+    paintScopeGrid(p, centre, radius, pixel);
+    if (live) {
+        paintSweep(p, centre, radius, pixel);
+        paintBlips(p, centre, radius, pixel);
     }
 
     // Hub and rim go last so the sweep never covers them.
-    if (devRadius >= 8) {
+    if (radius / pixel >= 8) {
         p.setPen(Qt::NoPen);
         p.setBrush(live ? kAccent : kRing);
         const qreal hub = qMax(pixel, radius * 0.06);
@@ -221,93 +236,83 @@ QPainterPath starPath(const QPointF &centre, qreal outer, qreal inner)
     return path;
 }
 
-// Badges sit in the bottom-right corner, cut out of the base picture so their
-// outline stays readable on top of the scope.
-void paintBadge(QImage &image, Badge badge)
+// A star looks smaller than a disc of the same width, so it gets more room.
+QPainterPath starBadge(int size, qreal diameter, qreal rim)
 {
-    const int size = image.width();
-    const qreal diameter = 2 * qRound(size * 0.31);
-    const qreal half = diameter / 2;
-    const QPointF centre(size - half, size - half);
-    const qreal gap = qMax(1.0, size / 20.0);
-    // Outline width; even tiny stars and triangles get one so their round
-    // joins keep the tips from fading out.
-    const qreal rim = size >= 32 ? size / 32.0 : 0.8;
+    const qreal outer = (diameter * 1.2 - rim) / (2 * std::cos(qDegreesToRadians(18.0)));
+    const QPointF at(size - rim / 2 - outer * std::cos(qDegreesToRadians(18.0)),
+                     size - rim / 2 - outer * std::cos(qDegreesToRadians(36.0)));
+    return starPath(at, outer, outer * 0.47);
+}
 
+QPainterPath warningBadge(int size, qreal diameter, qreal rim)
+{
+    const qreal width = diameter * 1.16 - rim;
+    const qreal height = width * 0.9;
+    const qreal right = size - rim / 2;
+    const qreal baseY = size - rim / 2;
+    QPainterPath shape;
+    shape.moveTo(right - width / 2, baseY - height);
+    shape.lineTo(right, baseY);
+    shape.lineTo(right - width, baseY);
+    shape.closeSubpath();
+    return shape;
+}
+
+struct BadgeLook
+{
     QPainterPath shape;
     QColor top;
     QColor bottom;
+};
+
+BadgeLook badgeLook(Badge badge, int size, qreal diameter, qreal rim)
+{
+    const qreal half = diameter / 2;
+    const QPointF centre(size - half, size - half);
+    QPainterPath disc;
+    disc.addEllipse(centre, half, half);
     switch (badge) {
     // Joined is a light green and left a dark red, so the two differ in
     // brightness as well as hue.
     case Badge::Plus:
-        shape.addEllipse(centre, half, half);
-        top = QColor(0x6c, 0xe8, 0x84);
-        bottom = QColor(0x2a, 0xae, 0x4c);
-        break;
+        return {disc, QColor(0x6c, 0xe8, 0x84), QColor(0x2a, 0xae, 0x4c)};
     case Badge::Minus:
-        shape.addEllipse(centre, half, half);
-        top = QColor(0xe0, 0x40, 0x3a);
-        bottom = QColor(0xa0, 0x16, 0x1c);
-        break;
+        return {disc, QColor(0xe0, 0x40, 0x3a), QColor(0xa0, 0x16, 0x1c)};
     case Badge::Info:
-        shape.addEllipse(centre, half, half);
-        top = QColor(0x5a, 0xa8, 0xff);
-        bottom = QColor(0x1f, 0x62, 0xd0);
-        break;
-    case Badge::Star: {
-        // A star looks smaller than a disc of the same width, so it gets more room.
-        const qreal outer = (diameter * 1.2 - rim) / (2 * std::cos(qDegreesToRadians(18.0)));
-        const QPointF at(size - rim / 2 - outer * std::cos(qDegreesToRadians(18.0)),
-                         size - rim / 2 - outer * std::cos(qDegreesToRadians(36.0)));
-        shape = starPath(at, outer, outer * 0.47);
-        top = QColor(0xff, 0xe0, 0x6a);
-        bottom = QColor(0xf0, 0xa8, 0x10);
-        break;
+        return {disc, QColor(0x5a, 0xa8, 0xff), QColor(0x1f, 0x62, 0xd0)};
+    case Badge::Star:
+        return {starBadge(size, diameter, rim), QColor(0xff, 0xe0, 0x6a), QColor(0xf0, 0xa8, 0x10)};
+    case Badge::Warning:
+        return {warningBadge(size, diameter, rim), QColor(0xff, 0xb2, 0x40), QColor(0xf0, 0x78, 0x10)};
     }
-    case Badge::Warning: {
-        const qreal width = diameter * 1.16 - rim;
-        const qreal height = width * 0.9;
-        const qreal right = size - rim / 2;
-        const qreal baseY = size - rim / 2;
-        shape.moveTo(right - width / 2, baseY - height);
-        shape.lineTo(right, baseY);
-        shape.lineTo(right - width, baseY);
-        shape.closeSubpath();
-        top = QColor(0xff, 0xb2, 0x40);
-        bottom = QColor(0xf0, 0x78, 0x10);
-        break;
-    }
-    }
+    return {};
+}
 
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setCompositionMode(QPainter::CompositionMode_Clear);
-    p.setPen(QPen(Qt::black, 2 * gap, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(Qt::black);
-    p.drawPath(shape);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+void paintWarningMark(QPainter &p, const QRectF &bounds, qreal stroke)
+{
+    p.setBrush(QColor(0x3a, 0x22, 0x00));
+    const qreal x = std::round(bounds.center().x()) - stroke / 2;
+    const qreal baseY = bounds.bottom();
+    const qreal height = bounds.height();
+    const qreal dotBottom = std::round(baseY - qMax(1.0, height * 0.1));
+    const qreal dotTop = dotBottom - stroke;
+    const qreal barBottom = dotTop - qMax(1.0, std::round(stroke * 0.5));
+    const qreal barTop = std::round(baseY - height * 0.72);
+    p.drawRect(QRectF(x, barTop, stroke, barBottom - barTop));
+    p.drawRect(QRectF(x, dotTop, stroke, stroke));
+}
 
-    const QRectF bounds = shape.boundingRect();
-    QLinearGradient fill(bounds.topLeft(), bounds.bottomLeft());
-    fill.setColorAt(0.0, top);
-    fill.setColorAt(1.0, bottom);
-    if (size >= 32)
-        p.setPen(QPen(bottom.darker(150), rim, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    else if (badge == Badge::Warning || badge == Badge::Star)
-        p.setPen(QPen(bottom, rim, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    else
-        p.setPen(Qt::NoPen);
-    p.setBrush(fill);
-    p.drawPath(shape);
-
-    // Glyph strokes are an even number of pixels wide around a whole-pixel
-    // centre, which keeps them sharp at 16 px.
+// Glyph strokes are an even number of pixels wide around a whole-pixel
+// centre, which keeps them sharp at 16 px.
+void paintGlyph(QPainter &p, Badge badge, int size, qreal diameter, const QRectF &bounds)
+{
+    const qreal half = diameter / 2;
+    const QPointF centre(size - half, size - half);
     const qreal stroke = qMax(2.0, 2.0 * qRound(diameter * 0.085));
     const qreal arm = std::floor(half * 0.72 + 0.5);
-    const QColor ink = Qt::white;
     p.setPen(Qt::NoPen);
-    p.setBrush(ink);
+    p.setBrush(Qt::white);
     switch (badge) {
     case Badge::Plus:
         p.drawRect(QRectF(centre.x() - arm, centre.y() - stroke / 2, 2 * arm, stroke));
@@ -322,23 +327,47 @@ void paintBadge(QImage &image, Badge badge)
         p.drawRect(QRectF(centre.x() - stroke / 2, centre.y() - arm, stroke, stroke));
         break;
     }
-    case Badge::Warning: {
-        const QColor dark(0x3a, 0x22, 0x00);
-        p.setBrush(dark);
-        const qreal x = std::round(bounds.center().x()) - stroke / 2;
-        const qreal baseY = bounds.bottom();
-        const qreal height = bounds.height();
-        const qreal dotBottom = std::round(baseY - qMax(1.0, height * 0.1));
-        const qreal dotTop = dotBottom - stroke;
-        const qreal barBottom = dotTop - qMax(1.0, std::round(stroke * 0.5));
-        const qreal barTop = std::round(baseY - height * 0.72);
-        p.drawRect(QRectF(x, barTop, stroke, barBottom - barTop));
-        p.drawRect(QRectF(x, dotTop, stroke, stroke));
+    case Badge::Warning:
+        paintWarningMark(p, bounds, stroke);
         break;
-    }
     case Badge::Star:
         break;
     }
+}
+
+// Badges sit in the bottom-right corner, cut out of the base picture so their
+// outline stays readable on top of the scope.
+void paintBadge(QImage &image, Badge badge)
+{
+    const int size = image.width();
+    const qreal diameter = 2 * qRound(size * 0.31);
+    const qreal gap = qMax(1.0, size / 20.0);
+    // Outline width; even tiny stars and triangles get one so their round
+    // joins keep the tips from fading out.
+    const qreal rim = size >= 32 ? size / 32.0 : 0.8;
+    const BadgeLook look = badgeLook(badge, size, diameter, rim);
+
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.setPen(QPen(Qt::black, 2 * gap, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::black);
+    p.drawPath(look.shape);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+
+    const QRectF bounds = look.shape.boundingRect();
+    QLinearGradient fill(bounds.topLeft(), bounds.bottomLeft());
+    fill.setColorAt(0.0, look.top);
+    fill.setColorAt(1.0, look.bottom);
+    if (size >= 32)
+        p.setPen(QPen(look.bottom.darker(150), rim, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    else if (badge == Badge::Warning || badge == Badge::Star)
+        p.setPen(QPen(look.bottom, rim, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    else
+        p.setPen(Qt::NoPen);
+    p.setBrush(fill);
+    p.drawPath(look.shape);
+    paintGlyph(p, badge, size, diameter, bounds);
 }
 
 QImage paintTray(int index, int size)
@@ -365,6 +394,97 @@ QImage paintTray(int index, int size)
     }
 }
 
+// Faint echo rings spread the scope across the whole picture, and a dark
+// collar lifts the scope itself off the background.
+void paintSplashBackdrop(QPainter &p, const QPointF &scopeCentre, qreal scopeRadius, qreal pixel)
+{
+    QLinearGradient back(QPointF(0, 0), QPointF(0, kSplashFooterTop));
+    back.setColorAt(0.0, QColor(0x22, 0x31, 0x54));
+    back.setColorAt(1.0, QColor(0x0b, 0x11, 0x21));
+    p.fillRect(QRectF(0, 0, kSplashWidth, kSplashFooterTop), back);
+    p.fillRect(QRectF(0, kSplashFooterTop, kSplashWidth, kSplashFooter), QColor(0x0b, 0x11, 0x21));
+
+    QRadialGradient glow(scopeCentre, 150);
+    glow.setColorAt(0.0, QColor(0x3a, 0x7a, 0x90, 70));
+    glow.setColorAt(1.0, QColor(0x3a, 0x7a, 0x90, 0));
+    p.fillRect(QRectF(0, 0, kSplashWidth, kSplashFooterTop), glow);
+    p.save();
+    p.setClipRect(QRectF(0, 0, kSplashWidth, kSplashFooterTop - 4));
+    p.setBrush(Qt::NoBrush);
+    for (int i = 1; i <= 4; ++i) {
+        QColor echo = kRing;
+        echo.setAlphaF(0.16 - i * 0.03);
+        p.setPen(QPen(echo, pixel));
+        const qreal r = scopeRadius + i * 34;
+        p.drawEllipse(scopeCentre, r, r);
+    }
+    p.restore();
+
+    QRadialGradient collar(scopeCentre, scopeRadius + 12);
+    collar.setColorAt(0.8, QColor(0, 0, 0, 120));
+    collar.setColorAt(1.0, QColor(0, 0, 0, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(collar);
+    p.drawEllipse(scopeCentre, scopeRadius + 12, scopeRadius + 12);
+}
+
+// Fonts differ between systems; shrink until the name fits with a margin.
+QFont fittedTitleFont(const QString &title)
+{
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    font.setBold(true);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
+    int pixelSize = 46;
+    for (; pixelSize > 20; --pixelSize) {
+        font.setPixelSize(pixelSize);
+        if (QFontMetricsF(font).horizontalAdvance(title) <= kSplashWidth - 60)
+            break;
+    }
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+void paintSplashTitle(QPainter &p, qreal baseline)
+{
+    const QString title = QStringLiteral("Quorvelin");
+    const QFont font = fittedTitleFont(title);
+    const QFontMetricsF metrics(font);
+    QPainterPath path;
+    path.addText(QPointF((kSplashWidth - metrics.horizontalAdvance(title)) / 2, baseline), font, title);
+
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 110));
+    p.drawPath(path.translated(0, 2));
+    QLinearGradient fill(QPointF(0, baseline - metrics.ascent()), QPointF(0, baseline));
+    fill.setColorAt(0.0, QColor(0xff, 0xff, 0xff));
+    fill.setColorAt(1.0, QColor(0xc8, 0xd4, 0xea));
+    p.setBrush(fill);
+    p.drawPath(path);
+}
+
+// A warm rule under the name, fading out at both ends, and the line saying
+// what the program is.
+void paintSplashSubtitle(QPainter &p, qreal ruleY, qreal pixel)
+{
+    QLinearGradient rule(QPointF(60, 0), QPointF(kSplashWidth - 60, 0));
+    QColor clear = kAccent;
+    clear.setAlphaF(0.0);
+    rule.setColorAt(0.0, clear);
+    rule.setColorAt(0.5, kAccent);
+    rule.setColorAt(1.0, clear);
+    p.fillRect(QRectF(60, ruleY, kSplashWidth - 120, qMax(pixel, 1.5)), rule);
+
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(13);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
+    p.setFont(font);
+    p.setPen(QColor(0xa8, 0xb8, 0xd4));
+    p.drawText(QRectF(0, ruleY + 6, kSplashWidth, 20), Qt::AlignHCenter | Qt::AlignTop,
+               QStringLiteral("Unreal Tournament server monitor"));
+}
+
 QPixmap paintSplash(qreal dpr)
 {
     QImage image(qRound(kSplashWidth * dpr), qRound(kSplashHeight * dpr), QImage::Format_ARGB32_Premultiplied);
@@ -375,97 +495,17 @@ QPixmap paintSplash(qreal dpr)
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     const qreal pixel = 1.0 / dpr;
-    const QRectF all(0, 0, kSplashWidth, kSplashHeight);
-    const qreal footerTop = kSplashHeight - kSplashFooter;
-
-    QLinearGradient back(all.topLeft(), QPointF(0, footerTop));
-    back.setColorAt(0.0, QColor(0x22, 0x31, 0x54));
-    back.setColorAt(1.0, QColor(0x0b, 0x11, 0x21));
-    p.fillRect(QRectF(0, 0, kSplashWidth, footerTop), back);
-    p.fillRect(QRectF(0, footerTop, kSplashWidth, kSplashFooter), QColor(0x0b, 0x11, 0x21));
-
     const QPointF scopeCentre(kSplashWidth / 2.0, 82);
     const qreal scopeRadius = 58;
-
-    // Faint echo rings spread the scope across the whole picture.
-    {
-        QRadialGradient glow(scopeCentre, 150);
-        glow.setColorAt(0.0, QColor(0x3a, 0x7a, 0x90, 70));
-        glow.setColorAt(1.0, QColor(0x3a, 0x7a, 0x90, 0));
-        p.fillRect(QRectF(0, 0, kSplashWidth, footerTop), glow);
-        p.save();
-        p.setClipRect(QRectF(0, 0, kSplashWidth, footerTop - 4));
-        p.setBrush(Qt::NoBrush);
-        for (int i = 1; i <= 4; ++i) {
-            QColor echo = kRing;
-            echo.setAlphaF(0.16 - i * 0.03);
-            p.setPen(QPen(echo, pixel));
-            const qreal r = scopeRadius + i * 34;
-            p.drawEllipse(scopeCentre, r, r);
-        }
-        p.restore();
-    }
-
-    // Dark collar so the scope lifts off the background.
-    {
-        QRadialGradient collar(scopeCentre, scopeRadius + 12);
-        collar.setColorAt(0.8, QColor(0, 0, 0, 120));
-        collar.setColorAt(1.0, QColor(0, 0, 0, 0));
-        p.setPen(Qt::NoPen);
-        p.setBrush(collar);
-        p.drawEllipse(scopeCentre, scopeRadius + 12, scopeRadius + 12);
-    }
+    paintSplashBackdrop(p, scopeCentre, scopeRadius, pixel);
     paintScope(p, scopeCentre, scopeRadius, pixel, true);
 
-    const QString title = QStringLiteral("Quorvelin");
-    QFont titleFont;
-    titleFont.setStyleHint(QFont::SansSerif);
-    titleFont.setBold(true);
-    titleFont.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
-    // Fonts differ between systems; shrink until the name fits with a margin.
-    int titleSize = 46;
-    for (; titleSize > 20; --titleSize) {
-        titleFont.setPixelSize(titleSize);
-        if (QFontMetricsF(titleFont).horizontalAdvance(title) <= kSplashWidth - 60)
-            break;
-    }
-    titleFont.setPixelSize(titleSize);
-    const QFontMetricsF titleMetrics(titleFont);
     const qreal titleBaseline = 186;
-    QPainterPath titlePath;
-    titlePath.addText(QPointF((kSplashWidth - titleMetrics.horizontalAdvance(title)) / 2, titleBaseline), titleFont,
-                      title);
-
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 110));
-    p.drawPath(titlePath.translated(0, 2));
-    QLinearGradient titleFill(QPointF(0, titleBaseline - titleMetrics.ascent()), QPointF(0, titleBaseline));
-    titleFill.setColorAt(0.0, QColor(0xff, 0xff, 0xff));
-    titleFill.setColorAt(1.0, QColor(0xc8, 0xd4, 0xea));
-    p.setBrush(titleFill);
-    p.drawPath(titlePath);
-
-    // Warm rule under the name, fading out at both ends.
-    const qreal ruleY = titleBaseline + 10;
-    QLinearGradient rule(QPointF(60, 0), QPointF(kSplashWidth - 60, 0));
-    QColor clear = kAccent;
-    clear.setAlphaF(0.0);
-    rule.setColorAt(0.0, clear);
-    rule.setColorAt(0.5, kAccent);
-    rule.setColorAt(1.0, clear);
-    p.fillRect(QRectF(60, ruleY, kSplashWidth - 120, qMax(pixel, 1.5)), rule);
-
-    const QString subtitle = QStringLiteral("Unreal Tournament server monitor");
-    QFont subFont;
-    subFont.setStyleHint(QFont::SansSerif);
-    subFont.setPixelSize(13);
-    subFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.6);
-    p.setFont(subFont);
-    p.setPen(QColor(0xa8, 0xb8, 0xd4));
-    p.drawText(QRectF(0, ruleY + 6, kSplashWidth, 20), Qt::AlignHCenter | Qt::AlignTop, subtitle);
+    paintSplashTitle(p, titleBaseline);
+    paintSplashSubtitle(p, titleBaseline + 10, pixel);
 
     // Hairline that sets the progress strip apart without drawing attention.
-    p.fillRect(QRectF(0, footerTop, kSplashWidth, pixel), QColor(0x2a, 0x3a, 0x5c));
+    p.fillRect(QRectF(0, kSplashFooterTop, kSplashWidth, pixel), QColor(0x2a, 0x3a, 0x5c));
     p.end();
 
     return QPixmap::fromImage(image);

@@ -23,6 +23,9 @@ public:
     }
 
 private:
+    // The load box's colour for these player counts; the background when the maximum is 0.
+    QColor loadColor(const QByteArray &cur, const QByteArray &max, const QColor &background) const;
+
     QColor m_belowHalf{0, 128, 0};
     QColor m_halfOrMore{128, 128, 0};
     QColor m_full{128, 0, 0};
