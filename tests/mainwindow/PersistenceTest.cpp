@@ -49,9 +49,17 @@ class PersistenceTest : public ::testing::Test
 {
 protected:
     QString iniPath() const { return profile.filePath(QStringLiteral("Quorvelin.ini")); }
-    void writeIni(const QByteArray &bytes) const
+    void writeIni(const QByteArray &bytes) const { writeFile(iniPath(), bytes); }
+    // The game's own configuration file with these favourites; its path.
+    QString writeGameIni(const QByteArray &favorites) const
     {
-        QFile f(iniPath());
+        const QString path = profile.filePath(QStringLiteral("UnrealTournament.ini"));
+        writeFile(path, "[UBrowser.UBrowserFavoritesFact]\r\n" + favorites);
+        return path;
+    }
+    static void writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
@@ -148,13 +156,8 @@ TEST_F(PersistenceTest, BuddiesAreStoredAtEveryChange)
 
 TEST_F(PersistenceTest, ImportsFavoritesOnceAndReports)
 {
-    const QString gameIni = profile.filePath(QStringLiteral("UnrealTournament.ini"));
-    {
-        QFile f(gameIni);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[UBrowser.UBrowserFavoritesFact]\r\nFavoriteCount=2\r\nFavorites[0]=Clan Base\\10.0.0.1\\7778\\False\r\n"
-                "Favorites[1]=Pub\\10.0.0.2\\7778\\False\r\n");
-    }
+    const QString gameIni = writeGameIni("FavoriteCount=2\r\nFavorites[0]=Clan Base\\10.0.0.1\\7778\\False\r\n"
+                                         "Favorites[1]=Pub\\10.0.0.2\\7778\\False\r\n");
     Session session(profile.path());
     session.platform.files.nextFile = gameIni;
     session.window->importFromIni();
@@ -184,13 +187,8 @@ TEST_F(PersistenceTest, ImportStopsAtAFullTable)
     for (int k = 0; k < 255; ++k)
         ini += QStringLiteral("ip[%1]=10.1.%2.%3\nport[%1]=7778\ndesc[%1]=S%1\n").arg(k).arg(k / 200).arg(k % 200).toLatin1();
     writeIni(ini);
-    const QString gameIni = profile.filePath(QStringLiteral("UnrealTournament.ini"));
-    {
-        QFile f(gameIni);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=3\nFavorites[0]=A\\10.0.0.1\\7778\\\n"
-                "Favorites[1]=B\\10.0.0.2\\7778\\\nFavorites[2]=C\\10.0.0.3\\7778\\\n");
-    }
+    const QString gameIni = writeGameIni("FavoriteCount=3\nFavorites[0]=A\\10.0.0.1\\7778\\\n"
+                                         "Favorites[1]=B\\10.0.0.2\\7778\\\nFavorites[2]=C\\10.0.0.3\\7778\\\n");
     Session session(profile.path());
     ASSERT_EQ(session.table.count(), 255);
     session.platform.files.nextFile = gameIni;
