@@ -50,7 +50,7 @@ QString CommandLine::usage()
         "  --profile DIR    keep Quorvelin.ini and the other files in DIR\n"
         "  --server A:P     monitor this server (checked) from the start; repeatable\n"
         "  --query A:P ...  query the servers once, print their records and exit\n"
-        "                   (exit status 0: all replied, 2: some did not, 1: bad argument)\n"
+        "                   (exit status 0: all replied, 2: some did not, 1: cannot run)\n"
         "  --json           one JSON object per server and line\n"
         "  --timeout MS     how long to wait for replies after the last query (default 1000)\n"
         "  --sleep MS       pause after each server's queries (default: SleepTime of the profile)\n");

@@ -5,6 +5,7 @@
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "core/QueryStack.h"
+#include "mainwindow/ApplicationIdentity.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/SplashWindow.h"
 #include "platform/LocalSocketSingleInstance.h"
@@ -36,8 +37,7 @@ void bindMainSocket(QueryEngine &engine, const Settings &settings, MessageBoxes 
 extern "C" Q_DECL_EXPORT int quorvelinWindowMain(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvelin"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quorvelin"));
+    applyApplicationIdentity();
     const CommandLine commandLine = CommandLine::parse(QCoreApplication::arguments());
 
     const QString profile = AppPaths::profileDirectory(commandLine.profile, QCoreApplication::applicationDirPath(),

@@ -26,7 +26,7 @@ int runQuery(int argc, char **argv, const CommandLine &commandLine)
         ConsoleQuery::parseArguments(commandLine.queryArguments, &error);
     if (!options) {
         std::fprintf(stderr, "quorvelin: %s\n%s", qPrintable(error), qPrintable(CommandLine::usage()));
-        return ConsoleQuery::BadArgument;
+        return ConsoleQuery::CannotRun;
     }
     ConsoleMessageBoxes messages;
     SystemPlatform platform(messages);

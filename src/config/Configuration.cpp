@@ -90,7 +90,8 @@ void saveStateOnClose(IniFile &ini, const CloseState &state)
     ini.writeBool(kGeneral, QStringLiteral("PlayerInfoUpdate"), state.PlayerInfoUpdate);
     ini.writeInteger(kGeneral, QStringLiteral("LastVersionChecked"), state.LastVersionChecked);
     // Positions and commas only: always storable.
-    ini.writeString(kGeneral, QStringLiteral("ServerListChecks"), state.ServerListChecks);
+    if (state.ServerListChecks)
+        ini.writeString(kGeneral, QStringLiteral("ServerListChecks"), *state.ServerListChecks);
 }
 
 } // namespace Configuration

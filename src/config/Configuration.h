@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class IniFile;
 
 // The schema of Quorvelin.ini: what is read at start and what is written
@@ -23,7 +25,8 @@ struct CloseState
     bool ServerInfoUpdate;
     bool PlayerInfoUpdate;
     int LastVersionChecked;
-    QString ServerListChecks;
+    // Nothing keeps the stored value.
+    std::optional<QString> ServerListChecks;
 };
 
 // The keys of the running state that the close writes.

@@ -3,7 +3,10 @@
 #include "ConfigFile.h"
 #include "IniFile.h"
 #include "StoredServers.h"
+#include "core/ServerTable.h"
 #include "platform/MessageBoxes.h"
+
+#include <algorithm>
 
 ListStore::ListStore(ConfigFile &config, ServerTable &table, DebugLog &log, MessageBoxes &messages,
                      const QStringList &buddies)
@@ -17,15 +20,48 @@ ListStore::ListStore(ConfigFile &config, ServerTable &table, DebugLog &log, Mess
 
 void ListStore::storeServerList(bool sortFirst)
 {
-    m_config.write([&](IniFile &ini, QString *error) {
+    const bool written = m_config.write([&](IniFile &ini, QString *error) {
         return sortFirst ? StoredServers::rebuildServerConfig(ini, m_table, m_log, error)
                          : StoredServers::rewriteServers(ini, m_table, error);
     });
+    if (!written)
+        return;
+    m_storedPositions.clear();
+    for (int position = 0; position < m_table.count(); ++position)
+        m_storedPositions.insert(m_table.itemIdAt(position), position);
 }
 
-QList<int> ListStore::storedChecks() const
+void ListStore::noteLoadedList()
 {
-    return StoredServers::restoreServerChecks(m_config.read());
+    m_loadedItems = m_table.itemIds();
+    m_storedPositions.clear();
+    for (qsizetype n = 0; n < m_loadedItems.size(); ++n)
+        m_storedPositions.insert(m_loadedItems[n], static_cast<int>(n));
+}
+
+void ListStore::restoreServerChecks()
+{
+    for (int stored : StoredServers::restoreServerChecks(m_config.read())) {
+        if (stored >= 0 && stored < m_loadedItems.size())
+            m_table.setChecked(m_table.positionOfItemId(m_loadedItems[stored]), true);
+    }
+    m_checksRestored = true;
+}
+
+std::optional<QString> ListStore::serverListChecks(bool rememberServerCheck) const
+{
+    if (!rememberServerCheck)
+        return QString();
+    if (!m_checksRestored)
+        return std::nullopt;
+    QList<int> stored;
+    for (int position = 0; position < m_table.count(); ++position) {
+        const auto found = m_storedPositions.constFind(m_table.itemIdAt(position));
+        if (m_table.isChecked(position) && found != m_storedPositions.constEnd())
+            stored.append(*found);
+    }
+    std::sort(stored.begin(), stored.end());
+    return StoredServers::serverListChecks(stored);
 }
 
 void ListStore::saveCloseState(const Configuration::CloseState &state)

@@ -3,7 +3,10 @@
 #include "BuddyList.h"
 #include "Configuration.h"
 
+#include <QHash>
 #include <QList>
+
+#include <optional>
 
 class ConfigFile;
 class DebugLog;
@@ -21,8 +24,18 @@ public:
     // Rewrites the stored server list from the table; sortFirst re-sorts the
     // list by the saved sort order before.
     void storeServerList(bool sortFirst);
-    // The list positions whose check marks are stored.
-    QList<int> storedChecks() const;
+
+    // The check marks name positions of the stored server list as it is
+    // read at start, whatever order the list is shown in meanwhile. Call
+    // noteLoadedList right after the stored servers were added to the empty list.
+    void noteLoadedList();
+    // Checks the servers that ServerListChecks names.
+    void restoreServerChecks();
+    // ServerListChecks for the close: the stored positions of the checked
+    // servers; empty when marks are not remembered; nothing (keep the stored
+    // value) while the marks were not restored yet.
+    std::optional<QString> serverListChecks(bool rememberServerCheck) const;
+
     void saveCloseState(const Configuration::CloseState &state);
 
     const BuddyList &buddies() const { return m_buddies; }
@@ -38,4 +51,9 @@ private:
     DebugLog &m_log;
     MessageBoxes &m_messages;
     BuddyList m_buddies;
+    // The list items in the order the stored section had at start.
+    QList<quint64> m_loadedItems;
+    // Each list item's position in the stored section as the file holds it now.
+    QHash<quint64, int> m_storedPositions;
+    bool m_checksRestored = false;
 };

@@ -74,15 +74,11 @@ QList<int> restoreServerChecks(const IniFile &ini)
     return positions;
 }
 
-QString serverListChecks(const ServerTable &table, bool rememberServerCheck)
+QString serverListChecks(const QList<int> &positions)
 {
     QString value;
-    if (!rememberServerCheck)
-        return value;
-    for (int position = 0; position < table.count(); ++position) {
-        if (table.isChecked(position))
-            value += QString::number(position) + QLatin1Char(',');
-    }
+    for (int position : positions)
+        value += QString::number(position) + QLatin1Char(',');
     return value;
 }
 

@@ -32,8 +32,7 @@ bool rebuildServerConfig(IniFile &ini, ServerTable &table, DebugLog &log, QStrin
 
 // The positions to check from ServerListChecks.
 QList<int> restoreServerChecks(const IniFile &ini);
-// ServerListChecks as the close writes it: "0,2," for checked positions 0
-// and 2; empty when check marks are not remembered.
-QString serverListChecks(const ServerTable &table, bool rememberServerCheck);
+// ServerListChecks as the close writes it: "0,2," for positions 0 and 2.
+QString serverListChecks(const QList<int> &positions);
 
 } // namespace StoredServers

@@ -98,7 +98,7 @@ void ConsoleQuery::start(QIODevice &out, QIODevice &err, quint32 defaultSleepMs)
     QString bindError;
     if (!engine.bindMain(0, &bindError)) {
         err.write(QStringLiteral("quorvelin: cannot open a UDP socket: %1\n").arg(bindError).toUtf8());
-        end(SomeSilent);
+        end(CannotRun);
         return;
     }
     ServerTable &table = m_stack->table;
@@ -107,7 +107,7 @@ void ConsoleQuery::start(QIODevice &out, QIODevice &err, quint32 defaultSleepMs)
         const int slot = table.addServer(target.address, target.port, QString());
         if (!DottedAddress::parse(table.server(slot)->Host).ok) {
             err.write(QStringLiteral("quorvelin: cannot resolve '%1'\n").arg(target.address).toUtf8());
-            end(BadArgument);
+            end(CannotRun);
             return;
         }
         m_slots.append(slot);

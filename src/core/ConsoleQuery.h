@@ -31,7 +31,8 @@ public:
         std::optional<int> sleepMs;
     };
 
-    enum ExitCode { AllReplied = 0, BadArgument = 1, SomeSilent = 2 };
+    // CannotRun: a bad argument, a name that does not resolve, no socket.
+    enum ExitCode { AllReplied = 0, CannotRun = 1, SomeSilent = 2 };
 
     // Reads the arguments that follow "--query". On failure returns nothing
     // and sets error to a message for the user.

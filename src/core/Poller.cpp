@@ -28,9 +28,13 @@ Poller::Poller(QueryEngine &engine, ServerTable &table, QObject *parent)
         [this](int slot, int position) {
             if (!m_table.isChecked(position))
                 return Step::Skipped;
-            if (!m_engine.sendQuery(slot, QByteArrayLiteral("\\players\\"))
-                || !m_engine.sendQuery(slot, QByteArrayLiteral("\\teams\\")))
-                return Step::Stopped;
+            // "\info\" first: only its reply carries the player count the
+            // load box and the net change are made of.
+            for (const QByteArray &query : {QByteArrayLiteral("\\info\\"), QByteArrayLiteral("\\players\\"),
+                                            QByteArrayLiteral("\\teams\\")}) {
+                if (!m_engine.sendQuery(slot, query))
+                    return Step::Stopped;
+            }
             TUTServer *server = m_table.server(slot);
             m_netChange += strToIntOrZero(server->PrevNumPlayers) - strToIntOrZero(server->NumPlayers);
             server->PrevNumPlayers = server->NumPlayers;

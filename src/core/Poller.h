@@ -10,7 +10,8 @@ class QueryEngine;
 class ServerTable;
 
 // The three polling timers and the walks they and the refresh commands
-// run: the player scan of the checked servers, "Update all servers" and
+// run: the player scan of the checked servers ("\info\", "\players\" and
+// "\teams\" to each), "Update all servers" and
 // the refreshes of the selected server. A walk is never started while the
 // same walk still runs. The window listens and refills its views.
 class Poller final : public QObject

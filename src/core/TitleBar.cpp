@@ -2,6 +2,7 @@
 
 #include "TServerListInfo.h"
 #include "TUTServer.h"
+#include "TextDecoding.h"
 
 namespace TitleBar {
 
@@ -12,7 +13,7 @@ QString format(const QString &titleFormat, const TServerListInfo &entry, const T
         {QLatin1String("%servername"), entry.Name},
         {QLatin1String("%playerload"), latin(entry.CurPlayers) + QLatin1Char('|') + latin(entry.MaxPlayers)},
         {QLatin1String("%ping"), QStringLiteral("ping: ") + QString::number(server.Ping) + QStringLiteral("ms")},
-        {QLatin1String("%maptitle"), latin(server.MapTitle)},
+        {QLatin1String("%maptitle"), decodeUtf8OrWindows1252(server.MapTitle)},
         {QLatin1String("%serveraddress"), server.Host + QLatin1Char(':') + QString::number(server.queryPort())},
         {QLatin1String("%currentplayers"), latin(entry.CurPlayers)},
         {QLatin1String("%maxplayers"), latin(entry.MaxPlayers)},

@@ -29,8 +29,13 @@ DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
     mono.setStyleHint(QFont::Monospace);
     m_memo->setFont(mono);
 
+    m_memo->setAccessibleName(QStringLiteral("Debug log"));
+    m_sendEdit->setAccessibleName(QStringLiteral("Query to send"));
+    m_queryList->setAccessibleName(QStringLiteral("Saved queries"));
     auto *send = new QPushButton(QStringLiteral("Send"), this);
+    send->setAccessibleName(QStringLiteral("Send query"));
     auto *sendList = new QPushButton(QStringLiteral("Send"), this);
+    sendList->setAccessibleName(QStringLiteral("Send selected query"));
     auto *save = new QPushButton(QStringLiteral("save to debuginfo.txt"), this);
     auto *clear = new QPushButton(QStringLiteral("clear me"), this);
     connect(send, &QPushButton::clicked, this, &DebugPage::sendEditQuery);

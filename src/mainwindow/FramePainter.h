@@ -7,6 +7,6 @@
 class QPainter;
 class QPalette;
 
-// Draws lines that end just before their second point, as the frames and
-// the refresh button are specified.
+// Draws each line up to, but not including, its second point, so that the
+// one-pixel frames of bars, boxes and the refresh button meet without overlap.
 void drawFrameLines(QPainter &painter, const QPalette &palette, const QList<ScoreGraphLayout::FrameLine> &lines);

@@ -67,6 +67,7 @@ MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
     serverMenu->addSeparator();
     serverMenu->addAction(menus.exit);
 
-    serverList->addActions({menus.updateAllServers, menus.updateServerInfo, menus.deleteServer, menus.updateName});
+    serverList->addActions({menus.updateAllServers, menus.updateServerInfo, menus.deleteServer, menus.updateName,
+                            sortMenu->menuAction()});
     return menus;
 }

@@ -19,7 +19,6 @@
 #include "config/ConfigFile.h"
 #include "config/FavoritesImport.h"
 #include "config/ListStore.h"
-#include "config/StoredServers.h"
 #include "core/PacedWalk.h"
 #include "core/PollingDelays.h"
 #include "core/QueryStack.h"
@@ -27,6 +26,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
 #include "viewlogic/ScoreGraphLayout.h"
+#include "viewlogic/ServerInfoRows.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -77,10 +77,8 @@ MainWindow::MainWindow(const Context &context, QWidget *parent)
 
     m_serverInfoDelay = m_pages->serverInfoControls()->slider();
     m_serverInfoUpdate = m_pages->serverInfoControls()->checkBox();
-    m_serverInfoLabel = m_pages->serverInfoControls()->label();
     m_playerInfoDelay = m_pages->playerInfoControls()->slider();
     m_playerInfoUpdate = m_pages->playerInfoControls()->checkBox();
-    m_playerInfoLabel = m_pages->playerInfoControls()->label();
     connect(playersView(), &PlayersView::addBuddyRequested, this, [this](const QString &name) { m_lists->addBuddy(name); });
 
     connectMenus(MainMenus::build(this, m_serverList));
@@ -120,9 +118,11 @@ QWidget *MainWindow::buildServerListPane()
     connect(m_serverList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::refreshSelection);
     connect(m_serverList, &ServerListView::refreshRequested, this, &MainWindow::refreshRow);
+    connect(m_serverList, &ServerListView::selectedRowClicked, this, &MainWindow::refreshSelection);
 
     m_serverListDelay = new QSlider(Qt::Horizontal, pane);
     m_serverListDelay->setObjectName(QStringLiteral("tb_ServerListDelay"));
+    m_serverListDelay->setAccessibleName(QStringLiteral("Player scan interval"));
     m_serverListDelay->setRange(PollingDelays::kServerListMin, PollingDelays::kServerListMax);
     m_serverListLabel = new QLabel(pane);
     m_serverListLabel->setObjectName(QStringLiteral("lbl_ServerListUpdate"));
@@ -141,6 +141,7 @@ void MainWindow::buildStatusBar()
     bar->setObjectName(QStringLiteral("sb_Info"));
     auto *gauge = new QProgressBar(bar);
     gauge->setObjectName(QStringLiteral("ProgressGauge"));
+    gauge->setAccessibleName(QStringLiteral("Progress"));
     gauge->setFixedWidth(97);
     gauge->setTextVisible(false);
     gauge->setValue(0);
@@ -203,20 +204,21 @@ void MainWindow::serverListDelayChanged()
 {
     const int position = m_serverListDelay->value();
     m_serverListLabel->setText(PollingDelays::serverListDelayLabel(position));
+    m_serverListDelay->setAccessibleDescription(m_serverListLabel->text());
     m_poller->setServerListDelay(position);
 }
 
 void MainWindow::serverInfoDelayChanged()
 {
     const int position = m_serverInfoDelay->value();
-    m_serverInfoLabel->setText(PollingDelays::serverInfoDelayLabel(position));
+    m_pages->serverInfoControls()->setText(PollingDelays::serverInfoDelayLabel(position));
     m_poller->setServerInfoDelay(position);
 }
 
 void MainWindow::playerInfoDelayChanged()
 {
     const int position = m_playerInfoDelay->value();
-    m_playerInfoLabel->setText(PollingDelays::playerInfoDelayLabel(position));
+    m_pages->playerInfoControls()->setText(PollingDelays::playerInfoDelayLabel(position));
     m_poller->setPlayerInfoDelay(position);
 }
 
@@ -276,7 +278,7 @@ void MainWindow::saveStateOnClose()
         m_serverInfoUpdate->isChecked(),
         m_playerInfoUpdate->isChecked(),
         m_settings.LastVersionChecked,
-        StoredServers::serverListChecks(m_table, m_settings.RememberServerCheck),
+        m_lists->serverListChecks(m_settings.RememberServerCheck),
     });
     m_tray->stop();
 }
@@ -520,19 +522,13 @@ void MainWindow::updateServerName()
     const int slot = selectedSlot();
     if (slot < 0)
         return;
-    // The name as the server reports it, without the control characters a
-    // hostile server might put in it.
-    QString name = QString::fromLatin1(m_table.server(slot)->HostName);
-    for (QChar &c : name) {
-        if (c.unicode() < 32 || c.unicode() == 127)
-            c = QLatin1Char(' ');
-    }
-    name = name.trimmed();
+    const QString name = ServerInfoRows::reportedName(*m_table.server(slot));
     if (name.isEmpty())
         return;
     const TUTServer &server = *m_table.server(slot);
     m_table.setServerAddress(slot, server.Host, server.queryPort(), name);
     m_lists->storeServerList(true);
+    updateTitleBar();
 }
 
 void MainWindow::importFromIni()

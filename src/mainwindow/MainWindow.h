@@ -145,8 +145,6 @@ private:
     QSlider *m_serverInfoDelay = nullptr;
     QSlider *m_playerInfoDelay = nullptr;
     QLabel *m_serverListLabel = nullptr;
-    QLabel *m_serverInfoLabel = nullptr;
-    QLabel *m_playerInfoLabel = nullptr;
     QCheckBox *m_serverInfoUpdate = nullptr;
     QCheckBox *m_playerInfoUpdate = nullptr;
     QLabel *m_hintPanel = nullptr;

@@ -7,6 +7,8 @@ PlayersView::PlayersView(QWidget *parent)
     : QTreeWidget(parent)
 {
     setObjectName(QStringLiteral("lv_Players"));
+    setAccessibleName(QStringLiteral("Players"));
+    header()->setAccessibleName(QStringLiteral("Player columns"));
     setColumnCount(PlayerRows::ColumnCount);
     setHeaderLabels(PlayerRows::headers());
     setRootIsDecorated(false);
@@ -35,6 +37,13 @@ PlayersView::PlayersView(QWidget *parent)
             m_selectedPlayer = current->text(PlayerRows::NameColumn);
     });
     connect(this, &QWidget::customContextMenuRequested, this, &PlayersView::showContextMenu);
+
+    // The headers sort by mouse; from the keyboard the context menu does.
+    m_sortMenu = new QMenu(QStringLiteral("Sort by"), this);
+    m_sortMenu->setObjectName(QStringLiteral("pm_SortPlayers"));
+    const QStringList headers = PlayerRows::headers();
+    for (int c = 0; c < PlayerRows::ColumnCount; ++c)
+        connect(m_sortMenu->addAction(headers[c]), &QAction::triggered, this, [this, c] { setPlayerSortColumn(c); });
 }
 
 void PlayersView::fill(const TUTServer &server)
@@ -87,6 +96,8 @@ void PlayersView::showContextMenu(const QPoint &position)
     menu.setDefaultAction(name);
     QAction *addBuddy = menu.addAction(QStringLiteral("Add to buddy list"));
     addBuddy->setEnabled(!m_selectedPlayer.isEmpty());
+    menu.addSeparator();
+    menu.addMenu(m_sortMenu);
     if (menu.exec(viewport()->mapToGlobal(position)) == addBuddy)
         Q_EMIT addBuddyRequested(m_selectedPlayer);
 }

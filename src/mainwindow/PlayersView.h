@@ -4,6 +4,7 @@
 
 #include <QTreeWidget>
 
+class QMenu;
 class TUTServer;
 
 // lv_Players: the selected server's players, sorted by the last clicked
@@ -30,6 +31,7 @@ private:
     void showRows();
     void showContextMenu(const QPoint &position);
 
+    QMenu *m_sortMenu = nullptr;
     QList<PlayerRows::Row> m_rows;
     int m_sortColumn = 0;
     QString m_selectedPlayer;

@@ -18,6 +18,8 @@ PollingControls::PollingControls(const QString &name, int minimum, int maximum, 
     m_slider->setRange(minimum, maximum);
     // The label names the switch: clicking it toggles the box.
     m_label->setBuddy(m_check);
+    m_slider->setAccessibleName(name == QLatin1String("ServerInfo") ? QStringLiteral("Server info refresh interval")
+                                                                     : QStringLiteral("Player info refresh interval"));
 
     auto *row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
@@ -28,4 +30,11 @@ PollingControls::PollingControls(const QString &name, int minimum, int maximum, 
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(row);
     layout->addWidget(m_slider);
+}
+
+void PollingControls::setText(const QString &text)
+{
+    m_label->setText(text);
+    m_check->setAccessibleName(text.trimmed());
+    m_slider->setAccessibleDescription(text.trimmed());
 }

@@ -15,6 +15,10 @@ public:
     // cb_<name>Update, lbl_<name>Update and tb_<name>Delay.
     PollingControls(const QString &name, int minimum, int maximum, QWidget *parent = nullptr);
 
+    // The label's text; screen readers get it without the blanks that make
+    // room for the check box.
+    void setText(const QString &text);
+
     QCheckBox *checkBox() const { return m_check; }
     QLabel *label() const { return m_label; }
     QSlider *slider() const { return m_slider; }

@@ -10,6 +10,7 @@ ScoreGraphView::ScoreGraphView(QWidget *parent)
     , m_palette(ScoreGraphLayout::BarPalette())
 {
     setObjectName(QStringLiteral("pbx_ScoreGraph"));
+    setAccessibleName(QStringLiteral("Score graph"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(60, 60);
 }

@@ -53,6 +53,7 @@ ScoreLegend::ScoreLegend(QWidget *parent)
     : QListWidget(parent)
 {
     setObjectName(QStringLiteral("lb_ScorePlayers"));
+    setAccessibleName(QStringLiteral("Score legend"));
     setItemDelegate(new LegendRowDelegate(this));
     setSelectionMode(QAbstractItemView::NoSelection);
     setUniformItemSizes(true);

@@ -24,6 +24,7 @@ ScorePage::ScorePage(QWidget *parent)
         b->setObjectName(name);
         b->setText(text);
         b->setToolTip(tip);
+        b->setAccessibleName(tip);
         b->setStatusTip(tip);
         b->setAutoRaise(true);
         return b;

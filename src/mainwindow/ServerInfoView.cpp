@@ -8,6 +8,8 @@ ServerInfoView::ServerInfoView(QWidget *parent)
     : QTreeWidget(parent)
 {
     setObjectName(QStringLiteral("lv_ServerInfo"));
+    setAccessibleName(QStringLiteral("Server information"));
+    header()->setAccessibleName(QStringLiteral("Server information columns"));
     setColumnCount(3);
     setHeaderLabels({QString(), QStringLiteral("property"), QStringLiteral("value")});
     setHeaderHidden(true);

@@ -11,6 +11,7 @@ ServerListView::ServerListView(QWidget *parent)
     : QListView(parent)
 {
     setObjectName(QStringLiteral("clb_Servers"));
+    setAccessibleName(QStringLiteral("Servers"));
     setMouseTracking(true);
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -22,7 +23,9 @@ void ServerListView::mousePressEvent(QMouseEvent *event)
 {
     const QModelIndex index = indexAt(event->position().toPoint());
     const int x = event->position().toPoint().x();
-    if (event->button() == Qt::LeftButton && index.isValid()) {
+    const bool leftOnRow = event->button() == Qt::LeftButton && index.isValid();
+    const bool alreadySelected = leftOnRow && selectionModel()->isSelected(index);
+    if (leftOnRow) {
         if (x < ServerRowLayout::kCheckWidth) {
             const bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
             model()->setData(index, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
@@ -31,6 +34,9 @@ void ServerListView::mousePressEvent(QMouseEvent *event)
         }
     }
     QListView::mousePressEvent(event);
+    // A new selection refreshes through the selection model; the selected row refreshes here.
+    if (alreadySelected)
+        Q_EMIT selectedRowClicked();
 }
 
 void ServerListView::keyPressEvent(QKeyEvent *event)

@@ -14,6 +14,8 @@ public:
 Q_SIGNALS:
     // Left button down on a row's refresh square, before the click selects it.
     void refreshRequested(int row);
+    // Left button down on the row that is selected already.
+    void selectedRowClicked();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -19,10 +19,8 @@ StartUpSequence::StartUpSequence(QueryStack &stack, ConfigFile &config, ListStor
         Q_EMIT progress(QStringLiteral("Quering servers : %1%").arg(n * 100 / total));
     });
     connect(m_walk, &PacedWalk::finished, this, [this] {
-        if (m_rememberChecks) {
-            for (int position : m_lists.storedChecks())
-                m_stack.table.setChecked(position, true);
-        }
+        if (m_rememberChecks)
+            m_lists.restoreServerChecks();
         Q_EMIT finished();
     });
 }
@@ -45,6 +43,7 @@ void StartUpSequence::loadServerList()
         if (table.addServer(stored.address, stored.port, stored.name) >= ServerTable::kSlotCount)
             break;
     }
+    m_lists.noteLoadedList();
     // Servers named on the command line join the list, checked, unless it holds them.
     bool added = false;
     for (const ServerAddress &start : std::as_const(m_startServers)) {

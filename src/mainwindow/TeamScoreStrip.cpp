@@ -10,6 +10,7 @@ TeamScoreStrip::TeamScoreStrip(const QString &name, QWidget *parent)
     : QWidget(parent)
 {
     setObjectName(name);
+    setAccessibleName(QStringLiteral("Team scores"));
     setMinimumHeight(20);
 }
 

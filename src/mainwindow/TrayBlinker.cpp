@@ -3,7 +3,6 @@
 #include "IconFactory.h"
 
 #include <QMenu>
-#include <QSystemTrayIcon>
 
 TrayBlinker::TrayBlinker(QObject *parent)
     : QObject(parent)
@@ -22,12 +21,17 @@ TrayBlinker::TrayBlinker(QObject *parent)
     connect(exit, &QAction::triggered, this, &TrayBlinker::exitRequested);
     connect(this, &QObject::destroyed, m_menu, &QObject::deleteLater);
     m_tray->setContextMenu(m_menu);
-    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
-            Q_EMIT restoreRequested();
-    });
+    connect(m_tray, &QSystemTrayIcon::activated, this, &TrayBlinker::activate);
     m_tray->setToolTip(QStringLiteral("Quorvelin"));
     m_tray->show();
+}
+
+void TrayBlinker::activate(QSystemTrayIcon::ActivationReason reason)
+{
+    // A double click restores; a single click is left to the desktop (it
+    // opens the menu on some), as is a middle click.
+    if (reason == QSystemTrayIcon::DoubleClick)
+        Q_EMIT restoreRequested();
 }
 
 void TrayBlinker::setHint(const QString &hint)

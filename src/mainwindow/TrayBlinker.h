@@ -3,10 +3,10 @@
 #include "viewlogic/BlinkState.h"
 
 #include <QObject>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 class QMenu;
-class QSystemTrayIcon;
 
 // ti_Blinker: the tray icon with its hint and menu, and the blink that
 // signals joins, leaves and buddies. Where the desktop has no tray, the
@@ -19,6 +19,8 @@ public:
 
     bool isAvailable() const { return m_tray != nullptr; }
     void setHint(const QString &hint);
+    // The icon was clicked or double-clicked.
+    void activate(QSystemTrayIcon::ActivationReason reason);
     void startBlink(int mode);
     // The icon index on show, 0 at rest.
     int currentIcon() const { return m_currentIcon; }

@@ -107,19 +107,23 @@ int teamSizeValue(const QString &text)
 
 QList<TeamBox> layoutTeams(const QList<std::pair<QString, QString>> &scoreAndSize, int width, int height)
 {
-    QList<TeamBox> boxes;
-    int t = 0;
-    for (const auto &team : scoreAndSize) {
-        if (teamSizeValue(team.second) > 0)
-            ++t;
+    // The teams that have players, in slot order: with everyone on Blue the
+    // strip shows one blue box, not the empty red team.
+    QList<int> playing;
+    for (int slot = 0; slot < scoreAndSize.size(); ++slot) {
+        if (teamSizeValue(scoreAndSize[slot].second) > 0)
+            playing.append(slot);
     }
-    if (t == 0)
+    QList<TeamBox> boxes;
+    if (playing.isEmpty())
         return boxes;
+    const auto t = static_cast<int>(playing.size());
     const int boxWidth = (width - 20 - (t - 1) * 10) / t;
-    for (int j = 0; j < t && j < scoreAndSize.size(); ++j) {
+    for (int j = 0; j < t; ++j) {
+        const int slot = playing[j];
         const int left = 10 + j * (boxWidth + 10);
-        boxes.append(TeamBox{QRect(left, 5, boxWidth, height - 10), j,
-                             teamSizeValue(scoreAndSize[j].first), teamSizeValue(scoreAndSize[j].second)});
+        boxes.append(TeamBox{QRect(left, 5, boxWidth, height - 10), slot, teamSizeValue(scoreAndSize[slot].first),
+                             teamSizeValue(scoreAndSize[slot].second)});
     }
     return boxes;
 }

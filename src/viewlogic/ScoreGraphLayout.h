@@ -53,7 +53,8 @@ struct TeamBox
     int size = 0;
 };
 
-// One box per team with players; nothing when no team has any.
+// One box per team with players, in slot order, each for its own team slot;
+// nothing when no team has any.
 QList<TeamBox> layoutTeams(const QList<std::pair<QString, QString>> &scoreAndSize, int width, int height);
 
 // The strip heights for a main window height.

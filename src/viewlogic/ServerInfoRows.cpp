@@ -10,6 +10,16 @@ QString pingText(const TUTServer &server)
     return QString::number(server.Ping) + QStringLiteral("ms");
 }
 
+QString reportedName(const TUTServer &server)
+{
+    QString name = decodeUtf8OrWindows1252(server.HostName);
+    for (QChar &c : name) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char(' ');
+    }
+    return name.trimmed();
+}
+
 QList<Row> rows(const TUTServer &s)
 {
     const auto t = [](const QByteArray &bytes) { return decodeUtf8OrWindows1252(bytes); };

@@ -19,4 +19,9 @@ QList<Row> rows(const TUTServer &server);
 // Row 3 of the view: the ping.
 QString pingText(const TUTServer &server);
 
+// The name as the server reports it and row 1 shows it, fit for a display
+// name: control characters a hostile server might send become blanks, and
+// the ends are trimmed. Empty when the server reported none.
+QString reportedName(const TUTServer &server);
+
 } // namespace ServerInfoRows

@@ -1,11 +1,11 @@
+#include "config/ConfigFile.h"
 #include "config/FavoritesImport.h"
 #include "config/IniFile.h"
+#include "config/ListStore.h"
 #include "config/StoredServers.h"
-#include "core/DebugLog.h"
-#include "core/QueryEngine.h"
-#include "core/ServerTable.h"
-#include "support/FakeDatagramSocket.h"
 #include "support/FakeEngineStack.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +21,15 @@ IniFile parse(const QByteArray &bytes)
 class StoredListsTest : public ::testing::Test, protected FakeEngineStack
 {
 protected:
+    QStringList checkedNames() const
+    {
+        QStringList names;
+        for (int k = 0; k < table.count(); ++k) {
+            if (table.isChecked(k))
+                names.append(table.entry(table.slotAt(k))->Name);
+        }
+        return names;
+    }
 };
 
 TEST_F(StoredListsTest, ReadingStopsAtAGapAndSkipsIncompleteGroups)
@@ -55,17 +64,36 @@ TEST_F(StoredListsTest, RebuildSortsAndRewritesTheSectionWhole)
     EXPECT_EQ(ini.readString(QStringLiteral("general"), QStringLiteral("k")), QStringLiteral("v"));
 }
 
-TEST_F(StoredListsTest, CheckMarksAreStoredAsPositions)
+TEST_F(StoredListsTest, CheckMarksNameStoredPositionsWhateverTheListShows)
 {
-    for (int k = 0; k < 3; ++k)
-        table.addServer(QStringLiteral("10.0.0.%1").arg(k + 1), 7778, QString());
-    table.setChecked(0, true);
-    table.setChecked(2, true);
-    EXPECT_EQ(StoredServers::serverListChecks(table, true), QStringLiteral("0,2,"));
-    EXPECT_EQ(StoredServers::serverListChecks(table, false), QString());
+    QTemporaryDir dir;
+    ConfigFile config(dir.filePath(QStringLiteral("Quorvelin.ini")), platform.messages);
+    config.write([](IniFile &ini, QString *) {
+        const char *names[] = {"Charlie", "alpha", "bravo"};
+        for (int n = 0; n < 3; ++n) {
+            ini.writeString(QStringLiteral("servers"), QStringLiteral("ip[%1]").arg(n), QStringLiteral("10.0.0.%1").arg(n + 1));
+            ini.writeInteger(QStringLiteral("servers"), QStringLiteral("port[%1]").arg(n), 7778);
+            ini.writeString(QStringLiteral("servers"), QStringLiteral("desc[%1]").arg(n), QString::fromLatin1(names[n]));
+        }
+        return ini.writeString(QStringLiteral("general"), QStringLiteral("ServerListChecks"), QStringLiteral("0,2,"));
+    });
+    ListStore lists(config, table, log, platform.messages, {});
+    for (const StoredServers::Entry &e : StoredServers::loadServerList(config.read()))
+        table.addServer(e.address, e.port, e.name);
+    lists.noteLoadedList();
+    // Until the marks are restored, the close keeps the stored ones.
+    EXPECT_EQ(lists.serverListChecks(true), std::nullopt);
 
+    lists.restoreServerChecks();
+    table.sortServerList(ServerTable::NameAscending);
+    EXPECT_EQ(checkedNames(), (QStringList{QStringLiteral("bravo"), QStringLiteral("Charlie")}));
+    EXPECT_EQ(lists.serverListChecks(true), QStringLiteral("0,2,"));
+
+    // Once the section is rewritten in the shown order, the marks follow it.
+    lists.storeServerList(false);
+    EXPECT_EQ(lists.serverListChecks(true), QStringLiteral("1,2,"));
+    EXPECT_EQ(lists.serverListChecks(false), QString());
     EXPECT_EQ(StoredServers::restoreServerChecks(parse("[general]\nserverlistchecks=0,2,9,\n")), (QList<int>{0, 2, 9}));
-    EXPECT_TRUE(StoredServers::restoreServerChecks(IniFile()).isEmpty());
 }
 
 TEST_F(StoredListsTest, FavoritesFromARealShapedGameIni)

@@ -58,9 +58,11 @@ TEST_F(PollerTest, ScanTellsTheNetChangeOfPlayerCounts)
     }
     ASSERT_TRUE(scanToTheEnd());
     EXPECT_EQ(netChanges, QList<int>{-3});
-    EXPECT_EQ(socket.sent.size(), 6);
-    EXPECT_EQ(socket.sent[0].datagram, "\\players\\");
-    EXPECT_EQ(socket.sent[1].datagram, "\\teams\\");
+    ASSERT_EQ(socket.sent.size(), 9);
+    // The count comes with the "\info\" reply, so the scan asks for it first.
+    EXPECT_EQ(socket.sent[0].datagram, "\\info\\");
+    EXPECT_EQ(socket.sent[1].datagram, "\\players\\");
+    EXPECT_EQ(socket.sent[2].datagram, "\\teams\\");
 
     table.server(slots[1])->NumPlayers = "3";
     ASSERT_TRUE(scanToTheEnd());
@@ -84,11 +86,11 @@ TEST_F(PollerTest, ScanPausesAfterEachCheckedServerOnly)
     addChecked(QStringLiteral("127.0.0.3"));
     EXPECT_TRUE(poller.scanCheckedServers());
     runEventLoopFor(20);
-    ASSERT_EQ(socket.sent.size(), 2);
+    ASSERT_EQ(socket.sent.size(), 3);
     EXPECT_EQ(socket.sent[0].address, QStringLiteral("127.0.0.2"));
     // A timer tick does not start the scan again while it waits.
     EXPECT_FALSE(poller.scanCheckedServers());
-    EXPECT_EQ(socket.sent.size(), 2);
+    EXPECT_EQ(socket.sent.size(), 3);
     poller.stop();
 }
 
@@ -100,7 +102,7 @@ TEST_F(PollerTest, ANameHostFailsAndEndsTheScanWithoutResults)
     poller.scanCheckedServers();
     runEventLoopFor(30);
     EXPECT_EQ(failures, QStringList{QStringLiteral("'nowhere' is not a valid integer value")});
-    EXPECT_EQ(socket.sent.size(), 2);
+    EXPECT_EQ(socket.sent.size(), 3);
     EXPECT_TRUE(netChanges.isEmpty());
     // The next tick scans again from the top.
     EXPECT_TRUE(poller.scanCheckedServers());
@@ -188,7 +190,7 @@ TEST_P(PollerWalkDelete, ServersDeletedMeanwhileAreDropped)
 
 INSTANTIATE_TEST_SUITE_P(
     Walks, PollerWalkDelete,
-    ::testing::Values(DeleteCase{"scan", [](Poller &p, int) { p.scanCheckedServers(); }, 2},
+    ::testing::Values(DeleteCase{"scan", [](Poller &p, int) { p.scanCheckedServers(); }, 3},
                       DeleteCase{"updateAll", [](Poller &p, int) { p.updateAllServers(); }, 4},
                       DeleteCase{"refresh",
                                  [](Poller &p, int slot) { p.refreshSelected(Poller::Refresh::UpdateServerInfo, slot); },

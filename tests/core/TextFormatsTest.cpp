@@ -30,6 +30,12 @@ TEST(TitleBar, ReplacesEveryPlaceholderWithoutRegardToCase)
     EXPECT_EQ(TitleBar::format(QStringLiteral("%ping %Ping|%maptitle|%serveraddress|%currentplayers/%maxplayers"), entry, server),
               QStringLiteral("ping: 42ms ping: 42ms|Deck16|10.0.0.1:7778|3/10"));
 
+    // Reply text reads as the views read it: UTF-8 when valid, else Windows-1252.
+    server.MapTitle = "Caf\xc3\xa9 Gr\xc3\xb6\xc3\x9f""e";
+    EXPECT_EQ(TitleBar::format(QStringLiteral("%maptitle"), entry, server), QStringLiteral("Caf\u00e9 Gr\u00f6\u00dfe"));
+    server.MapTitle = "Caf\xe9 \x80";
+    EXPECT_EQ(TitleBar::format(QStringLiteral("%maptitle"), entry, server), QStringLiteral("Caf\u00e9 \u20ac"));
+
     // The name is put in first, so a placeholder inside it is replaced too.
     entry.Name = QStringLiteral("fast %ping");
     EXPECT_EQ(TitleBar::format(QStringLiteral("[%servername]"), entry, server), QStringLiteral("[fast ping: 42ms]"));

@@ -1,4 +1,5 @@
 #include "config/ConfigFile.h"
+#include "mainwindow/ApplicationIdentity.h"
 #include "core/PacedWalk.h"
 #include "core/Poller.h"
 #include "mainwindow/DebugPage.h"
@@ -11,12 +12,22 @@
 #include "support/EventLoopWait.h"
 #include "support/FakeEngineStack.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAccessible>
+#include <QAction>
 #include <QCheckBox>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScrollBar>
 #include <QPointer>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -222,7 +233,7 @@ TEST_F(MainWindowTest, ClosingDuringAScanStopsItAndDropsLateReplies)
     window->close();
     socket.deliver("\\hostname\\late\\", QStringLiteral("127.0.0.1"), 7778);
     runEventLoopFor(40);
-    EXPECT_EQ(socket.sent.size(), 2);
+    EXPECT_EQ(socket.sent.size(), 3);
     EXPECT_EQ(table.server(table.slotAt(0))->HostName, "");
     EXPECT_FALSE(lines.join(QLatin1Char('\n')).contains(QStringLiteral("late")));
 }
@@ -283,6 +294,72 @@ TEST_F(MainWindowTest, DeleteLooksAgainAfterTheQuestion)
     window->deleteServer();
     ASSERT_EQ(table.count(), 1);
     EXPECT_EQ(table.entry(table.slotAt(0))->Name, QStringLiteral("Beta"));
+}
+
+TEST_F(MainWindowTest, TheCaptionIsExactlyTheFormattedText)
+{
+    // Qt appends a display name, once one is set, to every caption that
+    // does not end in it; the program sets none.
+    applyApplicationIdentity();
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("Another"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Another"));
+    QCoreApplication::setApplicationName(name);
+}
+
+TEST_F(MainWindowTest, ClickingTheSelectedRowRefreshesItsViews)
+{
+    const int slot = addServer(QStringLiteral("Alpha"));
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    select(0);
+    table.server(slot)->HostName = "Renamed";
+    const QPoint name(100, window->serverList()->visualRect(table.index(0)).center().y());
+    QTest::mouseClick(window->serverList()->viewport(), Qt::LeftButton, {}, name);
+    EXPECT_EQ(window->serverInfoView()->value(0), QStringLiteral("Renamed"));
+    window->close();
+}
+
+TEST_F(MainWindowTest, TheListsContextMenuSortsToo)
+{
+    QMenu *sortMenu = nullptr;
+    for (QAction *action : window->serverList()->actions()) {
+        if (action->menu())
+            sortMenu = action->menu();
+    }
+    ASSERT_NE(sortMenu, nullptr);
+    ASSERT_EQ(sortMenu->actions().size(), ServerTable::SortModeCount);
+    addServer(QStringLiteral("Alpha"));
+    addServer(QStringLiteral("Beta"));
+    sortMenu->actions().at(ServerTable::NameDescending)->trigger();
+    EXPECT_EQ(table.entry(table.slotAt(0))->Name, QStringLiteral("Beta"));
+}
+
+TEST_F(MainWindowTest, EveryControlHasANameToAnnounceAndTakesTheKeyboard)
+{
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    int controls = 0;
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        const bool interactive = qobject_cast<QAbstractButton *>(w) || qobject_cast<QAbstractSlider *>(w)
+            || qobject_cast<QAbstractItemView *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w);
+        const bool shows = interactive || qobject_cast<QProgressBar *>(w) || w->objectName().startsWith(QLatin1String("pbx_"));
+        // Scroll bars and the tab bar's arrows are Qt's own, named by Qt.
+        if (!shows || qobject_cast<QScrollBar *>(w) || w->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        ++controls;
+        QAccessibleInterface *a11y = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(a11y, nullptr);
+        const QString name = a11y->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << w->metaObject()->className() << " " << w->objectName().toStdString();
+        EXPECT_EQ(name, name.trimmed()) << w->objectName().toStdString();
+        // The players' headers sort by mouse; the view's context menu sorts from the keyboard.
+        if (interactive && !qobject_cast<QHeaderView *>(w)) {
+            EXPECT_TRUE(w->focusPolicy() & Qt::TabFocus) << w->objectName().toStdString();
+        }
+    }
+    EXPECT_GT(controls, 15);
+    window->close();
 }
 
 class MainWindowWithoutDebugTest : public MainWindowTest

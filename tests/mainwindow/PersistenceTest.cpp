@@ -33,6 +33,17 @@ struct Session : FakeEngineStack
         waitUntil([this] { return window->poller().playerScanTimer().isActive(); });
     }
 
+    QStringList checkedNames() const
+    {
+        QStringList result;
+        for (int k = 0; k < table.count(); ++k) {
+            if (table.isChecked(k))
+                result.append(table.entry(table.slotAt(k))->Name);
+        }
+        result.sort();
+        return result;
+    }
+
     QStringList names() const
     {
         QStringList result;
@@ -98,6 +109,56 @@ TEST_F(PersistenceTest, ServersChecksAndSlidersSurviveARestart)
     second.window->close();
 }
 
+TEST_F(PersistenceTest, CheckMarksStayOnTheirServersAcrossRestartsInEverySortOrder)
+{
+    const QStringList marked{QStringLiteral("Charlie"), QStringLiteral("bravo")};
+    for (int mode = 0; mode < ServerTable::SortModeCount; ++mode) {
+        // A section in an order no sort gives, as a hand or another program left it.
+        writeIni(QStringLiteral("[general]\nRememberServerCheck=1\nSleepTime=0\nserverListSort=%1\n[servers]\n"
+                                "ip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=Delta\nip[1]=10.0.0.2\nport[1]=7778\ndesc[1]=alpha\n"
+                                "ip[2]=10.0.0.3\nport[2]=7778\ndesc[2]=Charlie\nip[3]=10.0.0.4\nport[3]=7778\ndesc[3]=bravo\n")
+                     .arg(mode)
+                     .toLatin1());
+        {
+            Session first(profile.path());
+            for (int k = 0; k < first.table.count(); ++k)
+                first.table.setChecked(k, marked.contains(first.table.entry(first.table.slotAt(k))->Name));
+            first.window->close();
+        }
+        for (int restart = 0; restart < 5; ++restart) {
+            // A server named on the command line rewrites the stored list on the second start.
+            QList<ServerAddress> start;
+            if (restart == 1)
+                start.append({QStringLiteral("10.0.0.9"), 7778});
+            Session next(profile.path(), start);
+            if (restart != 1)
+                EXPECT_EQ(next.checkedNames(), marked) << "sort mode " << mode << ", restart " << restart;
+            else
+                next.table.setChecked(next.table.positionOfSlot(next.table.slotOfServer(QStringLiteral("10.0.0.9"), 7778)), false);
+            // The user picks another order before closing.
+            next.table.setSortMode((mode + restart) % ServerTable::SortModeCount);
+            next.window->close();
+        }
+    }
+}
+
+TEST_F(PersistenceTest, AnEndDuringStartUpKeepsTheStoredCheckMarks)
+{
+    writeIni("[general]\nRememberServerCheck=1\nSleepTime=3600000\nServerListChecks=1,\n[servers]\n"
+             "ip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=A\nip[1]=10.0.0.2\nport[1]=7778\ndesc[1]=B\n");
+    {
+        FakeEngineStack stack;
+        ConfigFile config(iniPath(), stack.platform.messages);
+        MainWindow window({stack.stack, stack.platform.messages, stack.platform.files, config,
+                           Configuration::loadConfiguration(config.read(), profile.path()), profile.path()});
+        window.show();
+        // Closed while the start-up queries still wait.
+        ASSERT_TRUE(waitUntil([&] { return stack.socket.sent.size() == 4; }));
+        window.close();
+    }
+    EXPECT_TRUE(readIni().contains("ServerListChecks=1,\n"));
+}
+
 TEST_F(PersistenceTest, ChecksAreForgottenWhenNotRemembered)
 {
     {
@@ -134,6 +195,13 @@ TEST_F(PersistenceTest, UpdateServerNameTakesTheReportedNameAndStoresIt)
     session.window->updateServerName();
     EXPECT_EQ(session.names(), QStringList{QStringLiteral("Frag Zone   DM")});
     EXPECT_TRUE(readIni().contains("desc[0]=Frag Zone   DM"));
+
+    // Named as the server info view shows it, not byte by byte.
+    session.table.server(session.table.slotAt(0))->HostName = "Caf\xc3\xa9 Gr\xc3\xb6\xc3\x9f""e";
+    session.window->updateServerName();
+    EXPECT_EQ(session.names(), QStringList{QStringLiteral("Caf\u00e9 Gr\u00f6\u00dfe")});
+    EXPECT_TRUE(readIni().contains("desc[0]=Caf\xc3\xa9 Gr\xc3\xb6\xc3\x9f""e"));
+    EXPECT_TRUE(session.window->windowTitle().startsWith(QStringLiteral("Quorvelin - [Caf\u00e9 Gr\u00f6\u00dfe] - ")));
     session.window->close();
 }
 

@@ -16,6 +16,7 @@
 #include "support/FakeEngineStack.h"
 
 #include <QHeaderView>
+#include <QMenu>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -117,6 +118,12 @@ TEST(PlayersViewTest, SortsByTheClickedColumnAndKeepsTheSelectedName)
     // Still sorted by score after the refill.
     EXPECT_EQ(view.topLevelItem(0)->text(0), QStringLiteral("Bravo"));
     EXPECT_EQ(view.selectedPlayerName(), QStringLiteral("Charlie"));
+
+    // From the keyboard, the context menu's "Sort by" does what a header click does.
+    auto *sortBy = view.findChild<QMenu *>(QStringLiteral("pm_SortPlayers"));
+    ASSERT_NE(sortBy, nullptr);
+    sortBy->actions().at(PlayerRows::NameColumn)->trigger();
+    EXPECT_EQ(view.topLevelItem(0)->text(0), QStringLiteral("Alpha"));
 }
 
 QList<PlayerRows::Row> scoreRows(std::initializer_list<int> scores)
@@ -176,6 +183,23 @@ TEST(TeamScoreStripTest, OneBoxPerTeamWithPlayers)
     EXPECT_EQ(pixel(strip, 12, 7), QColor(255, 0, 0));
     EXPECT_EQ(pixel(strip, 207, 7), QColor(0, 0, 255));
     EXPECT_NE(pixel(strip, 200, 20), QColor(0, 0, 255));
+
+    // Everyone on Blue: one blue box across the strip.
+    strip.setTeams({{QStringLiteral("0"), QStringLiteral("0")}, {QStringLiteral("4"), QStringLiteral("6")}});
+    EXPECT_EQ(pixel(strip, 12, 7), QColor(0, 0, 255));
+    EXPECT_EQ(pixel(strip, 380, 7), QColor(0, 0, 255));
+}
+
+TEST(TrayBlinkerTest, OnlyADoubleClickRestores)
+{
+    TrayBlinker tray;
+    int restores = 0;
+    QObject::connect(&tray, &TrayBlinker::restoreRequested, &tray, [&] { ++restores; });
+    tray.activate(QSystemTrayIcon::Trigger);
+    tray.activate(QSystemTrayIcon::MiddleClick);
+    EXPECT_EQ(restores, 0);
+    tray.activate(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(restores, 1);
 }
 
 TEST(TrayBlinkerTest, BlinksWithOrWithoutATray)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QtPrinters.h"
 #include "platform/PlatformServices.h"
 #include "platform/FileDialogs.h"
 #include "platform/HostResolver.h"

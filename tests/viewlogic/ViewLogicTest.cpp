@@ -137,7 +137,7 @@ QList<PlayerRows::Row> scoreRows(std::initializer_list<std::pair<const char *, c
     return rows;
 }
 
-TEST(ScoreGraphLayout, ThreePlayersOnTheReferenceBox)
+TEST(ScoreGraphLayout, ThreePlayersOnA375By405Box)
 {
     const auto graph = ScoreGraphLayout::layoutBars(scoreRows({{"c", "0"}, {"a", "10"}, {"b", "5"}}), 375, 405, 0);
     EXPECT_EQ(graph.unit, 39);
@@ -204,6 +204,21 @@ TEST(ScoreGraphLayout, TeamBoxesAndSizes)
     EXPECT_EQ(boxes[0].score, 10);
     EXPECT_EQ(boxes[1].size, 4);
     EXPECT_TRUE(ScoreGraphLayout::layoutTeams({{QStringLiteral("5"), QStringLiteral("0")}}, 400, 40).isEmpty());
+}
+
+TEST(ScoreGraphLayout, OnlyTeamsWithPlayersGetABoxInTheirOwnColour)
+{
+    const QString none = QStringLiteral("0");
+    // Everyone on Blue and Gold: two boxes, for slots 1 and 3, from the left.
+    const auto boxes = ScoreGraphLayout::layoutTeams(
+        {{none, none}, {QStringLiteral("7"), QStringLiteral("2")}, {none, none}, {QStringLiteral("3"), QStringLiteral("1")}},
+        400, 40);
+    ASSERT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes[0].team, 1);
+    EXPECT_EQ(boxes[0].score, 7);
+    EXPECT_EQ(boxes[0].rect.left(), 10);
+    EXPECT_EQ(boxes[1].team, 3);
+    EXPECT_EQ(boxes[1].size, 1);
 }
 
 TEST(ScoreGraphLayout, StripHeightsRoundHalvesToEven)
