@@ -2,12 +2,14 @@
 
 #include "AppPaths.h"
 #include "CommandLine.h"
+#include "ProcessExit.h"
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "core/QueryStack.h"
 #include "mainwindow/ApplicationIdentity.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/SplashWindow.h"
+#include "platform/AtomicFile.h"
 #include "platform/LocalSocketSingleInstance.h"
 #include "platform/QtFileDialogs.h"
 #include "platform/QtMessageBoxes.h"
@@ -32,14 +34,9 @@ void bindMainSocket(QueryEngine &engine, const Settings &settings, MessageBoxes 
                                .arg(bindError.isEmpty() ? QStringLiteral("not a port number") : bindError));
 }
 
-} // namespace
-
-extern "C" Q_DECL_EXPORT int quorvelinWindowMain(int argc, char **argv)
+// Everything the window mode runs on; it is all gone when this returns.
+int runWindow(const CommandLine &commandLine)
 {
-    QApplication app(argc, argv);
-    applyApplicationIdentity();
-    const CommandLine commandLine = CommandLine::parse(QCoreApplication::arguments());
-
     const QString profile = AppPaths::profileDirectory(commandLine.profile, QCoreApplication::applicationDirPath(),
                                                        AppPaths::userConfigDirectory());
     QDir().mkpath(profile);
@@ -47,6 +44,8 @@ extern "C" Q_DECL_EXPORT int quorvelinWindowMain(int argc, char **argv)
     LocalSocketSingleInstance instance(profile);
     if (!instance.claim())
         return 0;
+    // A save cut short by a kill may have left its temporary copy behind.
+    removeStaleTemporaryFiles(QDir(profile).filePath(QStringLiteral("Quorvelin.ini")));
 
     // Painted as soon as the event loop runs, with the start-up's progress under it.
     auto *splash = new SplashWindow;
@@ -72,9 +71,15 @@ extern "C" Q_DECL_EXPORT int quorvelinWindowMain(int argc, char **argv)
     window.setStartServers(commandLine.servers);
     bindMainSocket(stack.engine, settings, messages);
 
-    // Logout, shutdown and kill end the program through the same close as the window.
+    // Logout, shutdown and kill end the program through the same close as the
+    // window. Nobody is there to answer a box, so none is shown, and the
+    // loops of boxes already open end too.
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, [&messages, &window] {
+        messages.stopAsking();
+        window.close();
+        QCoreApplication::exit(0);
+    });
 
     QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
         window.showNormal();
@@ -83,5 +88,14 @@ extern "C" Q_DECL_EXPORT int quorvelinWindowMain(int argc, char **argv)
     });
 
     window.show();
-    return app.exec();
+    return QApplication::exec();
+}
+
+} // namespace
+
+extern "C" Q_DECL_EXPORT int quorvelinWindowMain(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    applyApplicationIdentity();
+    exitWithoutWaiting(runWindow(CommandLine::parse(QCoreApplication::arguments())));
 }

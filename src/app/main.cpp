@@ -1,5 +1,6 @@
 #include "AppPaths.h"
 #include "CommandLine.h"
+#include "ProcessExit.h"
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "WindowMain.h"
@@ -48,8 +49,11 @@ int runQuery(int argc, char **argv, const CommandLine &commandLine)
         QCoreApplication::exit(code);
     });
     query.start(out, err, static_cast<quint32>(std::max(0, settings.SleepTime)));
-    // A run that ended before the loop started (a bad address) needs no loop.
-    return exitCode ? *exitCode : app.exec();
+    // A run that ended before the loop started (no socket) needs no loop.
+    const int status = exitCode ? *exitCode : QCoreApplication::exec();
+    out.flush();
+    err.flush();
+    exitWithoutWaiting(status);
 }
 
 // The directory of this executable, found before any application object exists.

@@ -2,6 +2,12 @@
 
 #include "platform/MessageBoxes.h"
 
+namespace {
+
+const QString kSessionOnly = QStringLiteral("\nChanges are kept for this session only.");
+
+} // namespace
+
 ConfigFile::ConfigFile(const QString &path, MessageBoxes &messages)
     : m_path(path)
     , m_messages(messages)
@@ -23,7 +29,7 @@ bool ConfigFile::write(const std::function<bool(IniFile &, QString *)> &change)
         // Writing now would drop whatever the unreadable file holds.
         if (!m_reportedWriteFailure) {
             m_reportedWriteFailure = true;
-            m_messages.showError(error);
+            m_messages.showError(error + kSessionOnly);
         }
         return false;
     }
@@ -34,7 +40,7 @@ bool ConfigFile::write(const std::function<bool(IniFile &, QString *)> &change)
     if (!ini.save(&error)) {
         if (!m_reportedWriteFailure) {
             m_reportedWriteFailure = true;
-            m_messages.showError(error + QStringLiteral("\nSettings are kept for this session only."));
+            m_messages.showError(error + kSessionOnly);
         }
         return false;
     }

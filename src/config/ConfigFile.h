@@ -9,8 +9,9 @@
 class MessageBoxes;
 
 // Quorvelin.ini, written through: every change opens the file, writes its
-// own keys and replaces the file at once. A file that cannot be written is
-// reported once; the program goes on with what it has in memory.
+// own keys and replaces the file at once. A file that cannot be read or
+// written (read-only, say) is reported once, saying that changes are kept
+// for this session only; the program goes on with what it has in memory.
 class ConfigFile final
 {
 public:

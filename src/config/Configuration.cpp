@@ -3,6 +3,7 @@
 #include "CommaText.h"
 #include "IniFile.h"
 #include "core/PollingDelays.h"
+#include "viewlogic/ScoreGraphLayout.h"
 
 #include <algorithm>
 
@@ -30,7 +31,8 @@ Settings loadConfiguration(const IniFile &ini, const QString &outputDirectory)
     integer(QStringLiteral("LocalPort"), s.LocalPort);
     integer(QStringLiteral("ServerTimeOut"), s.ServerTimeOut);
     text(QStringLiteral("UTBaseDir"), s.UTBaseDir);
-    integer(QStringLiteral("MinBarWidth"), s.MinBarWidth);
+    s.MinBarWidth = std::clamp(ini.readInteger(kGeneral, QStringLiteral("MinBarWidth"), s.MinBarWidth), 0,
+                               ScoreGraphLayout::kMaxMinBarWidth);
     integer(QStringLiteral("SleepTime"), s.SleepTime);
     text(QStringLiteral("ComputerVoice"), s.ComputerVoice);
     boolean(QStringLiteral("ComputerVoiceActive"), s.ComputerVoiceActive);

@@ -60,8 +60,7 @@ QList<Favorite> serversToAdd(const QStringList &favorites, const ServerTable &ta
         log.log(QStringLiteral("adding server ") + f.address + QLatin1Char(':') + f.portText);
         if (table.slotOfServer(f.address, f.port) >= 0)
             continue;
-        const QString resolved = table.resolveHost(f.address);
-        const QString key = (resolved.isEmpty() ? f.address : resolved) + QLatin1Char(':') + QString::number(f.port);
+        const QString key = table.knownAddress(f.address) + QLatin1Char(':') + QString::number(f.port);
         if (seen.contains(key))
             continue;
         seen.insert(key);

@@ -4,42 +4,46 @@
 #include "platform/AtomicFile.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
 // "[name]" with blanks allowed around it; the name without its brackets.
 bool sectionHeader(const QString &line, QString *name)
 {
-    const QString t = line.trimmed();
+    const QStringView t = QStringView(line).trimmed();
     if (t.size() < 2 || !t.startsWith(QLatin1Char('[')) || !t.endsWith(QLatin1Char(']')))
         return false;
     if (name)
-        *name = t.mid(1, t.size() - 2).trimmed();
+        *name = t.sliced(1, t.size() - 2).trimmed().toString();
     return true;
 }
 
-bool keyLine(const QString &line, QString *key, QString *value)
+// "name=value" whose name is not blank and not a comment; the name.
+bool keyLine(const QString &line, QString *key)
 {
     const qsizetype eq = line.indexOf(QLatin1Char('='));
     if (eq <= 0)
         return false;
-    const QString k = line.left(eq).trimmed();
+    const QStringView k = QStringView(line).first(eq).trimmed();
     if (k.isEmpty() || k.startsWith(QLatin1Char(';')))
         return false;
-    *key = k;
-    if (value)
-        *value = line.mid(eq + 1);
+    *key = k.toString();
     return true;
 }
 
-QString readValue(const QString &raw)
+// The value of a key line, by the profile-string rules.
+QString readValue(const QString &line)
 {
-    QString v = raw.trimmed();
+    QStringView v = QStringView(line).sliced(line.indexOf(QLatin1Char('=')) + 1).trimmed();
     if (v.size() >= 2 && v.startsWith(QLatin1Char('"')) && v.endsWith(QLatin1Char('"')))
-        v = v.mid(1, v.size() - 2);
-    return v.left(IniFile::kMaxValueLength);
+        v = v.sliced(1, v.size() - 2);
+    return v.left(IniFile::kMaxValueLength).toString();
 }
 
 // The stored form of a value, chosen so that readValue() gives it back.
@@ -50,9 +54,23 @@ QString storedValue(const QString &value)
     return blankEdge || quotedLook ? QLatin1Char('"') + value + QLatin1Char('"') : value;
 }
 
-bool sameName(const QString &a, const QString &b)
+// Names that compare equal without regard to case fold to the same string.
+QString folded(const QString &name)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return name.toCaseFolded();
+}
+
+QString decodeUtf16(QStringConverter::Encoding encoding, QByteArrayView bytes)
+{
+    // The mark is already gone; another one at the start is text.
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+QByteArray encodeUtf16(QStringConverter::Encoding encoding, const char *mark, const QString &text)
+{
+    QStringEncoder encoder(encoding, QStringConverter::Flag::Stateless);
+    return QByteArray(mark, 2) + QByteArray(encoder.encode(text));
 }
 
 } // namespace
@@ -65,7 +83,8 @@ IniFile::IniFile(const QString &path)
 bool IniFile::load(QString *error)
 {
     QFile file(m_path);
-    if (!file.exists()) {
+    // Through links: a link to a file not made yet is a missing file.
+    if (!QFileInfo::exists(m_path)) {
         setBytes({});
         return true;
     }
@@ -86,73 +105,118 @@ bool IniFile::save(QString *error) const
 
 void IniFile::setBytes(const QByteArray &bytes)
 {
-    const QString text = decodeUtf8OrWindows1252(bytes);
+    QString text;
+    if (bytes.startsWith("\xFF\xFE")) {
+        m_encoding = Encoding::Utf16LittleEndian;
+        text = decodeUtf16(QStringConverter::Utf16LE, QByteArrayView(bytes).sliced(2));
+    } else if (bytes.startsWith("\xFE\xFF")) {
+        m_encoding = Encoding::Utf16BigEndian;
+        text = decodeUtf16(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2));
+    } else {
+        m_encoding = Encoding::Utf8;
+        text = decodeUtf8OrWindows1252(bytes);
+    }
     m_crlf = text.contains(QLatin1String("\r\n"));
-    m_lines = text.split(QLatin1Char('\n'));
-    for (QString &line : m_lines) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString &line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
     }
     // The last line break ends the last line rather than starting an empty one.
-    if (!m_lines.isEmpty() && m_lines.last().isEmpty())
-        m_lines.removeLast();
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    setLines(std::move(lines));
 }
 
 QByteArray IniFile::toBytes() const
 {
     const QString eol = m_crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
     QString text;
-    for (const QString &line : m_lines)
+    for (const QString &line : allLines())
         text += line + eol;
+    switch (m_encoding) {
+    case Encoding::Utf16LittleEndian:
+        return encodeUtf16(QStringConverter::Utf16LE, "\xFF\xFE", text);
+    case Encoding::Utf16BigEndian:
+        return encodeUtf16(QStringConverter::Utf16BE, "\xFE\xFF", text);
+    case Encoding::Utf8:
+        break;
+    }
     return text.toUtf8();
 }
 
-qsizetype IniFile::findSection(const QString &section) const
+void IniFile::setLines(QStringList lines)
+{
+    m_preamble.clear();
+    m_sections.clear();
+    for (QString &line : lines)
+        appendLine(std::move(line));
+    indexSections();
+}
+
+QStringList IniFile::allLines() const
+{
+    QStringList lines = m_preamble;
+    for (const Section &section : m_sections) {
+        lines.append(section.header);
+        lines.append(section.lines);
+    }
+    return lines;
+}
+
+void IniFile::appendLine(QString line)
 {
     QString name;
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        if (sectionHeader(m_lines[i], &name) && sameName(name, section))
-            return i;
+    if (sectionHeader(line, &name)) {
+        m_sections.append(Section{std::move(line), folded(name), {}, {}});
+        return;
     }
-    return -1;
+    if (m_sections.isEmpty()) {
+        m_preamble.append(std::move(line));
+        return;
+    }
+    Section &section = m_sections.last();
+    if (keyLine(line, &name)) {
+        const QString key = folded(name);
+        if (!section.keys.contains(key))
+            section.keys.insert(key, section.lines.size());
+    }
+    section.lines.append(std::move(line));
 }
 
-qsizetype IniFile::sectionEnd(qsizetype header) const
+void IniFile::indexSections()
 {
-    qsizetype i = header + 1;
-    while (i < m_lines.size() && !sectionHeader(m_lines[i], nullptr))
-        ++i;
-    return i;
+    m_sectionIndex.clear();
+    for (qsizetype n = 0; n < m_sections.size(); ++n) {
+        if (!m_sectionIndex.contains(m_sections[n].name))
+            m_sectionIndex.insert(m_sections[n].name, n);
+    }
 }
 
-IniFile::KeyLine IniFile::findKey(const QString &section, const QString &key) const
+const QString *IniFile::findKeyLine(const QString &section, const QString &key) const
 {
-    const qsizetype header = findSection(section);
-    if (header < 0)
-        return {};
-    const qsizetype end = sectionEnd(header);
-    QString name, value;
-    for (qsizetype i = header + 1; i < end; ++i) {
-        if (keyLine(m_lines[i], &name, &value) && sameName(name, key))
-            return {i, value};
-    }
-    return {};
+    const auto s = m_sectionIndex.constFind(folded(section));
+    if (s == m_sectionIndex.constEnd())
+        return nullptr;
+    const Section &found = m_sections[*s];
+    const auto k = found.keys.constFind(folded(key));
+    return k == found.keys.constEnd() ? nullptr : &found.lines[*k];
 }
 
 bool IniFile::hasSection(const QString &section) const
 {
-    return findSection(section) >= 0;
+    return m_sectionIndex.contains(folded(section));
 }
 
 bool IniFile::hasKey(const QString &section, const QString &key) const
 {
-    return findKey(section, key).line >= 0;
+    return findKeyLine(section, key) != nullptr;
 }
 
 QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    const KeyLine found = findKey(section, key);
-    return found.line >= 0 ? readValue(found.value) : defaultValue.left(kMaxValueLength);
+    const QString *line = findKeyLine(section, key);
+    return line ? readValue(*line) : defaultValue.left(kMaxValueLength);
 }
 
 int IniFile::parseInteger(const QString &text, int defaultValue)
@@ -193,8 +257,8 @@ int IniFile::parseInteger(const QString &text, int defaultValue)
 
 int IniFile::readInteger(const QString &section, const QString &key, int defaultValue) const
 {
-    const KeyLine found = findKey(section, key);
-    return found.line >= 0 ? parseInteger(readValue(found.value), defaultValue) : defaultValue;
+    const QString *line = findKeyLine(section, key);
+    return line ? parseInteger(readValue(*line), defaultValue) : defaultValue;
 }
 
 bool IniFile::readBool(const QString &section, const QString &key, bool defaultValue) const
@@ -204,23 +268,35 @@ bool IniFile::readBool(const QString &section, const QString &key, bool defaultV
 
 void IniFile::putValue(const QString &section, const QString &key, const QString &stored)
 {
-    const KeyLine found = findKey(section, key);
     const QString line = key + QLatin1Char('=') + stored;
-    if (found.line >= 0) {
-        m_lines[found.line] = line;
-        return;
+    const auto s = m_sectionIndex.constFind(folded(section));
+    if (s == m_sectionIndex.constEnd()) {
+        appendLine(QLatin1Char('[') + section + QLatin1Char(']'));
+        // Blanks around the name are not part of it, so another section may have it already.
+        if (!m_sectionIndex.contains(m_sections.last().name))
+            m_sectionIndex.insert(m_sections.last().name, m_sections.size() - 1);
+        appendLine(line);
+    } else {
+        Section &found = m_sections[*s];
+        const auto k = found.keys.constFind(folded(key));
+        if (k != found.keys.constEnd()) {
+            found.lines[*k] = line;
+        } else {
+            // After the section's last key, ahead of the blank lines that part it
+            // from the next section; only blank lines move, so no key's place changes.
+            qsizetype at = found.lines.size();
+            while (at > 0 && found.lines[at - 1].trimmed().isEmpty())
+                --at;
+            found.lines.insert(at, line);
+            QString name;
+            if (keyLine(line, &name) && !found.keys.contains(folded(name)))
+                found.keys.insert(folded(name), at);
+        }
     }
-    const qsizetype header = findSection(section);
-    if (header < 0) {
-        m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        m_lines.append(line);
-        return;
-    }
-    // After the section's last key, ahead of the blank lines that part it from the next section.
-    qsizetype at = sectionEnd(header);
-    while (at > header + 1 && m_lines[at - 1].trimmed().isEmpty())
-        --at;
-    m_lines.insert(at, line);
+    // A key that makes its line read as a section header starts a section
+    // there, as it will when the file is read again.
+    if (sectionHeader(line, nullptr))
+        setLines(allLines());
 }
 
 bool IniFile::writeString(const QString &section, const QString &key, const QString &value, QString *error)
@@ -253,6 +329,9 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
 
 void IniFile::eraseSection(const QString &section)
 {
-    for (qsizetype header = findSection(section); header >= 0; header = findSection(section))
-        m_lines.remove(header, sectionEnd(header) - header);
+    const QString name = folded(section);
+    if (!m_sectionIndex.contains(name))
+        return;
+    m_sections.removeIf([&name](const Section &s) { return s.name == name; });
+    indexSections();
 }

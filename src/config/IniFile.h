@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -10,7 +12,11 @@
 // the old value in place, a new key is appended to its section and a new
 // section to the file. Reading follows the profile-string rules: blanks
 // around a value are dropped, one pair of enclosing double quotes is removed,
-// and a value is cut at kMaxValueLength characters.
+// and a value is cut at kMaxValueLength characters. Of repeated sections or
+// keys the first one counts.
+//
+// Sections and keys are indexed by name, so a lookup or a write takes the
+// same time whatever the size of the file.
 class IniFile final
 {
 public:
@@ -22,12 +28,13 @@ public:
     // Reads the file; a missing file reads as an empty one. False, with a
     // message, only when the file exists and cannot be read.
     bool load(QString *error = nullptr);
-    // Replaces the file as a whole: a temporary file beside it is written,
-    // flushed and renamed over it, so a crash leaves the old file or the new.
+    // Replaces the file as a whole through replaceFileAtomically().
     bool save(QString *error = nullptr) const;
 
-    // Text of the file, written as UTF-8; read as UTF-8 when it is valid
-    // UTF-8, as Windows-1252 otherwise.
+    // Text of the file. UTF-16 with a byte order mark, either byte order, is
+    // written back as it came, mark included, so that the Windows editor
+    // that wrote it still reads it. Anything else is read as UTF-8 when it is
+    // valid UTF-8, as Windows-1252 otherwise, and written as UTF-8.
     void setBytes(const QByteArray &bytes);
     QByteArray toBytes() const;
 
@@ -51,18 +58,37 @@ public:
     static int parseInteger(const QString &text, int defaultValue);
 
 private:
-    struct KeyLine
+    enum class Encoding
     {
-        qsizetype line = -1;
-        QString value;
+        Utf8,
+        Utf16LittleEndian,
+        Utf16BigEndian,
     };
 
-    qsizetype findSection(const QString &section) const;
-    qsizetype sectionEnd(qsizetype header) const;
-    KeyLine findKey(const QString &section, const QString &key) const;
+    // A "[name]" line and the lines after it, up to the next such line.
+    struct Section
+    {
+        QString header;
+        // The name without brackets, case-folded.
+        QString name;
+        QStringList lines;
+        // Each key name, case-folded, to the first of its lines.
+        QHash<QString, qsizetype> keys;
+    };
+
+    void setLines(QStringList lines);
+    QStringList allLines() const;
+    void appendLine(QString line);
+    void indexSections();
+    const QString *findKeyLine(const QString &section, const QString &key) const;
     void putValue(const QString &section, const QString &key, const QString &stored);
 
     QString m_path;
-    QStringList m_lines;
+    // The lines ahead of the first section.
+    QStringList m_preamble;
+    QList<Section> m_sections;
+    // Each section name, case-folded, to the first section of that name.
+    QHash<QString, qsizetype> m_sectionIndex;
+    Encoding m_encoding = Encoding::Utf8;
     bool m_crlf = false;
 };

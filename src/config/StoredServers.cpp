@@ -21,15 +21,18 @@ QString indexed(const char *key, int n)
 
 QList<Entry> loadServerList(const IniFile &ini)
 {
+    // Every position is read: a blank group hides nothing behind it, so a
+    // rewrite of the section keeps every server the file holds.
     QList<Entry> entries;
     for (int n = 0; n < ServerTable::kSlotCount; ++n) {
         Entry e;
+        e.position = n;
         e.address = ini.readString(kServers, indexed("ip", n));
         if (e.address.isEmpty())
-            break;
+            continue;
         e.port = ini.readInteger(kServers, indexed("port", n), 0);
         e.name = ini.readString(kServers, indexed("desc", n));
-        if (e.port != 0 && !e.name.isEmpty())
+        if (e.port >= 1 && e.port <= 65535 && !e.name.isEmpty())
             entries.append(e);
     }
     return entries;

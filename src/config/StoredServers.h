@@ -16,10 +16,12 @@ struct Entry
     QString address;
     int port = 0;
     QString name;
+    // The n of ip[n], port[n] and desc[n].
+    int position = -1;
 };
 
-// The stored groups in order. Reading stops at the first empty address; a
-// group without a port or a name is skipped.
+// The stored groups in order, from every position. A group without an
+// address, without a port from 1 to 65535 or without a name is skipped.
 QList<Entry> loadServerList(const IniFile &ini);
 
 // Writes the three keys of the server at a list position; false with a

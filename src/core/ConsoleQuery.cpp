@@ -1,6 +1,5 @@
 #include "ConsoleQuery.h"
 
-#include "DottedAddress.h"
 #include "PacedWalk.h"
 #include "QueryStack.h"
 #include "ServerRecordFormat.h"
@@ -70,6 +69,7 @@ ConsoleQuery::ConsoleQuery(const Options &options, DatagramSocket &socket, const
     , m_stack(std::make_unique<QueryStack>(socket, services, false))
     , m_finals(ServerTable::kSlotCount, 0)
     , m_replied(ServerTable::kSlotCount, false)
+    , m_unresolved(ServerTable::kSlotCount, false)
 {
     m_walk = m_stack->engine.createQueryWalk(this);
     connect(m_walk, &PacedWalk::finished, this, [this] {
@@ -79,11 +79,24 @@ ConsoleQuery::ConsoleQuery(const Options &options, DatagramSocket &socket, const
             m_timeout.start();
     });
     connect(&m_stack->engine, &QueryEngine::replyDecoded, this, &ConsoleQuery::countReply);
+    // A name is asked once it resolves; one that does not is told and done with.
+    connect(&m_stack->table, &ServerTable::addressResolved, this, [this](int slot) {
+        if (!m_ended)
+            m_stack->engine.queryServer(slot);
+    });
+    connect(&m_stack->table, &ServerTable::addressFailed, this, [this](int slot) {
+        if (m_ended || m_unresolved[slot])
+            return;
+        m_unresolved[slot] = true;
+        m_err->write(QStringLiteral("quorvelin: cannot resolve '%1'\n").arg(m_stack->table.server(slot)->Host).toUtf8());
+        ++m_complete;
+        finishWhenComplete();
+    });
     m_timeout.setSingleShot(true);
     m_timeout.setInterval(std::chrono::milliseconds(m_options.timeoutMs));
     connect(&m_timeout, &QTimer::timeout, this, [this] {
         printRecords();
-        end(m_replied.count(true) == m_slots.size() ? AllReplied : SomeSilent);
+        end(exitCode());
     });
 }
 
@@ -92,6 +105,7 @@ ConsoleQuery::~ConsoleQuery() = default;
 void ConsoleQuery::start(QIODevice &out, QIODevice &err, quint32 defaultSleepMs)
 {
     m_out = &out;
+    m_err = &err;
     QueryEngine &engine = m_stack->engine;
     engine.setSleepTime(m_options.sleepMs ? static_cast<quint32>(*m_options.sleepMs) : defaultSleepMs);
 
@@ -105,11 +119,6 @@ void ConsoleQuery::start(QIODevice &out, QIODevice &err, quint32 defaultSleepMs)
     QList<quint64> items;
     for (const ServerAddress &target : std::as_const(m_options.targets)) {
         const int slot = table.addServer(target.address, target.port, QString());
-        if (!DottedAddress::parse(table.server(slot)->Host).ok) {
-            err.write(QStringLiteral("quorvelin: cannot resolve '%1'\n").arg(target.address).toUtf8());
-            end(CannotRun);
-            return;
-        }
         m_slots.append(slot);
         items.append(table.itemIdAt(table.positionOfSlot(slot)));
     }
@@ -129,15 +138,24 @@ void ConsoleQuery::finishWhenComplete()
     // Every query goes out before the run ends, however early all replies are in.
     if (m_walkDone && !m_ended && m_complete == m_slots.size()) {
         printRecords();
-        end(AllReplied);
+        end(exitCode());
     }
+}
+
+int ConsoleQuery::exitCode() const
+{
+    for (int slot : m_slots) {
+        if (!m_replied[slot])
+            return SomeSilent;
+    }
+    return AllReplied;
 }
 
 void ConsoleQuery::printRecords()
 {
     for (int slot : std::as_const(m_slots)) {
         const TUTServer &server = *m_stack->table.server(slot);
-        m_out->write(m_options.json ? ServerRecordFormat::toJsonLine(server)
+        m_out->write(m_options.json ? ServerRecordFormat::toJsonLine(server, m_replied[slot])
                                     : ServerRecordFormat::toText(server, m_replied[slot]));
     }
 }

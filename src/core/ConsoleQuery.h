@@ -31,7 +31,8 @@ public:
         std::optional<int> sleepMs;
     };
 
-    // CannotRun: a bad argument, a name that does not resolve, no socket.
+    // CannotRun: a bad argument or no socket. A name that does not resolve
+    // counts as a server that did not reply.
     enum ExitCode { AllReplied = 0, CannotRun = 1, SomeSilent = 2 };
 
     // Reads the arguments that follow "--query". On failure returns nothing
@@ -54,15 +55,18 @@ private:
     void countReply(int slot, const QByteArray &datagram);
     void finishWhenComplete();
     void printRecords();
+    int exitCode() const;
     void end(int exitCode);
 
     Options m_options;
     std::unique_ptr<QueryStack> m_stack;
     PacedWalk *m_walk = nullptr;
     QIODevice *m_out = nullptr;
+    QIODevice *m_err = nullptr;
     QList<int> m_slots;
     QList<int> m_finals;
     QList<bool> m_replied;
+    QList<bool> m_unresolved;
     int m_complete = 0;
     bool m_walkDone = false;
     bool m_ended = false;

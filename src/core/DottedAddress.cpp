@@ -4,6 +4,20 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
+namespace {
+
+// One to three decimal digits, nothing else: no sign, blank or hex prefix.
+bool isDecimalPart(const QString &part)
+{
+    if (part.isEmpty() || part.size() > 3)
+        return false;
+    return std::all_of(part.cbegin(), part.cend(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+}
+
+} // namespace
+
 DottedAddress DottedAddress::parse(const QString &host)
 {
     DottedAddress result;
@@ -12,11 +26,13 @@ DottedAddress DottedAddress::parse(const QString &host)
     for (const QString &part : parts) {
         qint32 value = 0;
         const QByteArray latin = part.toLatin1();
+        // Text that is no number at all gets the conversion error a user of
+        // the game's tools knows; other malformed parts name the whole address.
         if (part.size() != latin.size() || !tryStrToInt(latin, value)) {
             result.error = QStringLiteral("'%1' is not a valid integer value").arg(part);
             return result;
         }
-        if (value < 0 || value > 255) {
+        if (!isDecimalPart(part) || value > 255) {
             result.error = QStringLiteral("'%1' is not a valid IPv4 address").arg(host);
             return result;
         }
@@ -35,4 +51,10 @@ bool DottedAddress::isUnset(const QString &host)
 {
     return host.isEmpty() || host == QLatin1String("0.0.0.0") || host == QLatin1String("0.0.0")
         || host == QLatin1String("0.0") || host == QLatin1String("0");
+}
+
+bool DottedAddress::looksNumeric(const QString &text)
+{
+    return !text.isEmpty()
+        && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == QLatin1Char('.') || c.isDigit(); });
 }

@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// Reads an IPv4 address written as four dot-separated numbers. The address
-// is never resolved as a name: text of another form fails with a message.
+// Reads an IPv4 address written as four decimal numbers from 0 to 255
+// separated by dots. The address is never resolved as a name: text of
+// another form fails with a message.
 struct DottedAddress
 {
     bool ok = false;
@@ -13,4 +14,6 @@ struct DottedAddress
     static DottedAddress parse(const QString &host);
     // The empty host and the all-zero forms that are never queried.
     static bool isUnset(const QString &host);
+    // Only digits and dots: meant as an address, never as a host name.
+    static bool looksNumeric(const QString &text);
 };

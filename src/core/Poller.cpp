@@ -32,8 +32,9 @@ Poller::Poller(QueryEngine &engine, ServerTable &table, QObject *parent)
             // load box and the net change are made of.
             for (const QByteArray &query : {QByteArrayLiteral("\\info\\"), QByteArrayLiteral("\\players\\"),
                                             QByteArrayLiteral("\\teams\\")}) {
-                if (!m_engine.sendQuery(slot, query))
-                    return Step::Stopped;
+                const QueryEngine::Sent sent = m_engine.sendQuery(slot, query);
+                if (sent != QueryEngine::Sent::Yes)
+                    return QueryEngine::stepFor(sent);
             }
             TUTServer *server = m_table.server(slot);
             m_netChange += strToIntOrZero(server->PrevNumPlayers) - strToIntOrZero(server->NumPlayers);
@@ -57,10 +58,10 @@ Poller::Poller(QueryEngine &engine, ServerTable &table, QObject *parent)
         auto *walk = new PacedWalk(
             m_table,
             [this, kind](int slot, int) {
-                if (!m_engine.queryServer(slot))
-                    return Step::Stopped;
-                Q_EMIT selectedQueried(kind, slot);
-                return Step::Paused;
+                const QueryEngine::Sent sent = m_engine.queryServer(slot);
+                if (sent == QueryEngine::Sent::Yes)
+                    Q_EMIT selectedQueried(kind, slot);
+                return QueryEngine::stepFor(sent);
             },
             this);
         connect(walk, &PacedWalk::finished, this, [this, kind](bool completed) {

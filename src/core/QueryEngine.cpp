@@ -27,11 +27,21 @@ bool QueryEngine::bindMain(quint16 localPort, QString *error)
     return false;
 }
 
-bool QueryEngine::sendQuery(int slot, const QByteArray &query)
+QueryEngine::Sent QueryEngine::sendQuery(int slot, const QByteArray &query)
 {
     TUTServer *server = m_table.server(slot);
     if (!server || DottedAddress::isUnset(server->Host))
-        return true;
+        return Sent::NotSent;
+    switch (m_table.addressState(slot)) {
+    case ServerTable::AddressState::Known:
+        break;
+    case ServerTable::AddressState::Failed:
+        // A name that did not resolve is tried again, and asked once it does.
+        m_table.lookUpAgain(slot);
+        return Sent::NotSent;
+    case ServerTable::AddressState::LookingUp:
+        return Sent::NotSent;
+    }
 
     if (m_log.isActive())
         m_log.log(QStringLiteral("send ") + QString::fromLatin1(query) + QStringLiteral(" to ") + server->Host
@@ -40,22 +50,22 @@ bool QueryEngine::sendQuery(int slot, const QByteArray &query)
     const DottedAddress address = DottedAddress::parse(server->Host);
     if (!address.ok) {
         Q_EMIT sendFailed(address.error);
-        return false;
+        return Sent::Failed;
     }
     const int port = server->queryPort();
     if (port <= 0 || port > 65535) {
         m_log.log(QStringLiteral("not sent: port ") + QString::number(port) + QStringLiteral(" is out of range"));
-        return true;
+        return Sent::NotSent;
     }
     if (!m_socket.send(query, address.ipv4, static_cast<quint16>(port)))
         m_log.log(QStringLiteral("send failed: ") + m_socket.errorString());
 
     if (server->PingSentTick == 0)
         server->PingSentTick = m_services.clock->tickCount();
-    return true;
+    return Sent::Yes;
 }
 
-bool QueryEngine::queryServer(int slot)
+QueryEngine::Sent QueryEngine::queryServer(int slot)
 {
     static const QByteArray kQueries[] = {
         QByteArrayLiteral("\\info\\"),
@@ -64,18 +74,29 @@ bool QueryEngine::queryServer(int slot)
         QByteArrayLiteral("\\teams\\"),
     };
     for (const QByteArray &query : kQueries) {
-        if (!sendQuery(slot, query))
-            return false;
+        const Sent sent = sendQuery(slot, query);
+        if (sent != Sent::Yes)
+            return sent;
     }
-    return true;
+    return Sent::Yes;
+}
+
+PacedWalk::Step QueryEngine::stepFor(Sent sent)
+{
+    switch (sent) {
+    case Sent::Yes:
+        return PacedWalk::Step::Paused;
+    case Sent::NotSent:
+        return PacedWalk::Step::Skipped;
+    case Sent::Failed:
+        break;
+    }
+    return PacedWalk::Step::Stopped;
 }
 
 PacedWalk *QueryEngine::createQueryWalk(QObject *parent)
 {
-    return new PacedWalk(
-        m_table,
-        [this](int slot, int) { return queryServer(slot) ? PacedWalk::Step::Paused : PacedWalk::Step::Stopped; },
-        parent);
+    return new PacedWalk(m_table, [this](int slot, int) { return stepFor(queryServer(slot)); }, parent);
 }
 
 void QueryEngine::stopReceiving()
@@ -83,12 +104,43 @@ void QueryEngine::stopReceiving()
     disconnect(&m_socket, &DatagramSocket::datagramReceived, this, &QueryEngine::handleDatagram);
 }
 
+void QueryEngine::logUnknownSender(const QString &address, quint16 port)
+{
+    if (!m_log.isActive())
+        return;
+    // A flood from strangers must not bury the log: a few lines a second,
+    // and a count of what was left out.
+    const quint32 now = m_services.clock->tickCount();
+    if (now - m_unknownWindowStart >= 1000) {
+        m_unknownWindowStart = now;
+        m_unknownInWindow = 0;
+    }
+    if (++m_unknownInWindow > kUnknownSenderLinesPerSecond) {
+        ++m_unknownSuppressed;
+        return;
+    }
+    QString line = QStringLiteral("received data from unknown location : ") + address + QLatin1Char(':')
+        + QString::number(port);
+    if (m_unknownSuppressed > 0) {
+        line += QStringLiteral(" (%1 more from unknown locations not shown)").arg(m_unknownSuppressed);
+        m_unknownSuppressed = 0;
+    }
+    m_log.log(line);
+}
+
+QString QueryEngine::datagramLogText(const QByteArray &datagram)
+{
+    if (datagram.size() <= kLoggedDatagramBytes)
+        return QString::fromLatin1(datagram);
+    return QString::fromLatin1(datagram.left(kLoggedDatagramBytes))
+        + QStringLiteral("... (%1 bytes in all)").arg(datagram.size());
+}
+
 void QueryEngine::handleDatagram(const QByteArray &datagram, const QString &address, quint16 port)
 {
     const int slot = m_table.slotForSender(address, port);
     if (slot < 0) {
-        m_log.log(QStringLiteral("received data from unknown location : ") + address + QLatin1Char(':')
-                  + QString::number(port));
+        logUnknownSender(address, port);
         return;
     }
     TUTServer *server = m_table.server(slot);
@@ -97,8 +149,7 @@ void QueryEngine::handleDatagram(const QByteArray &datagram, const QString &addr
         server->PingSentTick = 0;
     }
     if (m_log.isActive())
-        m_log.log(address + QLatin1Char(':') + QString::number(port) + QStringLiteral(" -> ")
-                  + QString::fromLatin1(datagram));
+        m_log.log(address + QLatin1Char(':') + QString::number(port) + QStringLiteral(" -> ") + datagramLogText(datagram));
     if (ReplyCodec::parseServerReply(*server, datagram))
         m_table.syncListCounts(slot);
     Q_EMIT replyDecoded(slot, datagram);

@@ -27,14 +27,19 @@ public:
     quint32 sleepTime() const { return m_sleepTime; }
     void setSleepTime(quint32 milliseconds) { m_sleepTime = milliseconds; }
 
-    // Both return false when a send failed and the caller must stop; the
-    // failure has then been told through sendFailed.
-    bool sendQuery(int slot, const QByteArray &query);
+    // NotSent: nothing to send to (no address, or a name still being looked
+    // up, or one that failed and is being looked up again). Failed: the send
+    // failed, was told through sendFailed, and the caller must stop.
+    enum class Sent { Yes, NotSent, Failed };
+    Sent sendQuery(int slot, const QByteArray &query);
     // "\info\", "\players\", "\rules\" and "\teams\", in this order.
-    bool queryServer(int slot);
+    Sent queryServer(int slot);
 
-    // A walk that sends the full query to each server it visits.
+    // A walk that sends the full query to each server it visits, pausing
+    // after each one that was sent to.
     PacedWalk *createQueryWalk(QObject *parent);
+    // How a walk goes on after a step that sent this.
+    static PacedWalk::Step stepFor(Sent sent);
 
     // Replies that arrive from now on are dropped: the program is closing.
     void stopReceiving();
@@ -47,10 +52,19 @@ Q_SIGNALS:
 
 private:
     void handleDatagram(const QByteArray &datagram, const QString &address, quint16 port);
+    void logUnknownSender(const QString &address, quint16 port);
+    // A datagram as the debug log shows it: long ones cut, with their length.
+    static QString datagramLogText(const QByteArray &datagram);
+
+    static constexpr qsizetype kLoggedDatagramBytes = 2048;
+    static constexpr int kUnknownSenderLinesPerSecond = 10;
 
     ServerTable &m_table;
     DebugLog &m_log;
     DatagramSocket &m_socket;
     PlatformServices m_services;
     quint32 m_sleepTime = 20;
+    quint32 m_unknownWindowStart = 0;
+    int m_unknownInWindow = 0;
+    int m_unknownSuppressed = 0;
 };

@@ -47,7 +47,7 @@ QString latin(const QByteArray &bytes)
 
 } // namespace
 
-QByteArray toJsonLine(const TUTServer &server)
+QByteArray toJsonLine(const TUTServer &server, bool replied)
 {
     QByteArray out = "{";
     appendKey(out, "Host");
@@ -101,6 +101,8 @@ QByteArray toJsonLine(const TUTServer &server)
 
     appendKey(out, "Ping");
     out.append(QByteArray::number(server.Ping));
+    appendKey(out, "Replied");
+    out.append(replied ? "true" : "false");
     out.append("}\n");
     return out;
 }

@@ -9,7 +9,8 @@ class TUTServer;
 // bytes are read as Latin-1, so every byte survives.
 namespace ServerRecordFormat {
 
-QByteArray toJsonLine(const TUTServer &server);
+// The last key, "Replied", tells whether the server answered at all.
+QByteArray toJsonLine(const TUTServer &server, bool replied);
 QByteArray toText(const TUTServer &server, bool replied);
 
 } // namespace ServerRecordFormat

@@ -1,16 +1,59 @@
 #include "ServerTable.h"
 
 #include "DebugLog.h"
+#include "DottedAddress.h"
 #include "StrToIntOrZero.h"
 #include "TextCompare.h"
 #include "platform/HostResolver.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace {
 
-// Lower-cased first, as names of any script compare without regard to case.
-int compareNames(const QString &a, const QString &b)
+// Ranks of the names, lower-cased first so that names of any script compare
+// without regard to case: equal names share a rank.
+QList<qint64> nameRanks(const QList<QString> &names)
 {
-    return compareAsciiFolded(a.toLower(), b.toLower());
+    QList<QString> folded;
+    folded.reserve(names.size());
+    for (const QString &name : names)
+        folded.append(name.toLower());
+    QList<qsizetype> order(names.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&](qsizetype a, qsizetype b) { return compareAsciiFolded(folded[a], folded[b]) < 0; });
+    QList<qint64> ranks(names.size());
+    qint64 rank = 0;
+    for (qsizetype k = 0; k < order.size(); ++k) {
+        if (k > 0 && compareAsciiFolded(folded[order[k - 1]], folded[order[k]]) != 0)
+            ++rank;
+        ranks[order[k]] = rank;
+    }
+    return ranks;
+}
+
+// True when, by the comparator, the entry whose key is kj (further down the
+// list) must come before the one whose key is ki.
+bool swaps(ServerTable::SortMode mode, qint64 kj, qint64 ki)
+{
+    switch (mode) {
+    case ServerTable::NameAscending:
+    case ServerTable::PlayersAscending:
+    case ServerTable::MaxPlayersAscending:
+        return kj < ki;
+    case ServerTable::NameDescending:
+    case ServerTable::PlayersDescending:
+    case ServerTable::MaxPlayersDescending:
+    case ServerTable::PingDescending:
+        return kj > ki;
+    case ServerTable::PingAscending:
+        // A server that never answered (ping 0) goes to the end.
+        return ki == 0 || (kj != 0 && kj < ki);
+    case ServerTable::SortModeCount:
+        break;
+    }
+    return false;
 }
 
 } // namespace
@@ -20,6 +63,7 @@ ServerTable::ServerTable(DebugLog &log, HostResolver &resolver, QObject *parent)
     , m_log(log)
     , m_resolver(resolver)
 {
+    connect(&m_resolver, &HostResolver::resolved, this, &ServerTable::nameResolved);
 }
 
 ServerTable::~ServerTable() = default;
@@ -90,22 +134,69 @@ int ServerTable::positionOfSlot(int slot) const
     return -1;
 }
 
-QString ServerTable::resolveHost(const QString &host) const
+QString ServerTable::knownAddress(const QString &text) const
 {
-    return m_resolver.resolveIPv4(host);
+    return m_resolvedNames.value(text, text);
+}
+
+ServerTable::AddressState ServerTable::addressState(int slot) const
+{
+    return isFree(slot) ? AddressState::Known : m_addressStates[static_cast<size_t>(slot)];
+}
+
+void ServerTable::lookUpAgain(int slot)
+{
+    if (addressState(slot) != AddressState::Failed)
+        return;
+    m_addressStates[static_cast<size_t>(slot)] = AddressState::LookingUp;
+    startLookUp(server(slot)->Host);
+}
+
+void ServerTable::startLookUp(const QString &name)
+{
+    if (m_namesLookedUp.contains(name))
+        return;
+    m_namesLookedUp.insert(name);
+    // Digits and dots that are no dotted address ("1.2.3") are not handed to
+    // the name service, which would read them as some other address.
+    if (DottedAddress::looksNumeric(name)) {
+        QMetaObject::invokeMethod(this, [this, name] { nameResolved(name, QString()); }, Qt::QueuedConnection);
+        return;
+    }
+    m_resolver.lookUp(name);
+}
+
+void ServerTable::nameResolved(const QString &name, const QString &ipv4)
+{
+    m_namesLookedUp.remove(name);
+    if (!ipv4.isEmpty())
+        m_resolvedNames.insert(name, ipv4);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        TUTServer *s = server(slot);
+        if (!s || m_addressStates[static_cast<size_t>(slot)] != AddressState::LookingUp || s->Host != name)
+            continue;
+        if (ipv4.isEmpty()) {
+            m_log.log(QStringLiteral("error: resolved ") + name + QStringLiteral(" to nothing"));
+            m_addressStates[static_cast<size_t>(slot)] = AddressState::Failed;
+            Q_EMIT addressFailed(slot);
+            continue;
+        }
+        m_log.log(QStringLiteral("resolved ") + name + QStringLiteral(" to ") + ipv4 + QStringLiteral(" using the new one"));
+        // A server added without a name is named by its address.
+        const QString defaultName = name + QLatin1Char(':') + entry(slot)->Port;
+        const QString display = entry(slot)->Name == defaultName ? ipv4 + QLatin1Char(':') + entry(slot)->Port
+                                                                 : entry(slot)->Name;
+        setServerAddress(slot, ipv4, s->queryPort(), display);
+        Q_EMIT addressResolved(slot);
+    }
 }
 
 int ServerTable::addServer(const QString &address, int queryPort, const QString &name)
 {
-    QString host = address;
-    const QString resolved = resolveHost(address);
-    if (resolved.isEmpty()) {
-        m_log.log(QStringLiteral("error: resolved ") + address + QStringLiteral(" to nothing"));
-    } else if (resolved != address) {
-        m_log.log(QStringLiteral("resolved ") + address + QStringLiteral(" to ") + resolved
+    const QString host = knownAddress(address);
+    if (host != address)
+        m_log.log(QStringLiteral("resolved ") + address + QStringLiteral(" to ") + host
                   + QStringLiteral(" using the new one"));
-        host = resolved;
-    }
 
     int slot = 0;
     while (slot < kSlotCount && !isFree(slot))
@@ -124,12 +215,17 @@ int ServerTable::addServer(const QString &address, int queryPort, const QString 
     info->Name = name.isEmpty() ? host + QLatin1Char(':') + port : name;
     m_entries[static_cast<size_t>(slot)] = std::move(info);
 
+    const bool isName = !DottedAddress::isUnset(host) && !DottedAddress::parse(host).ok;
+    m_addressStates[static_cast<size_t>(slot)] = isName ? AddressState::LookingUp : AddressState::Known;
+
     beginInsertRows({}, count(), count());
     m_items.append(Item{slot, false, m_nextItemId++});
     endInsertRows();
 
     m_log.log(QStringLiteral("added a new server @ ") + QString::number(slot) + QStringLiteral(" with address ")
               + host + QLatin1Char(':') + port);
+    if (isName)
+        startLookUp(host);
     return slot;
 }
 
@@ -158,8 +254,7 @@ int ServerTable::slotForSender(const QString &address, int port) const
 
 int ServerTable::slotOfServer(const QString &address, int port) const
 {
-    const QString resolved = resolveHost(address);
-    return slotForSender(resolved.isEmpty() ? address : resolved, port);
+    return slotForSender(knownAddress(address), port);
 }
 
 void ServerTable::syncListCounts(int slot)
@@ -184,6 +279,7 @@ void ServerTable::setServerAddress(int slot, const QString &host, int queryPort,
     TServerListInfo *info = entry(slot);
     if (!s || !info)
         return;
+    m_addressStates[static_cast<size_t>(slot)] = AddressState::Known;
     s->Host = host;
     s->setQueryPort(queryPort);
     info->Host = host;
@@ -201,34 +297,34 @@ void ServerTable::setSortMode(int mode)
         sortServerList(static_cast<SortMode>(mode));
 }
 
-bool ServerTable::comparatorSwaps(SortMode mode, int j, int i) const
+QList<qint64> ServerTable::sortKeys(SortMode mode) const
 {
-    const TServerListInfo &ej = *entry(slotAt(j));
-    const TServerListInfo &ei = *entry(slotAt(i));
-    switch (mode) {
-    case NameAscending:
-        return compareNames(ej.Name, ei.Name) < 0;
-    case NameDescending:
-        return compareNames(ej.Name, ei.Name) > 0;
-    case PlayersAscending:
-        return strToIntOrZero(ej.CurPlayers) < strToIntOrZero(ei.CurPlayers);
-    case PlayersDescending:
-        return strToIntOrZero(ej.CurPlayers) > strToIntOrZero(ei.CurPlayers);
-    case MaxPlayersAscending:
-        return strToIntOrZero(ej.MaxPlayers) < strToIntOrZero(ei.MaxPlayers);
-    case MaxPlayersDescending:
-        return strToIntOrZero(ej.MaxPlayers) > strToIntOrZero(ei.MaxPlayers);
-    case PingAscending: {
-        const quint32 pi = server(ei.Index)->Ping;
-        const quint32 pj = server(ej.Index)->Ping;
-        return pi == 0 || (pj != 0 && pj < pi);
+    QList<qint64> keys;
+    keys.reserve(count());
+    if (mode == NameAscending || mode == NameDescending) {
+        QList<QString> names;
+        names.reserve(count());
+        for (const Item &item : m_items)
+            names.append(entry(item.slot)->Name);
+        return nameRanks(names);
     }
-    case PingDescending:
-        return server(ej.Index)->Ping > server(ei.Index)->Ping;
-    case SortModeCount:
-        break;
+    for (const Item &item : m_items) {
+        const TServerListInfo &e = *entry(item.slot);
+        switch (mode) {
+        case PlayersAscending:
+        case PlayersDescending:
+            keys.append(strToIntOrZero(e.CurPlayers));
+            break;
+        case MaxPlayersAscending:
+        case MaxPlayersDescending:
+            keys.append(strToIntOrZero(e.MaxPlayers));
+            break;
+        default:
+            keys.append(server(item.slot)->Ping);
+            break;
+        }
     }
-    return false;
+    return keys;
 }
 
 void ServerTable::sortServerList(SortMode comparator)
@@ -245,10 +341,15 @@ void ServerTable::sortServerList(SortMode comparator)
     for (const QModelIndex &i : persistent)
         persistentIds.append(itemIdAt(i.row()));
 
+    // The exchange sort the list has always used, equal keys never exchanged;
+    // its keys are taken once per sort, so long names cost nothing per comparison.
+    QList<qint64> keys = sortKeys(comparator);
     for (int i = 0; i < n - 1; ++i) {
         for (int j = n - 1; j > i; --j) {
-            if (comparatorSwaps(comparator, j, i))
+            if (swaps(comparator, keys[j], keys[i])) {
                 m_items.swapItemsAt(i, j);
+                keys.swapItemsAt(i, j);
+            }
         }
     }
 

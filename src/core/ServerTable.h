@@ -4,6 +4,8 @@
 #include "TUTServer.h"
 
 #include <QAbstractListModel>
+#include <QHash>
+#include <QSet>
 #include <QList>
 
 #include <array>
@@ -61,9 +63,18 @@ public:
     int positionOfSlot(int slot) const;
 
     // Adds a server and appends it, unchecked, to the end of the list.
-    // Returns its slot, or kSlotCount when the table is full.
+    // Returns its slot, or kSlotCount when the table is full. A host name is
+    // looked up in the background; addressResolved or addressFailed follows.
     int addServer(const QString &address, int queryPort, const QString &name);
-    QString resolveHost(const QString &host) const;
+
+    // Where a server's address stands. Only a known address is sent to.
+    enum class AddressState { Known, LookingUp, Failed };
+    AddressState addressState(int slot) const;
+    // Starts another look-up of a name that failed.
+    void lookUpAgain(int slot);
+    // The address a server added with this text gets, as far as known now:
+    // the text itself, or the address its name resolved to earlier.
+    QString knownAddress(const QString &text) const;
     // Frees the slot of the server at the list position.
     void removeAt(int position);
     // The slot a reply from this sender belongs to, -1 for none. With two
@@ -85,15 +96,18 @@ public:
     // Sorts the list again in the order last used, if any.
     void resort();
 
-    // True when, by the comparator, the entry at list position j must come
-    // before the one at position i.
-    bool comparatorSwaps(SortMode mode, int j, int i) const;
 
     // QAbstractItemModel
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+Q_SIGNALS:
+    // The server's name resolved: its Host is now the dotted address.
+    void addressResolved(int slot);
+    // The server's name has no IPv4 address, or the name service failed.
+    void addressFailed(int slot);
 
 private:
     struct Item
@@ -103,8 +117,16 @@ private:
         quint64 id;
     };
 
+    // One sort key per list position, in list order.
+    QList<qint64> sortKeys(SortMode mode) const;
+    void startLookUp(const QString &name);
+    void nameResolved(const QString &name, const QString &ipv4);
+
     DebugLog &m_log;
     HostResolver &m_resolver;
+    std::array<AddressState, kSlotCount> m_addressStates{};
+    QHash<QString, QString> m_resolvedNames;
+    QSet<QString> m_namesLookedUp;
     std::array<std::unique_ptr<TUTServer>, kSlotCount> m_servers;
     std::array<std::unique_ptr<TServerListInfo>, kSlotCount> m_entries;
     QList<Item> m_items;

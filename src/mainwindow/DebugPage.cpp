@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 
 DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
                      std::function<void(const QByteArray &)> sendToSelected, QWidget *parent)
@@ -23,8 +24,9 @@ DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
     , m_queryList(new QListWidget(this))
 {
     m_memo->setReadOnly(true);
+    // A log has nothing to undo; the history would keep every line ever shown.
+    m_memo->setUndoRedoEnabled(false);
     m_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_memo->setMaximumBlockCount(20000);
     QFont mono(QStringLiteral("monospace"));
     mono.setStyleHint(QFont::Monospace);
     m_memo->setFont(mono);
@@ -62,6 +64,21 @@ DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
 void DebugPage::appendLine(const QString &line)
 {
     m_memo->appendPlainText(line);
+    m_lineLengths.enqueue(line.size());
+    m_logLength += line.size();
+    // The oldest lines go once the log holds too many lines or too much
+    // text, so a program that logs for weeks keeps its memory.
+    int excess = 0;
+    while (m_lineLengths.size() > kMaxLines || m_logLength > kMaxCharacters) {
+        m_logLength -= m_lineLengths.dequeue();
+        ++excess;
+    }
+    if (excess > 0) {
+        QTextCursor oldest(m_memo->document());
+        oldest.movePosition(QTextCursor::Start);
+        oldest.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, excess);
+        oldest.removeSelectedText();
+    }
 }
 
 void DebugPage::loadQueryList()
@@ -99,4 +116,6 @@ void DebugPage::saveDebugInfo()
 void DebugPage::clearLog()
 {
     m_memo->clear();
+    m_lineLengths.clear();
+    m_logLength = 0;
 }

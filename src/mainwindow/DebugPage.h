@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QQueue>
 #include <QWidget>
 
 #include <functional>
@@ -39,4 +40,8 @@ private:
     QPlainTextEdit *m_memo;
     QLineEdit *m_sendEdit;
     QListWidget *m_queryList;
+    QQueue<qsizetype> m_lineLengths;
+    qint64 m_logLength = 0;
+    static constexpr qsizetype kMaxLines = 20000;
+    static constexpr qint64 kMaxCharacters = 4'000'000;
 };

@@ -19,6 +19,7 @@
 #include "config/ConfigFile.h"
 #include "config/FavoritesImport.h"
 #include "config/ListStore.h"
+#include "core/DottedAddress.h"
 #include "core/PacedWalk.h"
 #include "core/PollingDelays.h"
 #include "core/QueryStack.h"
@@ -89,6 +90,11 @@ MainWindow::MainWindow(const Context &context, QWidget *parent)
     connect(m_tray, &TrayBlinker::exitRequested, this, &QWidget::close);
 
     connect(&m_engine, &QueryEngine::sendFailed, this, &MainWindow::showSendError);
+    connect(&m_table, &ServerTable::addressResolved, this, [this](int slot) {
+        if (!m_closing)
+            m_engine.queryServer(slot);
+    });
+    connect(&m_table, &ServerTable::addressFailed, this, &MainWindow::showAddressFailure);
     connect(m_startUp, &StartUpSequence::progress, this, [this](const QString &text) {
         if (m_splash)
             m_splash->showProgress(text);
@@ -473,6 +479,16 @@ void MainWindow::showSendError(const QString &message)
     m_errorShowing = true;
     m_messages.showError(message);
     m_errorShowing = false;
+}
+
+void MainWindow::showAddressFailure(int slot)
+{
+    // The name is looked up again at every walk; the user hears of it once.
+    const quint64 item = m_table.itemIdAt(m_table.positionOfSlot(slot));
+    if (m_closing || m_addressFailuresShown.contains(item))
+        return;
+    m_addressFailuresShown.insert(item);
+    showSendError(DottedAddress::parse(m_table.server(slot)->Host).error);
 }
 
 void MainWindow::updateAllServers()

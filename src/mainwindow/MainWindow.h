@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSet>
 
 #include <memory>
 
@@ -116,6 +117,7 @@ private:
     void playerScanFinished(int netChange);
     void allServersUpdated();
     void showSendError(const QString &message);
+    void showAddressFailure(int slot);
     void queryImportedServers(const QList<quint64> &items, int found);
     void startUpFinished();
     void saveStateOnClose();
@@ -154,4 +156,5 @@ private:
     bool m_shownOnce = false;
     bool m_closing = false;
     bool m_errorShowing = false;
+    QSet<quint64> m_addressFailuresShown;
 };

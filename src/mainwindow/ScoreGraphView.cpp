@@ -46,7 +46,7 @@ void ScoreGraphView::paintEvent(QPaintEvent *)
         return;
 
     QFont font = this->font();
-    font.setPointSize(std::max(1, ScoreGraphLayout::scoreFontPoints(graph.barWidth)));
+    font.setPointSize(std::clamp(ScoreGraphLayout::scoreFontPoints(graph.barWidth), 1, 500));
     painter.setFont(font);
     const QFontMetrics metrics(font);
     for (const ScoreGraphLayout::Bar &bar : graph.bars) {

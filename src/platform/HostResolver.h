@@ -1,13 +1,21 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
-class HostResolver
+// Looks host names up without blocking the user-interface thread: lookUp
+// returns at once and resolved follows when the name service has answered.
+class HostResolver : public QObject
 {
+    Q_OBJECT
 public:
-    virtual ~HostResolver() = default;
-    // The host's IPv4 address in dotted form, the last one when it has
-    // several; empty when it cannot be resolved. A dotted address resolves
-    // to itself.
-    virtual QString resolveIPv4(const QString &host) = 0;
+    using QObject::QObject;
+    ~HostResolver() override = default;
+
+    virtual void lookUp(const QString &name) = 0;
+
+Q_SIGNALS:
+    // The name's IPv4 address in dotted form, the last one when it has
+    // several; empty when it has none or the look-up failed.
+    void resolved(const QString &name, const QString &ipv4);
 };

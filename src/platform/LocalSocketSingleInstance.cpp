@@ -1,19 +1,26 @@
 #include "LocalSocketSingleInstance.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
+#include <QThread>
 
 namespace {
 constexpr int kConnectTimeoutMs = 1000;
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
 }
 
-LocalSocketSingleInstance::LocalSocketSingleInstance(const QString &key, QObject *parent)
+LocalSocketSingleInstance::LocalSocketSingleInstance(const QString &profileDirectory, QObject *parent)
     : SingleInstance(parent)
-    , m_serverName(serverNameForKey(key))
+    , m_profileDirectory(profileDirectory)
+    , m_serverName(serverNameForKey(profileDirectory))
 {
 }
+
+LocalSocketSingleInstance::~LocalSocketSingleInstance() = default;
 
 QString LocalSocketSingleInstance::serverNameForKey(const QString &key)
 {
@@ -23,9 +30,26 @@ QString LocalSocketSingleInstance::serverNameForKey(const QString &key)
 
 bool LocalSocketSingleInstance::claim()
 {
-    if (activateRunning())
-        return false;
-    // No one answered: a name left behind by a crashed run may still be there.
+    m_lock = std::make_unique<QLockFile>(QDir(m_profileDirectory).filePath(QStringLiteral("Quorvelin.lock")));
+    // Only a lock whose process is gone is stale, however old it is.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0))
+        return listen();
+    if (m_lock->error() != QLockFile::LockFailedError) {
+        // A directory that takes no lock file: the socket alone has to do.
+        m_lock.reset();
+        return activateRunning() ? false : listen();
+    }
+    // Another start holds the profile; it may still be on its way to listening.
+    const QDeadlineTimer deadline(kHandOverMs);
+    while (!activateRunning() && !deadline.hasExpired())
+        QThread::msleep(50);
+    return false;
+}
+
+bool LocalSocketSingleInstance::listen()
+{
+    // No one else runs on this profile: a name left behind by a crashed run may still be there.
     QLocalServer::removeServer(m_serverName);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);

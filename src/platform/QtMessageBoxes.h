@@ -9,6 +9,9 @@ class QtMessageBoxes final : public MessageBoxes
 {
 public:
     void setParentWidget(QWidget *parent) { m_parent = parent; }
+    // From now on nothing waits for the user: messages go to standard error
+    // and questions are answered No. For a close that nobody watches.
+    void stopAsking() { m_asking = false; }
 
     void showError(const QString &text) override;
     void showWarning(const QString &text) override;
@@ -17,4 +20,5 @@ public:
 
 private:
     QPointer<QWidget> m_parent;
+    bool m_asking = true;
 };

@@ -3,20 +3,14 @@
 #include <QHostAddress>
 #include <QHostInfo>
 
-QString SystemHostResolver::resolveIPv4(const QString &host)
+void SystemHostResolver::lookUp(const QString &name)
 {
-    const QString trimmed = host.trimmed();
-    if (trimmed.isEmpty())
-        return {};
-    QHostAddress literal;
-    if (literal.setAddress(trimmed) && literal.protocol() == QAbstractSocket::IPv4Protocol)
-        return literal.toString();
-
-    const QHostInfo info = QHostInfo::fromName(trimmed);
-    QString last;
-    for (const QHostAddress &address : info.addresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol)
-            last = address.toString();
-    }
-    return last;
+    QHostInfo::lookupHost(name, this, [this, name](const QHostInfo &info) {
+        QString last;
+        for (const QHostAddress &address : info.addresses()) {
+            if (address.protocol() == QAbstractSocket::IPv4Protocol)
+                last = address.toString();
+        }
+        Q_EMIT resolved(name, last);
+    });
 }

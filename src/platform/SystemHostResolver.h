@@ -2,8 +2,12 @@
 
 #include "HostResolver.h"
 
+// Looks names up with the system's resolver on Qt's look-up threads.
 class SystemHostResolver final : public HostResolver
 {
+    Q_OBJECT
 public:
-    QString resolveIPv4(const QString &host) override;
+    using HostResolver::HostResolver;
+
+    void lookUp(const QString &name) override;
 };

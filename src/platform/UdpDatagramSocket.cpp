@@ -1,5 +1,6 @@
 #include "UdpDatagramSocket.h"
 
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -11,6 +12,10 @@ namespace {
 constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
 // The largest UDP payload over IPv4.
 constexpr qint64 kMaxDatagramBytes = 65507;
+// What one wake-up handles at most before the event loop gets its turn
+// again, so a flood of datagrams never stalls the window.
+constexpr int kBatchDatagrams = 32;
+constexpr qint64 kBatchNanoseconds = 4'000'000;
 }
 
 UdpDatagramSocket::UdpDatagramSocket(QObject *parent)
@@ -45,9 +50,12 @@ bool UdpDatagramSocket::send(const QByteArray &datagram, quint32 ipv4Address, qu
 
 void UdpDatagramSocket::readPending()
 {
-    // Reading with a fixed limit until nothing is left costs one system call
-    // a datagram, where asking for each one's size first costs three.
-    for (;;) {
+    // Reading with a fixed limit costs one system call a datagram, where
+    // asking for each one's size first costs three. Whatever is left after a
+    // batch wakes the read notifier again on the loop's next pass.
+    QElapsedTimer batch;
+    batch.start();
+    for (int n = 0; n < kBatchDatagrams && (n == 0 || batch.nsecsElapsed() < kBatchNanoseconds); ++n) {
         const QNetworkDatagram datagram = m_socket->receiveDatagram(kMaxDatagramBytes);
         if (!datagram.isValid())
             break;

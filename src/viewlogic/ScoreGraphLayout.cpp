@@ -15,6 +15,15 @@ quint32 platformColor(int r, int g, int b)
     return static_cast<quint32>(r) | static_cast<quint32>(g) << 8 | static_cast<quint32>(b) << 16;
 }
 
+// Coordinates far outside any screen are drawn at its edge: replies can
+// carry scores of any 32-bit value, and their products must not overflow.
+constexpr qint64 kCoordinateLimit = 1 << 20;
+
+int clampCoordinate(qint64 value)
+{
+    return static_cast<int>(std::clamp(value, -kCoordinateLimit, kCoordinateLimit));
+}
+
 // Rounds to the nearest whole number, halves to the even neighbour.
 int roundHalfEven(double value)
 {
@@ -65,20 +74,22 @@ Graph layoutBars(const QList<PlayerRows::Row> &rows, int width, int height, int 
     if (samples.isEmpty())
         return graph;
 
-    const int n = static_cast<int>(rows.size());
-    const int top = samples.first().score == 0 ? 1 : samples.first().score;
-    graph.unit = (height - 10) / top;
-    graph.barWidth = (width - 10 - (n - 1) * 7) / n;
-    if (minBarWidth != 0 && minBarWidth > graph.barWidth)
-        graph.barWidth = minBarWidth;
+    const qint64 n = rows.size();
+    const qint64 top = samples.first().score == 0 ? 1 : samples.first().score;
+    graph.unit = clampCoordinate((qint64{height} - 10) / top);
+    graph.barWidth = clampCoordinate((qint64{width} - 10 - (n - 1) * 7) / n);
+    const int minimum = std::clamp(minBarWidth, 0, kMaxMinBarWidth);
+    if (minimum != 0 && minimum > graph.barWidth)
+        graph.barWidth = minimum;
 
     for (int k = 0; k < samples.size(); ++k) {
         Bar &bar = samples[k];
-        const int left = 5 + k * 7 + k * graph.barWidth;
-        const int right = 5 + k * 7 + (k + 1) * graph.barWidth;
-        const int bottom = height - 5;
-        const int topEdge = bottom - bar.score * graph.unit;
-        bar.rect = QRect(left, topEdge, right - left, bottom - topEdge);
+        const qint64 left = 5 + qint64{k} * 7 + qint64{k} * graph.barWidth;
+        const qint64 right = 5 + qint64{k} * 7 + (qint64{k} + 1) * graph.barWidth;
+        const qint64 bottom = qint64{height} - 5;
+        const qint64 topEdge = clampCoordinate(bottom - qint64{bar.score} * graph.unit);
+        bar.rect = QRect(clampCoordinate(left), clampCoordinate(topEdge), clampCoordinate(right - left),
+                         clampCoordinate(bottom - topEdge));
         bar.colorIndex = std::min(k, kPaletteSize - 1);
         bar.fits = right + 1 < width;
     }

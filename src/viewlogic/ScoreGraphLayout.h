@@ -36,6 +36,9 @@ struct Graph
 };
 
 // Spectators (ngWorldStats "Spectator") get no bar but still narrow the bars.
+// The widest bar the minimal-bar-width setting may ask for.
+constexpr int kMaxMinBarWidth = 10000;
+
 Graph layoutBars(const QList<PlayerRows::Row> &rows, int width, int height, int minBarWidth);
 
 // Font size in points of a bar's score, and the score's x inside the bar.

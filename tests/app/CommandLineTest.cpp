@@ -1,6 +1,7 @@
 #include "app/AppPaths.h"
 #include "app/CommandLine.h"
 #include "core/ConsoleQuery.h"
+#include "core/ServerAddress.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,6 +69,35 @@ TEST(ConsoleQueryArguments, ParsesTargetsAndOptions)
         EXPECT_FALSE(error.isEmpty());
     }
 }
+
+struct AddressTextCase
+{
+    const char *text;
+    const char *error; // empty when the text is taken
+};
+
+class ServerAddressText : public ::testing::TestWithParam<AddressTextCase>
+{
+};
+
+TEST_P(ServerAddressText, MeansWhatItSays)
+{
+    QString error;
+    const std::optional<ServerAddress> parsed = ServerAddress::parse(QString::fromLatin1(GetParam().text), &error);
+    EXPECT_EQ(parsed.has_value(), *GetParam().error == 0) << GetParam().text;
+    EXPECT_EQ(error, QString::fromLatin1(GetParam().error));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, ServerAddressText,
+    ::testing::Values(AddressTextCase{"1.2.3.4:7778", ""}, AddressTextCase{"ut.example.org:7778", ""},
+                      AddressTextCase{"1.2.3:7778", "'1.2.3' is not a valid IPv4 address"},
+                      AddressTextCase{"1.2.3.256:7778", "'1.2.3.256' is not a valid IPv4 address"},
+                      AddressTextCase{":+7778", "':+7778' is not of the form ADDRESS:QUERYPORT"},
+                      AddressTextCase{"h:+7778", "'h:+7778' is not of the form ADDRESS:QUERYPORT"},
+                      AddressTextCase{"h: 7778", "'h: 7778' is not of the form ADDRESS:QUERYPORT"},
+                      AddressTextCase{"1.2.3.4:99999", "'1.2.3.4:99999': the port 99999 is out of range (1 to 65535)"},
+                      AddressTextCase{"1.2.3.4:0", "'1.2.3.4:0': the port 0 is out of range (1 to 65535)"}));
 
 TEST(AppPaths, ChoosesTheProfileDirectory)
 {

@@ -127,11 +127,22 @@ TEST_F(ConsoleQueryTest, BadArgumentsGiveExitStatusOne)
 {
     for (const QStringList &bad : {QStringList{}, QStringList{QStringLiteral("127.0.0.1")},
                                    QStringList{address(*alpha), QStringLiteral("--timeout"), QStringLiteral("soon")},
-                                   QStringList{QStringLiteral("no.such.host.invalid:7778")}}) {
+                                   QStringList{QStringLiteral("1.2.3:7778")}, QStringList{QStringLiteral("1.2.3.4:+7778")}}) {
         const ProcessRun r = query(bad);
         EXPECT_EQ(r.exitCode, 1) << qPrintable(bad.join(QLatin1Char(' ')));
         EXPECT_FALSE(r.err.isEmpty());
     }
+}
+
+TEST_F(ConsoleQueryTest, ANameThatDoesNotResolveCountsAsSilentAndTheOthersAreAsked)
+{
+    const ProcessRun r = query({QStringLiteral("no.such.host.invalid:7778"), address(*alpha), QStringLiteral("--json")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("cannot resolve 'no.such.host.invalid'")) << r.err.constData();
+    const QList<QByteArray> lines = r.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(QJsonDocument::fromJson(lines[0]).object().value(QStringLiteral("Replied")), QJsonValue(false));
+    EXPECT_EQ(QJsonDocument::fromJson(lines[1]).object().value(QStringLiteral("Replied")), QJsonValue(true));
 }
 
 TEST_F(ConsoleQueryTest, AgreesWithQstat)

@@ -9,6 +9,8 @@
 
 #include <csignal>
 
+#include <sys/resource.h>
+
 namespace {
 
 QByteArray readFile(const QString &path)
@@ -50,6 +52,39 @@ TEST(ProgramRun, TerminationSignalClosesLikeTheWindowAndSavesTheState)
     EXPECT_TRUE(saved.contains("ServerListDelay=33")) << saved.constData();
     EXPECT_TRUE(saved.contains("ServerListChecks=0,")) << saved.constData();
     EXPECT_TRUE(saved.contains("LastVersionChecked=166")) << saved.constData();
+}
+
+TEST(ProgramRun, ATerminationSignalNeverWaitsForABox)
+{
+    // A disk that takes the start-up's short server list but not the state
+    // the close writes: the close cannot save, and nobody is there to read a box.
+    QTemporaryDir profile;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.setChildProcessModifier([] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{120, 120};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    });
+    program.start(QStringLiteral(QUORVELIN_BINARY),
+                  {QStringLiteral("--profile"), profile.path(), QStringLiteral("--server"), QStringLiteral("127.0.0.1:7778")});
+    ASSERT_TRUE(program.waitForStarted(5000));
+    const QString ini = QDir(profile.path()).filePath(QStringLiteral("Quorvelin.ini"));
+    for (int i = 0; i < 100 && !readFile(ini).contains("ip[0]"); ++i)
+        QThread::msleep(50);
+    ASSERT_TRUE(readFile(ini).contains("ip[0]=127.0.0.1")) << readFile(ini).constData();
+    QThread::msleep(500);
+
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    const bool ended = program.waitForFinished(5000);
+    if (!ended)
+        program.kill();
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(program.exitCode(), 0);
+    // What the close could not save is said on standard error instead.
+    EXPECT_TRUE(program.readAllStandardError().contains("quorvelin: ")) << program.readAllStandardError().constData();
 }
 
 } // namespace

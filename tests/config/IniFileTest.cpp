@@ -2,10 +2,12 @@
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "config/IniFile.h"
+#include "config/StoredServers.h"
 #include "support/FakePlatform.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -28,6 +30,53 @@ TEST(IniFile, NamesMatchWithoutRegardToCase)
     EXPECT_EQ(ini.readString(QStringLiteral("HTML"), QStringLiteral("output")), QStringLiteral("page.html"));
     EXPECT_EQ(ini.readInteger(QStringLiteral("general"), QStringLiteral("SleepTime"), 20), 5);
     EXPECT_TRUE(ini.hasSection(QStringLiteral("GENERAL")));
+
+    const IniFile accented = parse("[\xc3\x84rger]\n\xc3\x96l=1\n");
+    EXPECT_EQ(accented.readInteger(QStringLiteral("\u00e4RGER"), QStringLiteral("\u00f6L"), 0), 1);
+    EXPECT_FALSE(accented.hasSection(QStringLiteral("Arger")));
+}
+
+TEST(IniFile, OfRepeatedKeysTheFirstIsReadAndWritten)
+{
+    IniFile ini = parse("[g]\nk=1\nK=2\n[G]\nk=3\n");
+    EXPECT_EQ(ini.readInteger(QStringLiteral("g"), QStringLiteral("k"), 0), 1);
+    ini.writeInteger(QStringLiteral("G"), QStringLiteral("K"), 4);
+    EXPECT_EQ(ini.toBytes(), QByteArray("[g]\nK=4\nK=2\n[G]\nk=3\n"));
+}
+
+// Whatever the changes, the file answers as it will when it is read again.
+TEST(IniFile, AnswersAfterChangesAsAFreshReadOfTheFile)
+{
+    IniFile ini = parse("top=0\n[]\nk=empty name\n[a]\n; k=comment\n k = 1 \nk=2\n\n\n[b]\nx=1\n"
+                        "[A]\nk=3\nnew=dup section\n[c]\n=no name\n");
+    ini.writeInteger(QStringLiteral("a"), QStringLiteral("new"), 5);
+    ini.writeInteger(QStringLiteral("A"), QStringLiteral("K"), 6);
+    ini.writeInteger(QStringLiteral("b"), QStringLiteral("y"), 7);
+    ini.eraseSection(QStringLiteral("B"));
+    ini.writeInteger(QStringLiteral("b"), QStringLiteral("z"), 8);
+    ini.writeInteger(QStringLiteral(" d "), QStringLiteral(" w "), 9);
+    ini.writeInteger(QStringLiteral("d"), QStringLiteral("w"), 10);
+    // A key line that reads as a section header.
+    ini.writeString(QStringLiteral("c"), QStringLiteral("[e"), QStringLiteral("f]"));
+    ini.writeInteger(QStringLiteral("c"), QStringLiteral("after"), 11);
+
+    const IniFile fresh = parse(ini.toBytes());
+    const QStringList sections = {QString(), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                                  QStringLiteral("d"), QStringLiteral(" d "), QStringLiteral("e"), QStringLiteral("e=f")};
+    const QStringList keys = {QStringLiteral("top"), QStringLiteral("k"), QStringLiteral("new"), QStringLiteral("x"),
+                              QStringLiteral("y"), QStringLiteral("z"), QStringLiteral("w"), QStringLiteral(" w "),
+                              QString(), QStringLiteral("; k"), QStringLiteral("[e"), QStringLiteral("after")};
+    for (const QString &section : sections) {
+        EXPECT_EQ(ini.hasSection(section), fresh.hasSection(section)) << section.toStdString();
+        for (const QString &key : keys) {
+            EXPECT_EQ(ini.hasKey(section, key), fresh.hasKey(section, key)) << section.toStdString() << "/" << key.toStdString();
+            EXPECT_EQ(ini.readString(section, key, QStringLiteral("-")), fresh.readString(section, key, QStringLiteral("-")))
+                << section.toStdString() << "/" << key.toStdString();
+        }
+    }
+    EXPECT_EQ(ini.readInteger(QStringLiteral("a"), QStringLiteral("k"), 0), 6);
+    EXPECT_EQ(ini.readInteger(QStringLiteral("d"), QStringLiteral("w"), 0), 10);
+    EXPECT_EQ(fresh.toBytes(), ini.toBytes());
 }
 
 TEST(IniFile, WritesInPlaceAppendKeysToTheirSectionAndKeepsTheRest)
@@ -129,6 +178,66 @@ TEST(IniFile, ReadsSingleByteFilesAsWindows1252)
               QStringLiteral("J\u00f6rg,\u20acuro,caf\u00e9"));
 }
 
+TEST(IniFile, ReadsUtf8WithAByteOrderMark)
+{
+    IniFile ini = parse("\xEF\xBB\xBF[nicknames]\nbuddies=J\xc3\xb6rg\n");
+    EXPECT_EQ(ini.readString(QStringLiteral("nicknames"), QStringLiteral("buddies")), QStringLiteral("J\u00f6rg"));
+    ini.writeInteger(QStringLiteral("general"), QStringLiteral("SleepTime"), 5);
+    EXPECT_EQ(ini.toBytes(), QByteArray("[nicknames]\nbuddies=J\xc3\xb6rg\n[general]\nSleepTime=5\n"));
+}
+
+struct Utf16Case
+{
+    const char *name;
+    QStringConverter::Encoding encoding;
+    QByteArray mark;
+};
+
+void PrintTo(const Utf16Case &param, std::ostream *os)
+{
+    *os << param.name;
+}
+
+class IniUtf16 : public ::testing::TestWithParam<Utf16Case>
+{
+protected:
+    // The text as a Windows editor saves it: a byte order mark, then UTF-16.
+    static QByteArray utf16(const QString &text)
+    {
+        QStringEncoder encoder(GetParam().encoding, QStringConverter::Flag::Stateless);
+        return GetParam().mark + QByteArray(encoder.encode(text));
+    }
+};
+
+TEST_P(IniUtf16, IsReadAndWrittenBackInUtf16)
+{
+    IniFile ini = parse(utf16(QStringLiteral("[General]\r\nSleepTime=5\r\n[nicknames]\r\nbuddies=J\u00f6rg,\u20acuro\r\n"
+                                             "[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\ndesc[0]=Caf\u00e9 \u2603\r\n")));
+    EXPECT_EQ(ini.readInteger(QStringLiteral("general"), QStringLiteral("sleeptime"), 20), 5);
+    EXPECT_EQ(ini.readString(QStringLiteral("nicknames"), QStringLiteral("buddies")), QStringLiteral("J\u00f6rg,\u20acuro"));
+    const QList<StoredServers::Entry> servers = StoredServers::loadServerList(ini);
+    ASSERT_EQ(servers.size(), 1);
+    EXPECT_EQ(servers[0].name, QStringLiteral("Caf\u00e9 \u2603"));
+
+    ini.writeString(QStringLiteral("nicknames"), QStringLiteral("buddies"), QStringLiteral("Zo\u00eb"));
+    ini.writeInteger(QStringLiteral("general"), QStringLiteral("LocalPort"), 7000);
+    EXPECT_EQ(ini.toBytes(), utf16(QStringLiteral("[General]\r\nSleepTime=5\r\nLocalPort=7000\r\n[nicknames]\r\nbuddies=Zo\u00eb\r\n"
+                                                  "[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\ndesc[0]=Caf\u00e9 \u2603\r\n")));
+}
+
+TEST_P(IniUtf16, AnEmptyFileStaysUtf16)
+{
+    IniFile ini = parse(GetParam().mark);
+    EXPECT_FALSE(ini.hasSection(QString()));
+    ini.writeInteger(QStringLiteral("general"), QStringLiteral("SleepTime"), 5);
+    EXPECT_EQ(ini.toBytes(), utf16(QStringLiteral("[general]\nSleepTime=5\n")));
+}
+
+INSTANTIATE_TEST_SUITE_P(IniFile, IniUtf16,
+                         ::testing::Values(Utf16Case{"LittleEndian", QStringConverter::Utf16LE, QByteArray("\xFF\xFE")},
+                                           Utf16Case{"BigEndian", QStringConverter::Utf16BE, QByteArray("\xFE\xFF")}),
+                         [](const ::testing::TestParamInfo<Utf16Case> &param) { return std::string(param.param.name); });
+
 TEST(IniFile, DuplicateSectionsReadTheFirstAndEraseAll)
 {
     IniFile ini = parse("[servers]\nip[0]=1.2.3.4\n[other]\nk=v\n[SERVERS]\nip[0]=5.6.7.8\nip[1]=9.9.9.9\n");
@@ -198,7 +307,7 @@ TEST_F(IniFileOnDisk, FailedWriteLeavesThePreviousFileWhole)
     EXPECT_FALSE(saved);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(contents(), previous);
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Quorvelin.ini")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Quorvelin.ini")});
 }
 
 TEST(Configuration, CloseWritesTheRunningState)
@@ -232,6 +341,58 @@ TEST(ConfigFile, AnUnwritableFileIsReportedOnceAndTheProgramGoesOn)
     EXPECT_FALSE(config.write(write));
     EXPECT_EQ(messages.errors.size(), 1);
     EXPECT_TRUE(messages.errors.first().contains(QStringLiteral("Quorvelin.ini")));
+}
+
+TEST(ConfigFile, AReadOnlyFileIsReportedOnceAndChangesStayForTheSession)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Quorvelin.ini"));
+    const QByteArray previous = "[general]\nLocalPort=7000\n";
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(previous);
+    }
+    // The owner's write bit marks the file read-only, for root as well.
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    FakeMessageBoxes messages;
+    ConfigFile config(path, messages);
+    const auto write = [](IniFile &ini, QString *) {
+        ini.writeInteger(QStringLiteral("general"), QStringLiteral("LocalPort"), 1);
+        return true;
+    };
+    EXPECT_FALSE(config.write(write));
+    EXPECT_FALSE(config.write(write));
+    ASSERT_EQ(messages.errors.size(), 1);
+    EXPECT_TRUE(messages.errors.first().contains(path));
+    EXPECT_TRUE(messages.errors.first().contains(QStringLiteral("read-only")));
+    EXPECT_TRUE(messages.errors.first().contains(QStringLiteral("Changes are kept for this session only")));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), previous);
+}
+
+TEST(ConfigFile, AUtf16FileKeepsItsServersAndItsEncoding)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Quorvelin.ini"));
+    QStringEncoder encoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("\xFF\xFE" + QByteArray(encoder.encode(QStringLiteral("[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\ndesc[0]=Caf\u00e9\r\n"))));
+    }
+    FakeMessageBoxes messages;
+    ConfigFile config(path, messages);
+    ASSERT_EQ(StoredServers::loadServerList(config.read()).size(), 1);
+    EXPECT_TRUE(config.write([](IniFile &ini, QString *error) {
+        return ini.writeString(QStringLiteral("nicknames"), QStringLiteral("buddies"), QStringLiteral("J\u00f6rg"), error);
+    }));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "\xFF\xFE" + QByteArray(encoder.encode(QStringLiteral("[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\n"
+                                                                                 "desc[0]=Caf\u00e9\r\n[nicknames]\r\nbuddies=J\u00f6rg\r\n"))));
+    EXPECT_EQ(StoredServers::loadServerList(config.read()).size(), 1);
 }
 
 TEST(ConfigFile, RefusedValuesWriteNothing)

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 IniFile parse(const QByteArray &bytes)
@@ -32,20 +34,64 @@ protected:
     }
 };
 
-TEST_F(StoredListsTest, ReadingStopsAtAGapAndSkipsIncompleteGroups)
+TEST_F(StoredListsTest, BlankGroupsHideNothingAndIncompleteGroupsAreSkipped)
 {
     const IniFile ini = parse("[servers]\n"
                               "ip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=First\n"
                               "ip[1]=10.0.0.2\nport[1]=0\ndesc[1]=No port\n"
                               "ip[2]=10.0.0.3\nport[2]=7778\ndesc[2]=\n"
                               "ip[3]=10.0.0.4\nport[3]=0x1E62\ndesc[3]=Hex port\n"
-                              "ip[5]=10.0.0.6\nport[5]=7778\ndesc[5]=Behind the gap\n");
+                              "ip[5]=10.0.0.6\nport[5]=7778\ndesc[5]=Behind the gap\n"
+                              "ip[6]=\nport[6]=7778\ndesc[6]=No address\n"
+                              "ip[255]=10.0.0.9\nport[255]=7778\ndesc[255]=Last\n"
+                              "ip[256]=10.0.0.10\nport[256]=7778\ndesc[256]=Beyond the list\n");
     const QList<StoredServers::Entry> entries = StoredServers::loadServerList(ini);
-    ASSERT_EQ(entries.size(), 2);
+    ASSERT_EQ(entries.size(), 4);
     EXPECT_EQ(entries[0].name, QStringLiteral("First"));
     EXPECT_EQ(entries[1].address, QStringLiteral("10.0.0.4"));
     EXPECT_EQ(entries[1].port, 7778);
+    EXPECT_EQ(entries[2].name, QStringLiteral("Behind the gap"));
+    EXPECT_EQ(entries[2].position, 5);
+    EXPECT_EQ(entries[3].name, QStringLiteral("Last"));
+    EXPECT_EQ(entries[3].position, 255);
 }
+
+TEST_F(StoredListsTest, ARewriteKeepsTheServersBehindABlankGroup)
+{
+    IniFile ini = parse("[servers]\n"
+                        "ip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=A\n"
+                        "ip[2]=10.0.0.3\nport[2]=7778\ndesc[2]=C\n"
+                        "ip[3]=10.0.0.4\nport[3]=7778\ndesc[3]=D\n");
+    for (const StoredServers::Entry &e : StoredServers::loadServerList(ini))
+        table.addServer(e.address, e.port, e.name);
+    ASSERT_TRUE(StoredServers::rewriteServers(ini, table));
+
+    QStringList names;
+    for (const StoredServers::Entry &e : StoredServers::loadServerList(parse(ini.toBytes())))
+        names.append(e.name);
+    EXPECT_EQ(names, (QStringList{QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("D")}));
+}
+
+class StoredPort : public ::testing::TestWithParam<std::pair<const char *, int>>
+{
+};
+
+TEST_P(StoredPort, OnlyPortsFrom1To65535AreRead)
+{
+    const IniFile ini = parse(QByteArray("[servers]\nip[0]=10.0.0.1\nport[0]=") + GetParam().first + "\ndesc[0]=A\n");
+    const QList<StoredServers::Entry> entries = StoredServers::loadServerList(ini);
+    if (GetParam().second == 0) {
+        EXPECT_TRUE(entries.isEmpty()) << GetParam().first;
+    } else {
+        ASSERT_EQ(entries.size(), 1) << GetParam().first;
+        EXPECT_EQ(entries[0].port, GetParam().second);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(StoredServers, StoredPort,
+                         ::testing::Values(std::pair{"-2147483648", 0}, std::pair{"99999", 0}, std::pair{"0", 0},
+                                           std::pair{"65536", 0}, std::pair{"-1", 0}, std::pair{"-7778", 0},
+                                           std::pair{"1", 1}, std::pair{"65535", 65535}, std::pair{"$FFFF", 65535}));
 
 TEST_F(StoredListsTest, RebuildSortsAndRewritesTheSectionWhole)
 {

@@ -58,4 +58,19 @@ TEST_F(ConsoleQueryRunTest, EveryQueryGoesOutBeforeTheRunEnds)
     EXPECT_EQ(out.data().count("no reply"), 2);
 }
 
+TEST_F(ConsoleQueryRunTest, ANameThatDoesNotResolveIsToldAndTheOthersAreStillAsked)
+{
+    platform.resolver.names.insert(QStringLiteral("ut.example.org"), QStringLiteral("192.0.2.7"));
+    EXPECT_EQ(run({QStringLiteral("nowhere.invalid:7778"), QStringLiteral("127.0.0.2:7778"),
+                   QStringLiteral("ut.example.org:7778"), QStringLiteral("--timeout"), QStringLiteral("10")}),
+              ConsoleQuery::SomeSilent);
+    EXPECT_EQ(err.data(), "quorvelin: cannot resolve 'nowhere.invalid'\n");
+    QStringList asked;
+    for (const auto &sent : std::as_const(socket.sent))
+        asked.append(sent.address);
+    asked.removeDuplicates();
+    EXPECT_EQ(asked, (QStringList{QStringLiteral("127.0.0.2"), QStringLiteral("192.0.2.7")}));
+    EXPECT_EQ(out.data().count("no reply"), 3);
+}
+
 } // namespace

@@ -61,7 +61,7 @@ TEST_F(EngineIntegrationTest, FullQueryFillsTheRecordFromSplitReplies)
         server.addPlayer(SimulatedPlayer{QStringLiteral("Player%1").arg(k), k, 40 + k, k % 2});
 
     const int slot = add(server);
-    ASSERT_TRUE(engine.queryServer(slot));
+    ASSERT_EQ(engine.queryServer(slot), QueryEngine::Sent::Yes);
     const TUTServer &record = *table.server(slot);
     ASSERT_TRUE(waitFor([&] { return record.Players[19].Name == "Player19" && !record.Teams[1].Name.isEmpty(); }));
     EXPECT_EQ(record.HostName, "Integration CTF");

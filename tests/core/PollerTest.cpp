@@ -94,10 +94,21 @@ TEST_F(PollerTest, ScanPausesAfterEachCheckedServerOnly)
     poller.stop();
 }
 
-TEST_F(PollerTest, ANameHostFailsAndEndsTheScanWithoutResults)
+TEST_F(PollerTest, AServerWaitingForItsAddressIsSkippedWithoutStoppingTheScan)
+{
+    platform.resolver.holdAnswers = true;
+    addChecked(QStringLiteral("127.0.0.1"));
+    addChecked(QStringLiteral("slow.example.org"));
+    addChecked(QStringLiteral("127.0.0.3"));
+    ASSERT_TRUE(scanToTheEnd());
+    EXPECT_EQ(socket.sent.size(), 6);
+    EXPECT_EQ(socket.sent.last().address, QStringLiteral("127.0.0.3"));
+}
+
+TEST_F(PollerTest, ATypedNameFailsAndEndsTheScanWithoutResults)
 {
     addChecked(QStringLiteral("127.0.0.1"));
-    addChecked(QStringLiteral("nowhere.invalid"));
+    table.setServerAddress(addChecked(QStringLiteral("127.0.0.2")), QStringLiteral("nowhere.invalid"), 7778, QString());
     addChecked(QStringLiteral("127.0.0.3"));
     poller.scanCheckedServers();
     runEventLoopFor(30);

@@ -1,6 +1,7 @@
 #include "core/PollingDelays.h"
 #include "core/QueryEngine.h"
 #include "core/ServerTable.h"
+#include "support/EventLoopWait.h"
 #include "support/FakeEngineStack.h"
 
 #include <QStringList>
@@ -37,7 +38,7 @@ protected:
 TEST_F(QueryEngineTest, QueryServerSendsTheFourQueriesInOrder)
 {
     const int slot = addChecked(QStringLiteral("127.0.0.1"), 7778);
-    EXPECT_TRUE(engine.queryServer(slot));
+    EXPECT_EQ(engine.queryServer(slot), QueryEngine::Sent::Yes);
     EXPECT_EQ(sentTo(), (QStringList{QStringLiteral("127.0.0.1:7778 \\info\\"), QStringLiteral("127.0.0.1:7778 \\players\\"),
                                      QStringLiteral("127.0.0.1:7778 \\rules\\"), QStringLiteral("127.0.0.1:7778 \\teams\\")}));
     EXPECT_TRUE(lines.contains(QStringLiteral("[12:00:00] send \\info\\ to 127.0.0.1:7778")));
@@ -48,19 +49,39 @@ TEST_F(QueryEngineTest, UnsetHostsAndFreeSlotsAreNeverSentTo)
     QStringList failures;
     QObject::connect(&engine, &QueryEngine::sendFailed, &engine, [&](const QString &message) { failures.append(message); });
     for (const char *unset : {"", "0.0.0.0", "0.0.0", "0.0", "0"})
-        EXPECT_TRUE(engine.queryServer(table.addServer(QString::fromLatin1(unset), 7778, QStringLiteral("x"))));
-    EXPECT_TRUE(engine.sendQuery(200, "\\info\\"));
-    EXPECT_TRUE(engine.sendQuery(-1, "\\info\\"));
+        EXPECT_EQ(engine.queryServer(table.addServer(QString::fromLatin1(unset), 7778, QStringLiteral("x"))),
+                  QueryEngine::Sent::NotSent);
+    EXPECT_EQ(engine.sendQuery(200, "\\info\\"), QueryEngine::Sent::NotSent);
+    EXPECT_EQ(engine.sendQuery(-1, "\\info\\"), QueryEngine::Sent::NotSent);
     EXPECT_TRUE(socket.sent.isEmpty());
     EXPECT_TRUE(failures.isEmpty());
 }
 
-TEST_F(QueryEngineTest, ANameForAHostFailsTheSendWithTheConversionError)
+TEST_F(QueryEngineTest, ANameIsSentToOnlyOnceItsAddressIsKnown)
+{
+    platform.resolver.names.insert(QStringLiteral("ut.example.org"), QStringLiteral("192.0.2.7"));
+    const int slot = addChecked(QStringLiteral("ut.example.org"), 7778);
+    EXPECT_EQ(engine.queryServer(slot), QueryEngine::Sent::NotSent);
+    EXPECT_TRUE(socket.sent.isEmpty());
+    ASSERT_TRUE(waitUntil([&] { return table.addressState(slot) == ServerTable::AddressState::Known; }));
+    EXPECT_EQ(engine.queryServer(slot), QueryEngine::Sent::Yes);
+    EXPECT_EQ(sentTo().first(), QStringLiteral("192.0.2.7:7778 \\info\\"));
+
+    // A name that failed is looked up again at the next try, and not sent to.
+    const int failed = addChecked(QStringLiteral("nowhere.invalid"), 7778);
+    ASSERT_TRUE(waitUntil([&] { return table.addressState(failed) == ServerTable::AddressState::Failed; }));
+    EXPECT_EQ(engine.queryServer(failed), QueryEngine::Sent::NotSent);
+    EXPECT_EQ(table.addressState(failed), ServerTable::AddressState::LookingUp);
+    EXPECT_EQ(platform.resolver.lookUps.count(QStringLiteral("nowhere.invalid")), 2);
+}
+
+TEST_F(QueryEngineTest, ATypedNameFailsTheSendWithTheConversionError)
 {
     QStringList failures;
     QObject::connect(&engine, &QueryEngine::sendFailed, &engine, [&](const QString &message) { failures.append(message); });
-    const int slot = addChecked(QStringLiteral("nowhere.invalid"), 7778);
-    EXPECT_FALSE(engine.queryServer(slot));
+    const int slot = addChecked(QStringLiteral("127.0.0.1"), 7778);
+    table.setServerAddress(slot, QStringLiteral("nowhere.invalid"), 7778, QStringLiteral("typed"));
+    EXPECT_EQ(engine.queryServer(slot), QueryEngine::Sent::Failed);
     EXPECT_EQ(failures, QStringList{QStringLiteral("'nowhere' is not a valid integer value")});
     EXPECT_TRUE(socket.sent.isEmpty());
 }
@@ -106,6 +127,24 @@ TEST_F(QueryEngineTest, RepliesFromUnknownSendersAreDropped)
     reply("\\hostname\\Intruder\\", QStringLiteral("127.0.0.2"), 7778);
     EXPECT_EQ(table.server(slot)->HostName, "");
     EXPECT_TRUE(lines.contains(QStringLiteral("[12:00:00] received data from unknown location : 127.0.0.1:7779")));
+}
+
+TEST_F(QueryEngineTest, TheDebugLogStaysSmallUnderFloodsAndHugeDatagrams)
+{
+    // Strangers: ten lines a second, then a count of the rest.
+    for (int k = 0; k < 50; ++k)
+        reply("\\x\\", QStringLiteral("127.0.0.9"), 7778);
+    EXPECT_EQ(lines.size(), 10);
+    platform.clock.advance(1000);
+    reply("\\x\\", QStringLiteral("127.0.0.9"), 7778);
+    EXPECT_EQ(lines.last(), QStringLiteral("[12:00:00] received data from unknown location : 127.0.0.9:7778 "
+                                           "(40 more from unknown locations not shown)"));
+
+    // A listed server's long datagram is shown cut, with its length.
+    addChecked(QStringLiteral("127.0.0.1"), 7778);
+    reply(QByteArray(60000, 'y'), QStringLiteral("127.0.0.1"), 7778);
+    EXPECT_LT(lines.last().size(), 2200);
+    EXPECT_TRUE(lines.last().endsWith(QStringLiteral("... (60000 bytes in all)")));
 }
 
 TEST_F(QueryEngineTest, ReplyRefreshesTheListCountsWhenTheyChange)

@@ -1,5 +1,6 @@
 #include "core/DebugLog.h"
 #include "core/ServerTable.h"
+#include "support/EventLoopWait.h"
 #include "support/FakeEngineStack.h"
 
 #include <QItemSelectionModel>
@@ -54,18 +55,36 @@ TEST_F(ServerTableTest, FreedSlotIsReusedAndOthersKeepTheirRecords)
     EXPECT_EQ(table.slotAt(table.count() - 1), 3);
 }
 
-TEST_F(ServerTableTest, ResolvesNamesAndNamesUnnamedServersByAddress)
+TEST_F(ServerTableTest, LooksNamesUpInTheBackgroundAndNamesUnnamedServersByAddress)
 {
+    QList<int> resolved, failed;
+    QObject::connect(&table, &ServerTable::addressResolved, &table, [&](int slot) { resolved.append(slot); });
+    QObject::connect(&table, &ServerTable::addressFailed, &table, [&](int slot) { failed.append(slot); });
     platform.resolver.names.insert(QStringLiteral("ut.example.org"), QStringLiteral("192.0.2.7"));
     const int slot = table.addServer(QStringLiteral("ut.example.org"), 7778, QString());
+    // Added at once; the address follows.
+    EXPECT_EQ(table.addressState(slot), ServerTable::AddressState::LookingUp);
+    ASSERT_TRUE(waitUntil([&] { return !resolved.isEmpty(); }));
+    EXPECT_EQ(resolved, QList<int>{slot});
     EXPECT_EQ(table.server(slot)->Host, QStringLiteral("192.0.2.7"));
     EXPECT_EQ(table.entry(slot)->Name, QStringLiteral("192.0.2.7:7778"));
     EXPECT_EQ(table.server(slot)->queryPort(), 7778);
     EXPECT_TRUE(lines.contains(QStringLiteral("[12:00:00] resolved ut.example.org to 192.0.2.7 using the new one")));
+    // A name resolved once is known when added again, and matches its server.
+    EXPECT_EQ(table.slotOfServer(QStringLiteral("ut.example.org"), 7778), slot);
 
     const int unresolved = table.addServer(QStringLiteral("nowhere.invalid"), 7778, QStringLiteral("N"));
+    ASSERT_TRUE(waitUntil([&] { return !failed.isEmpty(); }));
     EXPECT_EQ(table.server(unresolved)->Host, QStringLiteral("nowhere.invalid"));
+    EXPECT_EQ(table.addressState(unresolved), ServerTable::AddressState::Failed);
     EXPECT_TRUE(lines.contains(QStringLiteral("[12:00:00] error: resolved nowhere.invalid to nothing")));
+    table.lookUpAgain(unresolved);
+    EXPECT_EQ(platform.resolver.lookUps.count(QStringLiteral("nowhere.invalid")), 2);
+
+    // Digits and dots that are no address never go to the name service.
+    const int numeric = table.addServer(QStringLiteral("1.2.3"), 7778, QString());
+    ASSERT_TRUE(waitUntil([&] { return failed.contains(numeric); }));
+    EXPECT_FALSE(platform.resolver.lookUps.contains(QStringLiteral("1.2.3")));
 }
 
 TEST_F(ServerTableTest, RepliesGoToTheHigherOfTwoIdenticalEntries)

@@ -67,6 +67,10 @@ INSTANTIATE_TEST_SUITE_P(
                       AddressCase{"1.2.3", false, "'1.2.3' is not a valid IPv4 address"},
                       AddressCase{"1.2.3.256", false, "'1.2.3.256' is not a valid IPv4 address"},
                       AddressCase{"1.2.3.4.5", false, "'1.2.3.4.5' is not a valid IPv4 address"},
+                      AddressCase{"1.2.+3.4", false, "'1.2.+3.4' is not a valid IPv4 address"},
+                      AddressCase{"1.2.0x3.4", false, "'1.2.0x3.4' is not a valid IPv4 address"},
+                      AddressCase{"1.2. 3.4", false, "'1.2. 3.4' is not a valid IPv4 address"},
+                      AddressCase{"1..3.4", false, "'' is not a valid integer value"},
                       AddressCase{"", false, "'' is not a valid integer value"}));
 
 TEST(DottedAddress, UnsetForms)
@@ -83,7 +87,7 @@ TEST(ServerRecordFormat, JsonLineIsValidAndKeepsEveryByte)
                                          "\\frags_0\\5\\player_1\\B\\");
     ReplyCodec::parseServerReply(server, "\\team_0\\Red\\score_0\\3\\size_0\\1\\");
     server.Ping = 17;
-    const QByteArray line = ServerRecordFormat::toJsonLine(server);
+    const QByteArray line = ServerRecordFormat::toJsonLine(server, true);
     ASSERT_TRUE(line.endsWith('\n'));
     EXPECT_EQ(line.count('\n'), 1);
 
@@ -94,6 +98,9 @@ TEST(ServerRecordFormat, JsonLineIsValidAndKeepsEveryByte)
     EXPECT_EQ(o.value(QStringLiteral("QueryPort")).toInt(), 7778);
     EXPECT_EQ(o.value(QStringLiteral("HostName")).toString().toLatin1(), QByteArray("Quote \" and \x01 caf\xe9"));
     EXPECT_EQ(o.value(QStringLiteral("Ping")).toInt(), 17);
+    EXPECT_EQ(o.value(QStringLiteral("Replied")), QJsonValue(true));
+    const QJsonObject silent = QJsonDocument::fromJson(ServerRecordFormat::toJsonLine(server, false)).object();
+    EXPECT_EQ(silent.value(QStringLiteral("Replied")), QJsonValue(false));
     EXPECT_EQ(o.value(QStringLiteral("PlayerSlotCount")).toString(), QStringLiteral("2"));
     const QJsonArray players = o.value(QStringLiteral("Players")).toArray();
     ASSERT_EQ(players.size(), 2);

@@ -171,6 +171,22 @@ TEST_F(MainWindowTest, DebugPageSendsToTheSelectedServerAndSavesItsLog)
     EXPECT_TRUE(page->memo()->toPlainText().isEmpty());
 }
 
+TEST_F(MainWindowTest, TheDebugPageKeepsItsTextWithinBounds)
+{
+    DebugPage *page = window->debugPage();
+    const QString line(3000, QLatin1Char('z'));
+    for (int k = 0; k < 2000; ++k)
+        page->appendLine(line);
+    // The newest lines stay, the oldest went.
+    EXPECT_LE(page->memo()->document()->characterCount(), 4'010'000);
+    EXPECT_GT(page->memo()->document()->characterCount(), 3'000'000);
+    // Nor does an undo history keep what went.
+    EXPECT_FALSE(page->memo()->document()->isUndoAvailable());
+    page->clearLog();
+    page->appendLine(QStringLiteral("after"));
+    EXPECT_EQ(page->memo()->toPlainText(), QStringLiteral("after"));
+}
+
 TEST_F(MainWindowTest, ClosingSilencesTheLogAndStopsTheTimers)
 {
     window->applyPollingSettings(10, 1, 10, true, true);
@@ -270,9 +286,30 @@ TEST_F(MainWindowTest, UpdateAllRefillsTheSelectionAndResorts)
     EXPECT_EQ(socket.sent.size(), 12);
 }
 
+TEST_F(MainWindowTest, AFailedNameIsToldOnceAndAskedWhenItResolves)
+{
+    engine.setSleepTime(0);
+    const int slot = table.addServer(QStringLiteral("ut.example.org"), 7778, QStringLiteral("Named"));
+    ASSERT_TRUE(waitUntil([&] { return !platform.messages.errors.isEmpty(); }));
+    // Every walk looks the name up again; the box came once.
+    for (int walk = 0; walk < 3; ++walk) {
+        window->poller().updateAllServers();
+        runEventLoopFor(20);
+    }
+    EXPECT_EQ(platform.messages.errors, QStringList{QStringLiteral("'ut' is not a valid integer value")});
+    EXPECT_TRUE(socket.sent.isEmpty());
+
+    platform.resolver.names.insert(QStringLiteral("ut.example.org"), QStringLiteral("192.0.2.7"));
+    window->poller().updateAllServers();
+    ASSERT_TRUE(waitUntil([&] { return socket.sent.size() == 4; }));
+    EXPECT_EQ(socket.sent[0].address, QStringLiteral("192.0.2.7"));
+    EXPECT_EQ(table.server(slot)->Host, QStringLiteral("192.0.2.7"));
+}
+
 TEST_F(MainWindowTest, OneSendErrorBoxAtATime)
 {
-    const int slot = table.addServer(QStringLiteral("nowhere.invalid"), 7778, QStringLiteral("Named"));
+    const int slot = table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Named"));
+    table.setServerAddress(slot, QStringLiteral("nowhere.invalid"), 7778, QStringLiteral("Named"));
     select(table.positionOfSlot(slot));
     // While the first box is open, a timer asks the same server again.
     platform.messages.whileOpen = [&] { window->updateServerInfo(); };

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QUuid>
+#include <QDir>
+#include <QLockFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +12,8 @@ namespace {
 
 TEST(LocalSocketSingleInstance, SecondStartActivatesTheFirst)
 {
-    const QString profile = QStringLiteral("/tmp/quorvelin-test-") + QUuid::createUuid().toString(QUuid::Id128);
+    QTemporaryDir dir;
+    const QString profile = dir.path();
     LocalSocketSingleInstance first(profile);
     ASSERT_TRUE(first.claim());
     int activations = 0;
@@ -26,8 +29,25 @@ TEST(LocalSocketSingleInstance, SecondStartActivatesTheFirst)
     EXPECT_FALSE(secondClaimed);
     EXPECT_EQ(activations, 1);
 
-    LocalSocketSingleInstance otherProfile(profile + QStringLiteral("-other"));
+    QTemporaryDir other;
+    LocalSocketSingleInstance otherProfile(other.path());
     EXPECT_TRUE(otherProfile.claim());
+}
+
+TEST(LocalSocketSingleInstance, AProfileWhoseLockIsTakenNeverRunsTwice)
+{
+    // Two starts at the same moment: the first holds the lock but does not
+    // listen yet. The second waits for it and never runs on its own.
+    QTemporaryDir profile;
+    QLockFile held(QDir(profile.path()).filePath(QStringLiteral("Quorvelin.lock")));
+    ASSERT_TRUE(held.tryLock(0));
+    LocalSocketSingleInstance second(profile.path());
+    EXPECT_FALSE(second.claim());
+
+    // Once the first is gone, the profile is free again.
+    held.unlock();
+    LocalSocketSingleInstance third(profile.path());
+    EXPECT_TRUE(third.claim());
 }
 
 } // namespace

@@ -1,13 +1,19 @@
 #include "FakePlatform.h"
 
-#include <QHostAddress>
 
-QString FakeHostResolver::resolveIPv4(const QString &host)
+void FakeHostResolver::lookUp(const QString &name)
 {
-    QHostAddress literal;
-    if (literal.setAddress(host) && literal.protocol() == QAbstractSocket::IPv4Protocol)
-        return literal.toString();
-    return names.value(host);
+    lookUps.append(name);
+    pending.append(name);
+    if (!holdAnswers)
+        QMetaObject::invokeMethod(this, &FakeHostResolver::answerPending, Qt::QueuedConnection);
+}
+
+void FakeHostResolver::answerPending()
+{
+    const QStringList questions = std::exchange(pending, {});
+    for (const QString &name : questions)
+        Q_EMIT resolved(name, names.value(name));
 }
 
 FakePlatform::FakePlatform()

@@ -73,12 +73,20 @@ public:
     QString nextFile;
 };
 
-// Dotted addresses resolve to themselves, names through the map.
+// Answers names through the map, after the event loop came round, as a
+// name service would; a name that is not in the map fails. With holdAnswers
+// set, questions wait in pending until answerPending().
 class FakeHostResolver final : public HostResolver
 {
+    Q_OBJECT
 public:
-    QString resolveIPv4(const QString &host) override;
+    void lookUp(const QString &name) override;
+    void answerPending();
+
     QHash<QString, QString> names;
+    QStringList lookUps;
+    QStringList pending;
+    bool holdAnswers = false;
 };
 
 // All fakes together, wired into a PlatformServices.

@@ -154,6 +154,23 @@ TEST(ScoreGraphLayout, ThreePlayersOnA375By405Box)
     EXPECT_EQ(ScoreGraphLayout::scoreFontPoints(117), 47);
 }
 
+TEST(ScoreGraphLayout, ExtremeScoresAndWidthsStayOnScreenWithoutOverflow)
+{
+    const auto extreme = scoreRows({{"min", "-2147483648"}, {"max", "2147483647"}, {"neg", "-1"}});
+    for (const auto &rows : {extreme, scoreRows({{"a", "-1"}, {"b", "-2147483648"}})}) {
+        for (int minBarWidth : {0, 2147483647, -2147483647 - 1}) {
+            const auto graph = ScoreGraphLayout::layoutBars(rows, 375, 405, minBarWidth);
+            EXPECT_LE(graph.barWidth, 1 << 20);
+            for (const auto &bar : graph.bars) {
+                EXPECT_LE(std::abs(qint64{bar.rect.top()}), 1 << 20);
+                EXPECT_LE(std::abs(qint64{bar.rect.height()}), 1 << 20);
+                EXPECT_LE(std::abs(qint64{bar.rect.left()}), 1 << 20);
+            }
+        }
+    }
+    EXPECT_EQ(ScoreGraphLayout::layoutBars(extreme, 375, 405, 2147483647).barWidth, ScoreGraphLayout::kMaxMinBarWidth);
+}
+
 TEST(ScoreGraphLayout, SpectatorsZeroScoresAndNarrowBoxes)
 {
     QList<PlayerRows::Row> spectators = scoreRows({{"s", "3"}});
