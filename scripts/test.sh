@@ -26,8 +26,12 @@ for fuzzer in "$asan"/tests/fuzz/fuzz_*; do
     corpus="$root/tests/fuzz/corpus/${name#fuzz_}"
     work="$asan/fuzz-corpus/${name#fuzz_}"
     mkdir -p "$work"
+    # Datagram-sized inputs; a unit slower than a second counts as a failure.
+    options=(-max_total_time="$fuzz_seconds" -max_len=65536 -timeout=1 -print_final_stats=1)
+    dict="$root/tests/fuzz/${name#fuzz_}.dict"
+    [ -f "$dict" ] && options+=(-dict="$dict")
     echo "== $name for ${fuzz_seconds}s"
-    "$fuzzer" -max_total_time="$fuzz_seconds" -max_len=4096 -print_final_stats=1 "$work" "$corpus" 2>&1 | tail -n 12
+    "$fuzzer" "${options[@]}" "$work" "$corpus" 2>&1 | tail -n 12
 done
 
 echo "== plain build"

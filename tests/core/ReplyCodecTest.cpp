@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 using ReplyCodec::parseServerReply;
 
 namespace {
@@ -12,31 +15,28 @@ TUTServer freshServer()
     return TUTServer(QStringLiteral("127.0.0.1"), 7778);
 }
 
-TEST(TakeValue, CutsMarkerAndValueAndLeavesTheRest)
+// Every text field and slot value holds "old", so a field the codec left alone
+// differs from one it set to an empty value.
+TUTServer primedServer()
 {
-    QByteArray w = "\\mapname\\DM-Deck16][\\gametype\\DeathMatchPlus\\";
-    QByteArray field = "old";
-    EXPECT_TRUE(ReplyCodec::takeValue(w, "\\mapname\\", field));
-    EXPECT_EQ(field, "DM-Deck16][");
-    EXPECT_EQ(w, "\\gametype\\DeathMatchPlus\\");
+    TUTServer s = freshServer();
+    for (const TUTServer::TextField &f : TUTServer::textFields())
+        s.*(f.member) = "old";
+    for (TPlayerRecord &p : s.Players)
+        p = {"old", "old", "old", "old", "old", "old", "old", "old"};
+    for (TTeamRecord &t : s.Teams)
+        t = {"old", "old", "old"};
+    return s;
 }
 
-TEST(TakeValue, ValueWithoutClosingBackslashIsEmptyAndStays)
+TEST(ParseServerReply, ValueEndsAtTheNextBackslash)
 {
-    QByteArray w = "\\botskill\\Masterful";
-    QByteArray field = "old";
-    EXPECT_TRUE(ReplyCodec::takeValue(w, "\\botskill\\", field));
-    EXPECT_EQ(field, "");
-    EXPECT_EQ(w, "Masterful");
-}
-
-TEST(TakeValue, MissingMarkerChangesNothing)
-{
-    QByteArray w = "\\hostname\\A\\";
-    QByteArray field = "old";
-    EXPECT_FALSE(ReplyCodec::takeValue(w, "\\mapname\\", field));
-    EXPECT_EQ(field, "old");
-    EXPECT_EQ(w, "\\hostname\\A\\");
+    TUTServer s = primedServer();
+    parseServerReply(s, "\\mapname\\DM-Deck16][\\gametype\\DeathMatchPlus\\botskill\\Masterful");
+    EXPECT_EQ(s.MapName, "DM-Deck16][");
+    EXPECT_EQ(s.GameType, "DeathMatchPlus");
+    EXPECT_EQ(s.BotSkill, ""); // no closing backslash
+    EXPECT_EQ(s.HostName, "old");
 }
 
 TEST(ParseServerReply, ServerFieldsAndOnlyThose)
@@ -169,6 +169,96 @@ TEST(ParseServerReply, TeamsAfterPlayersTakeTheirOwnMarkers)
     EXPECT_EQ(both.Teams[0].Name, "Red");
     EXPECT_EQ(both.Teams[0].Score, "5");
 }
+
+// Each lookup sees the text as the earlier cuts left it: a value swallows a
+// marker right behind it, a cut can close or join text into a marker, and
+// an entry takes the first occurrence of each of its keys.
+using Field = QByteArray (*)(const TUTServer &);
+
+struct CutCase
+{
+    const char *name;
+    QByteArray reply;
+    std::vector<std::pair<Field, QByteArray>> expected;
+};
+
+void PrintTo(const CutCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class CutOrder : public ::testing::TestWithParam<CutCase>
+{
+};
+
+TEST_P(CutOrder, LaterLookupsSeeTheCutText)
+{
+    TUTServer s = primedServer();
+    parseServerReply(s, GetParam().reply);
+    for (size_t i = 0; i < GetParam().expected.size(); ++i)
+        EXPECT_EQ(GetParam().expected[i].first(s), GetParam().expected[i].second) << "expectation " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReplyCodec, CutOrder,
+    ::testing::Values(
+        CutCase{"valueSwallowsTheNextMarker",
+                "\\hostname\\mapname\\X\\",
+                {{[](const TUTServer &s) { return s.HostName; }, "mapname"},
+                 {[](const TUTServer &s) { return s.MapName; }, "old"}}},
+        CutCase{"earlierCutLeavesAMarkerWithoutValue",
+                "\\mapname\\hostname\\X\\",
+                {{[](const TUTServer &s) { return s.HostName; }, "X"},
+                 {[](const TUTServer &s) { return s.MapName; }, ""}}},
+        CutCase{"entryValueSwallowsItsNextKey",
+                "\\player_1\\frags_1\\5\\",
+                {{[](const TUTServer &s) { return s.Players[1].Name; }, "frags_1"},
+                 {[](const TUTServer &s) { return s.Players[1].Frags; }, "old"}}},
+        CutCase{"repeatedEntryPairsValuesInOrder",
+                "\\player_2\\A\\player_2\\B\\frags_2\\1\\frags_2\\2\\",
+                {{[](const TUTServer &s) { return s.Players[2].Name; }, "B"},
+                 {[](const TUTServer &s) { return s.Players[2].Frags; }, "2"}}},
+        CutCase{"repeatedEntryKeepsValuesItLacks",
+                "\\player_2\\A\\frags_2\\1\\player_2\\B\\",
+                {{[](const TUTServer &s) { return s.Players[2].Name; }, "B"},
+                 {[](const TUTServer &s) { return s.Players[2].Frags; }, "1"}}},
+        CutCase{"leadingZeroTakesTheWrittenOutEntry",
+                "\\player_07\\X\\player_7\\Y\\",
+                {{[](const TUTServer &s) { return s.Players[7].Name; }, "Y"},
+                 {[](const TUTServer &s) { return s.PlayerSlotCount; }, "8"}}},
+        CutCase{"outOfRangeEntryStillCutsItsValues",
+                "\\player_60\\frags_3\\player_3\\Y\\",
+                {{[](const TUTServer &s) { return s.Players[3].Name; }, "Y"},
+                 {[](const TUTServer &s) { return s.Players[3].Frags; }, "old"}}},
+        CutCase{"strayPrefixCutJoinsANewEntry",
+                "\\pl\\player_ayer_2\\N\\",
+                {{[](const TUTServer &s) { return s.Players[2].Name; }, "N"},
+                 {[](const TUTServer &s) { return s.Players[0].Name; }, "old"},
+                 {[](const TUTServer &s) { return s.PlayerSlotCount; }, "3"}}},
+        CutCase{"strayPrefixCutJoinsAKeyOfALaterEntry",
+                "\\frags\\player__1\\V\\player_1\\A\\",
+                {{[](const TUTServer &s) { return s.Players[1].Name; }, "A"},
+                 {[](const TUTServer &s) { return s.Players[1].Frags; }, "V"}}},
+        CutCase{"strayPrefixCutJoinsAValue",
+                "\\frags_5\\ab\\player_cd\\player_5\\N\\",
+                {{[](const TUTServer &s) { return s.Players[5].Name; }, "N"},
+                 {[](const TUTServer &s) { return s.Players[5].Frags; }, "abcd"}}},
+        CutCase{"unclosedValueEndsTheKeyBeforeIt",
+                "\\player_1\\A\\frags_1\\hostname\\X",
+                {{[](const TUTServer &s) { return s.HostName; }, ""},
+                 {[](const TUTServer &s) { return s.Players[1].Name; }, "A"},
+                 {[](const TUTServer &s) { return s.Players[1].Frags; }, "old"}}},
+        CutCase{"unclosedValueJoinsAPlayerPrefix",
+                "\\play\\botskill\\er_3",
+                {{[](const TUTServer &s) { return s.BotSkill; }, ""},
+                 {[](const TUTServer &s) { return s.Players[3].Name; }, "old"},
+                 {[](const TUTServer &s) { return s.PlayerSlotCount; }, "4"}}},
+        CutCase{"emptyTeamNameBeforeItsScore",
+                "\\team_1\\\\score_1\\9\\",
+                {{[](const TUTServer &s) { return s.Teams[1].Name; }, ""},
+                 {[](const TUTServer &s) { return s.Teams[1].Score; }, "9"},
+                 {[](const TUTServer &s) { return s.Teams[1].Size; }, "old"}}}),
+    [](const ::testing::TestParamInfo<CutCase> &param) { return std::string(param.param.name); });
 
 // Replies are untrusted: every one of these must end, stay inside the
 // record's slots and keep the valid parts.
