@@ -320,31 +320,6 @@ void MainWindow::restoreFromTray()
     activateWindow();
 }
 
-ServerInfoView *MainWindow::serverInfoView() const
-{
-    return m_pages->serverInfoView();
-}
-
-PlayersView *MainWindow::playersView() const
-{
-    return m_pages->playersView();
-}
-
-ScorePage *MainWindow::scorePage() const
-{
-    return m_pages->scorePage();
-}
-
-TeamScoreStrip *MainWindow::playersTeamStrip() const
-{
-    return m_pages->playersTeamStrip();
-}
-
-DebugPage *MainWindow::debugPage() const
-{
-    return m_pages->debugPage();
-}
-
 int MainWindow::selectedSlot() const
 {
     const QModelIndexList rows = m_serverList->selectionModel()->selectedRows();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ServerPages.h"
 #include "config/Settings.h"
 #include "core/Poller.h"
 #include "core/ServerAddress.h"
@@ -26,7 +27,6 @@ class QueryEngine;
 class ScorePage;
 class ServerInfoView;
 class ServerListView;
-class ServerPages;
 class ServerTable;
 class SplashWindow;
 class StartUpSequence;
@@ -80,11 +80,11 @@ public:
 
     ServerListView *serverList() const { return m_serverList; }
     ServerPages *pages() const { return m_pages; }
-    ServerInfoView *serverInfoView() const;
-    PlayersView *playersView() const;
-    ScorePage *scorePage() const;
-    TeamScoreStrip *playersTeamStrip() const;
-    DebugPage *debugPage() const;
+    ServerInfoView *serverInfoView() const { return m_pages->serverInfoView(); }
+    PlayersView *playersView() const { return m_pages->playersView(); }
+    ScorePage *scorePage() const { return m_pages->scorePage(); }
+    TeamScoreStrip *playersTeamStrip() const { return m_pages->playersTeamStrip(); }
+    DebugPage *debugPage() const { return m_pages->debugPage(); }
     TrayBlinker *tray() const { return m_tray; }
     QString trayHint() const { return m_trayHint; }
 
