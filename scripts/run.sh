@@ -8,19 +8,31 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 build="$root/build-release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVELIN_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target quorvelin quorvelin-gamesim
+cmake --build "$build" --target quorvelin quorvelin-gamesim quorvelin-mastersim
 
 if [ "${1:-}" != "--demo" ]; then
     exec "$build/src/quorvelin" "$@"
 fi
 
-# Six simulated servers whose players come and go, and a profile of their own.
+# Simulated servers whose players come and go, six of them monitored from the
+# start, all on the LAN beacon ports and on a validating master server and a
+# web list, and a profile of their own. Everything stays on 127.0.0.1.
 profile="${XDG_STATE_HOME:-$HOME/.local/state}/quorvelin-demo"
 mkdir -p "$profile"
 base=27778
-"$build/tools/gamesim/quorvelin-gamesim" --count 6 --base-port "$base" --churn 4000 --quiet &
-sim=$!
-trap 'kill $sim 2>/dev/null || true' EXIT
+master_port=28900
+web_port=28980
+"$build/tools/gamesim/quorvelin-gamesim" --count 10 --base-port "$base" --churn 4000 --beacon --quiet &
+sims=($!)
+"$build/tools/mastersim/quorvelin-mastersim" --count 10 --base-port "$base" --port "$master_port" \
+    --http-port "$web_port" --quiet >/dev/null &
+sims+=($!)
+trap 'kill "${sims[@]}" 2>/dev/null || true' EXIT
+ini="$profile/Quorvelin.ini"
+if ! grep -q '^MasterServers=' "$ini" 2>/dev/null; then
+    printf '[locations]\nMasterServers=127.0.0.1:%s,http://127.0.0.1:%s/servers.txt\n' \
+        "$master_port" "$web_port" >>"$ini"
+fi
 servers=()
 for i in 0 1 2 3 4 5; do servers+=(--server "127.0.0.1:$((base + i))"); done
-"$build/src/quorvelin" -debug --profile "$profile" "${servers[@]}"
+"$build/src/quorvelin" -debug --profile "$profile" --lan-broadcast 127.0.0.1 "${servers[@]}"

@@ -13,10 +13,14 @@ struct CommandLine
 {
     bool debugMode = false;
     bool queryMode = false;
+    bool masterMode = false;
     bool help = false;
     QString profile;
     QList<ServerAddress> servers;
     QStringList queryArguments;
+    QStringList masterArguments;
+    // Where the LAN search asks instead of the local network's broadcast addresses.
+    QString lanBroadcast;
     QString error;
 
     static CommandLine parse(const QStringList &arguments);

@@ -64,7 +64,10 @@ int runWindow(const CommandLine &commandLine)
         settings.UTBaseDir = SystemGameLocator().findBaseDirectory();
 
     QueryStack stack(socket, platform.services, commandLine.debugMode);
-    MainWindow window({stack, messages, files, config, settings, profile});
+    LanSearchTargets lanTargets;
+    lanTargets.broadcastAddresses = commandLine.lanBroadcast.isEmpty() ? Beacon::localBroadcastAddresses()
+                                                                       : QStringList{commandLine.lanBroadcast};
+    MainWindow window({stack, messages, files, config, settings, profile, nullptr, lanTargets});
     messages.setParentWidget(&window);
     files.setParentWidget(&window);
     window.setSplash(splash);

@@ -5,6 +5,7 @@
 #include "config/Configuration.h"
 #include "WindowMain.h"
 #include "core/ConsoleQuery.h"
+#include "discovery/ConsoleMaster.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/SystemPlatform.h"
 #include "platform/UdpDatagramSocket.h"
@@ -56,6 +57,28 @@ int runQuery(int argc, char **argv, const CommandLine &commandLine)
     exitWithoutWaiting(status);
 }
 
+int runMaster(int argc, char **argv, const CommandLine &commandLine)
+{
+    QCoreApplication app(argc, argv);
+    QString error;
+    const std::optional<ConsoleMaster::Options> options =
+        ConsoleMaster::parseArguments(commandLine.masterArguments, &error);
+    if (!options) {
+        std::fprintf(stderr, "quorvelin: %s\n%s", qPrintable(error), qPrintable(CommandLine::usage()));
+        return ConsoleMaster::BadArgument;
+    }
+    QFile out, err;
+    out.open(stdout, QIODevice::WriteOnly);
+    err.open(stderr, QIODevice::WriteOnly);
+    ConsoleMaster master(*options, out, err);
+    QObject::connect(&master, &ConsoleMaster::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
+    master.start();
+    const int status = QCoreApplication::exec();
+    out.flush();
+    err.flush();
+    exitWithoutWaiting(status);
+}
+
 // The directory of this executable, found before any application object exists.
 QString programDirectory(const char *argv0)
 {
@@ -92,5 +115,7 @@ int main(int argc, char **argv)
     }
     if (commandLine.queryMode)
         return runQuery(argc, argv, commandLine);
+    if (commandLine.masterMode)
+        return runMaster(argc, argv, commandLine);
     return runWindow(argc, argv);
 }

@@ -31,6 +31,14 @@ void ListStore::storeServerList(bool sortFirst)
         m_storedPositions.insert(m_table.itemIdAt(position), position);
 }
 
+void ListStore::saveServer(int position)
+{
+    const bool written = m_config.write(
+        [&](IniFile &ini, QString *error) { return StoredServers::saveServer(ini, m_table, position, error); });
+    if (written)
+        m_storedPositions.insert(m_table.itemIdAt(position), position);
+}
+
 void ListStore::noteLoadedList()
 {
     m_loadedItems = m_table.itemIds();

@@ -24,6 +24,8 @@ public:
     // Rewrites the stored server list from the table; sortFirst re-sorts the
     // list by the saved sort order before.
     void storeServerList(bool sortFirst);
+    // Writes the one server at this list position, as its stored position.
+    void saveServer(int position);
 
     // The check marks name positions of the stored server list as it is
     // read at start, whatever order the list is shown in meanwhile. Call

@@ -5,8 +5,16 @@
 #include <chrono>
 
 PacedWalk::PacedWalk(const ServerTable &table, StepFunction step, QObject *parent)
+    : PacedWalk([&table](quint64 item) { return table.positionOfItemId(item); }, [&table] { return table.itemIds(); },
+                [&table, step = std::move(step)](int position) { return step(table.slotAt(position), position); },
+                parent)
+{
+}
+
+PacedWalk::PacedWalk(Locate locate, ItemIds allItems, PositionStep step, QObject *parent)
     : QObject(parent)
-    , m_table(table)
+    , m_locate(std::move(locate))
+    , m_allItems(std::move(allItems))
     , m_step(std::move(step))
 {
     m_pause.setSingleShot(true);
@@ -30,7 +38,7 @@ bool PacedWalk::start(const QList<quint64> &items, quint32 pauseMs)
 
 bool PacedWalk::startOverList(quint32 pauseMs)
 {
-    return start(m_table.itemIds(), pauseMs);
+    return start(m_allItems(), pauseMs);
 }
 
 void PacedWalk::cancel()
@@ -49,15 +57,15 @@ void PacedWalk::walkOn()
     const auto total = static_cast<int>(m_items.size());
     while (m_next < m_items.size()) {
         const quint64 item = m_items[m_next++];
-        if (m_table.positionOfItemId(item) < 0)
+        if (m_locate(item) < 0)
             continue;
         Q_EMIT stepping(static_cast<int>(m_next), total);
         if (run != m_run)
             return;
-        const int position = m_table.positionOfItemId(item);
+        const int position = m_locate(item);
         if (position < 0)
             continue;
-        const Step step = m_step(m_table.slotAt(position), position);
+        const Step step = m_step(position);
         if (run != m_run)
             return;
         if (step == Step::Paused) {

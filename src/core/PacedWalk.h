@@ -8,10 +8,11 @@
 
 class ServerTable;
 
-// A walk over servers that never blocks: it does the step for one server,
-// arms a single-shot timer for the pause and returns to the event loop, so
-// replies are decoded while it waits. Servers are held by their list item,
-// so one deleted meanwhile is dropped. A cancelled walk does nothing more.
+// A walk over servers (or any rows) that never blocks: it does the step for
+// one item, arms a single-shot timer for the pause and returns to the event
+// loop, so replies are decoded while it waits. Items are held by an id that
+// names them as long as they exist, so one deleted meanwhile is dropped. A
+// cancelled walk does nothing more.
 class PacedWalk final : public QObject
 {
     Q_OBJECT
@@ -20,8 +21,16 @@ public:
     // Skipped goes on at once, Stopped ends the walk there.
     enum class Step { Paused, Skipped, Stopped };
     using StepFunction = std::function<Step(int slot, int position)>;
+    // The position of the item with this id now, -1 when it is gone.
+    using Locate = std::function<int(quint64 item)>;
+    using ItemIds = std::function<QList<quint64>()>;
+    using PositionStep = std::function<Step(int position)>;
 
+    // A walk over the server list; the step gets the server's slot and position.
     PacedWalk(const ServerTable &table, StepFunction step, QObject *parent = nullptr);
+    // A walk over any list whose items have ids; allItems gives the ids of
+    // the whole list for startOverList.
+    PacedWalk(Locate locate, ItemIds allItems, PositionStep step, QObject *parent = nullptr);
 
     // Walks the given list items, pausing pauseMs after each paused step;
     // the first step runs before this returns. Starts nothing and returns
@@ -43,8 +52,9 @@ private:
     void walkOn();
     void finish(bool completed);
 
-    const ServerTable &m_table;
-    StepFunction m_step;
+    Locate m_locate;
+    ItemIds m_allItems;
+    PositionStep m_step;
     QTimer m_pause;
     QList<quint64> m_items;
     qsizetype m_next = 0;

@@ -11,13 +11,15 @@ class DatagramSocket;
 // the window, the command-line query and the tests all run on.
 struct QueryStack
 {
-    QueryStack(DatagramSocket &socket, const PlatformServices &services, bool debugMode)
-        : log(debugMode, *services.localTime)
+    QueryStack(DatagramSocket &socket, const PlatformServices &platform, bool debugMode)
+        : services(platform)
+        , log(debugMode, *platform.localTime)
         , table(log, *services.resolver)
-        , engine(table, log, socket, services)
+        , engine(table, log, socket, platform)
     {
     }
 
+    PlatformServices services;
     DebugLog log;
     ServerTable table;
     QueryEngine engine;

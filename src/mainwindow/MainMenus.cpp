@@ -45,6 +45,15 @@ MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
     menus.importFromIni =
         newAction(window, "Import from ini", "mi_ImportFromIni", QKeySequence(Qt::CTRL | Qt::Key_I));
     menus.exit = newAction(window, "Exit", "mi_Exit");
+    menus.masterServer = newAction(window, "Retreive from master server", "mi_MasterServer",
+                                   QKeySequence(Qt::CTRL | Qt::Key_M));
+    menus.addServer = newAction(window, "Add server", "mi_Addserver1", QKeySequence(Qt::CTRL | Qt::Key_A));
+    menus.addServerPopup = newAction(window, "Add server", "mi_Addserver");
+    menus.findLanServers =
+        newAction(window, "Find LAN servers", "mi_FindLANServers", QKeySequence(Qt::CTRL | Qt::Key_F));
+    menus.serverProperties = newAction(window, "Server properties", "mi_Serverproperties1",
+                                       QKeySequence(Qt::ALT | Qt::Key_Return));
+    menus.serverPropertiesPopup = newAction(window, "Server properties", "mi_Serverproperties");
 
     auto *sortMenu = new QMenu(QStringLiteral("Sort server list"), window);
     menus.sortModes = new QActionGroup(window);
@@ -60,6 +69,11 @@ MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
     serverMenu->addAction(menus.updateAllServers);
     serverMenu->addAction(menus.updateServerInfo);
     serverMenu->addSeparator();
+    serverMenu->addAction(menus.addServer);
+    serverMenu->addAction(menus.findLanServers);
+    serverMenu->addAction(menus.masterServer);
+    serverMenu->addAction(menus.serverProperties);
+    serverMenu->addSeparator();
     serverMenu->addAction(menus.deleteServer);
     serverMenu->addAction(menus.updateName);
     serverMenu->addAction(menus.importFromIni);
@@ -67,7 +81,8 @@ MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
     serverMenu->addSeparator();
     serverMenu->addAction(menus.exit);
 
-    serverList->addActions({menus.updateAllServers, menus.updateServerInfo, menus.deleteServer, menus.updateName,
+    serverList->addActions({menus.updateAllServers, menus.updateServerInfo, menus.addServerPopup,
+                            menus.serverPropertiesPopup, menus.deleteServer, menus.updateName,
                             sortMenu->menuAction()});
     return menus;
 }

@@ -16,6 +16,12 @@ struct MainMenus
     QAction *deleteServer = nullptr;
     QAction *updateName = nullptr;
     QAction *importFromIni = nullptr;
+    QAction *masterServer = nullptr;
+    QAction *addServer = nullptr;
+    QAction *addServerPopup = nullptr;
+    QAction *findLanServers = nullptr;
+    QAction *serverProperties = nullptr;
+    QAction *serverPropertiesPopup = nullptr;
     QAction *exit = nullptr;
     // One checkable action per sort mode, its data the mode.
     QActionGroup *sortModes = nullptr;

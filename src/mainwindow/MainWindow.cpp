@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "DebugPage.h"
+#include "DiscoveryCommands.h"
 #include "IconFactory.h"
 #include "MainMenus.h"
 #include "PlayersView.h"
@@ -61,6 +62,9 @@ MainWindow::MainWindow(const Context &context, QWidget *parent)
     , m_lists(std::make_unique<ListStore>(m_config, m_table, m_log, m_messages, m_settings.Buddies))
     , m_poller(new Poller(m_engine, m_table, this))
     , m_startUp(new StartUpSequence(context.stack, m_config, *m_lists, m_settings.RememberServerCheck, this))
+    , m_discovery(new DiscoveryCommands({context.stack, *m_lists, m_config, m_messages, m_settings, context.sockets,
+                                         context.lanTargets},
+                                        this))
 {
     setObjectName(QStringLiteral("Tfrm_Quorvelin_Main"));
     setWindowTitle(QStringLiteral("Quorvelin"));
@@ -167,6 +171,16 @@ void MainWindow::connectMenus(const MainMenus &menus)
     connect(menus.updateName, &QAction::triggered, this, &MainWindow::updateServerName);
     connect(menus.importFromIni, &QAction::triggered, this, &MainWindow::importFromIni);
     connect(menus.exit, &QAction::triggered, this, &QWidget::close);
+    connect(menus.masterServer, &QAction::triggered, m_discovery, &DiscoveryCommands::openMasterServer);
+    connect(menus.addServer, &QAction::triggered, m_discovery, &DiscoveryCommands::addServer);
+    connect(menus.addServerPopup, &QAction::triggered, m_discovery, &DiscoveryCommands::addServer);
+    connect(menus.findLanServers, &QAction::triggered, m_discovery, &DiscoveryCommands::findLanServers);
+    connect(menus.serverProperties, &QAction::triggered, this, &MainWindow::editSelectedServer);
+    connect(menus.serverPropertiesPopup, &QAction::triggered, this, &MainWindow::editSelectedServer);
+    connect(m_discovery, &DiscoveryCommands::serverEdited, this, [this](int slot) {
+        if (slot == selectedSlot())
+            refreshSelection();
+    });
     m_sortActions = menus.sortModes->actions();
     connect(menus.sortModes, &QActionGroup::triggered, this,
             [this](QAction *sort) { m_table.setSortMode(sort->data().toInt()); });
@@ -274,6 +288,7 @@ void MainWindow::saveStateOnClose()
     setWindowTitle(QStringLiteral("Quorvelin closing..."));
     // Nothing runs after the close: no walk goes on, no reply is taken in.
     m_poller->stop();
+    m_discovery->storePendingAdditions();
     for (PacedWalk *walk : findChildren<PacedWalk *>())
         walk->cancel();
     m_engine.stopReceiving();
@@ -520,6 +535,13 @@ void MainWindow::updateServerName()
     m_table.setServerAddress(slot, server.Host, server.queryPort(), name);
     m_lists->storeServerList(true);
     updateTitleBar();
+}
+
+void MainWindow::editSelectedServer()
+{
+    const int slot = selectedSlot();
+    if (slot >= 0)
+        m_discovery->editServer(slot);
 }
 
 void MainWindow::importFromIni()

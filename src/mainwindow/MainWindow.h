@@ -2,6 +2,7 @@
 
 #include "ServerPages.h"
 #include "config/Settings.h"
+#include "discovery/Beacon.h"
 #include "core/Poller.h"
 #include "core/ServerAddress.h"
 
@@ -12,6 +13,8 @@
 #include <memory>
 
 class ConfigFile;
+class DatagramSocketFactory;
+class DiscoveryCommands;
 class DebugLog;
 class DebugPage;
 class FileDialogs;
@@ -51,6 +54,10 @@ public:
         ConfigFile &config;
         Settings settings;
         QString profileDirectory;
+        // The sockets of the search dialogs (none: real UDP sockets) and
+        // where the LAN search asks.
+        DatagramSocketFactory *sockets = nullptr;
+        LanSearchTargets lanTargets = {};
     };
 
     explicit MainWindow(const Context &context, QWidget *parent = nullptr);
@@ -77,6 +84,10 @@ public:
     void importFromIni();
     // A row's refresh square: query that server at once.
     void refreshRow(int row);
+
+    DiscoveryCommands &discovery() const { return *m_discovery; }
+    // Server properties of the selected server.
+    void editSelectedServer();
 
     ServerListView *serverList() const { return m_serverList; }
     ServerPages *pages() const { return m_pages; }
@@ -139,6 +150,7 @@ private:
     std::unique_ptr<ListStore> m_lists;
     Poller *m_poller;
     StartUpSequence *m_startUp;
+    DiscoveryCommands *m_discovery;
 
     ServerListView *m_serverList = nullptr;
     ServerPages *m_pages = nullptr;

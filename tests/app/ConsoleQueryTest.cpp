@@ -1,5 +1,6 @@
 // Runs the program's command-line query as a user would, against simulated
 // servers served by this test's event loop, and checks it against qstat.
+#include "ProcessRun.h"
 #include "SimulatedServer.h"
 
 #include <QCoreApplication>
@@ -15,35 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct ProcessRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Runs a program while this process keeps answering as the servers.
-ProcessRun run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-    process.start(program, arguments);
-    loop.exec();
-    ProcessRun result;
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
 
 ProcessRun query(const QStringList &arguments)
 {

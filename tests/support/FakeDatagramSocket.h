@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/DatagramSocket.h"
+#include "platform/DatagramSocketFactory.h"
 
 #include <QHostAddress>
 #include <QList>
+#include <QPointer>
 
 // Records what is sent; tests deliver replies with deliver().
 class FakeDatagramSocket final : public DatagramSocket
@@ -32,4 +34,24 @@ public:
 private:
     quint16 m_port = 0;
     QString m_error;
+};
+
+// Hands out fake sockets and keeps track of them, in the order made.
+class FakeSocketFactory final : public DatagramSocketFactory
+{
+public:
+    std::unique_ptr<DatagramSocket> createSocket() override
+    {
+        auto socket = std::make_unique<FakeDatagramSocket>();
+        created.append(socket.get());
+        return socket;
+    }
+
+    // The socket made n-th from the end (0: the last one); null once it is closed.
+    FakeDatagramSocket *recent(int n = 0) const
+    {
+        return n < created.size() ? created[created.size() - 1 - n].data() : nullptr;
+    }
+
+    QList<QPointer<FakeDatagramSocket>> created;
 };

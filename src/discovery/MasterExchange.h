@@ -1,0 +1,83 @@
+#pragma once
+
+#include "MasterList.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTcpSocket;
+
+// Fetches a server list from a master server (TCP, the backslash exchange)
+// or from a web list (an entry beginning with "http://"), or the game types
+// a master knows. Everything runs on the event loop; one transfer at a time.
+// A transfer ends in exactly one of serverListReceived, gameTypesReceived or
+// failed, unless it is cancelled.
+class MasterExchange final : public QObject
+{
+    Q_OBJECT
+public:
+    struct Limits
+    {
+        qint64 maxBytes = 4 * 1024 * 1024;
+        int greetingTimeoutMs = 15000;
+        // The longest silence while connecting or receiving.
+        int idleTimeoutMs = 30000;
+    };
+
+    explicit MasterExchange(QObject *parent = nullptr);
+    ~MasterExchange() override;
+
+    void setLimits(const Limits &limits) { m_limits = limits; }
+
+    static bool isWebEntry(const QString &entry);
+
+    // The game type filter is left out when empty, the location when 0.
+    void fetchServerList(const QString &entry, const QString &gameType, int location);
+    void refreshGameTypes(const QString &entry);
+    // Stops a running transfer; true when one was running. No signal follows.
+    bool cancel();
+    bool isRunning() const { return m_running; }
+
+Q_SIGNALS:
+    void connectedToMaster();
+    void receivingData();
+    void serverListReceived(const QList<MasterList::ListedServer> &servers);
+    void gameTypesReceived(const QStringList &gameTypes);
+    void failed(const QString &message);
+
+private:
+    enum class Phase { Idle, Connecting, Greeting, Receiving };
+
+    void connectToMaster(const QString &entry);
+    void fetchWebList(const QString &url);
+    void tcpConnected();
+    void tcpReadyRead();
+    void tcpDisconnected();
+    void tcpError();
+    bool takeGreeting();
+    void sendRequest();
+    bool replyComplete() const;
+    void finishReply();
+    void webReadyRead();
+    void webFinished();
+    void timedOut();
+    void fail(const QString &message);
+    void closeTransfer();
+
+    Limits m_limits;
+    QTcpSocket *m_socket = nullptr;
+    QNetworkAccessManager *m_web = nullptr;
+    QPointer<QNetworkReply> m_webReply;
+    QTimer m_timeout;
+    Phase m_phase = Phase::Idle;
+    bool m_running = false;
+    bool m_gameTypeMode = false;
+    bool m_validated = false;
+    QByteArray m_request;
+    QByteArray m_buffer;
+};

@@ -1,0 +1,306 @@
+#include "AddServersDialog.h"
+
+#include "SearchRows.h"
+#include "core/DottedAddress.h"
+#include "core/PacedWalk.h"
+#include "core/StrToIntOrZero.h"
+#include "discovery/MasterList.h"
+#include "platform/DatagramSocket.h"
+#include "platform/DatagramSocketFactory.h"
+#include "platform/HostResolver.h"
+#include "platform/MessageBoxes.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kHostPrompt = QStringLiteral("<IP or address>");
+const QString kCaption = QStringLiteral("Add servers");
+
+} // namespace
+
+AddServersDialog::AddServersDialog(const Context &context, QWidget *parent)
+    : QDialog(parent)
+    , m_context(context)
+{
+    setObjectName(QStringLiteral("frm_AddServers"));
+    setWindowTitle(kCaption);
+    buildControls();
+    m_countdown.setParent(this);
+    m_countdown.setObjectName(QStringLiteral("tmr_TimeOut"));
+    m_countdown.setInterval(1000);
+    connect(&m_countdown, &QTimer::timeout, this, &AddServersDialog::countdownTick);
+    connect(&m_context.resolver, &HostResolver::resolved, this, &AddServersDialog::hostResolved);
+
+    const int portCount = m_context.targets.beaconPortCount;
+    m_beaconWalk = new PacedWalk([portCount](quint64 i) { return i < quint64(portCount) ? int(i) : -1; },
+                                 [portCount] {
+                                     QList<quint64> ports;
+                                     for (int i = 0; i < portCount; ++i)
+                                         ports.append(quint64(i));
+                                     return ports;
+                                 },
+                                 [this](int i) {
+                                     const DottedAddress address = DottedAddress::parse(m_searchHost);
+                                     const int port = m_context.targets.firstBeaconPort + i;
+                                     if (m_findLan && address.ok && port <= 65535
+                                         && m_findLan->send(Beacon::Question.toByteArray(), address.ipv4,
+                                                            static_cast<quint16>(port)))
+                                         return PacedWalk::Step::Paused;
+                                     setSearching(false);
+                                     setWindowTitle(QStringLiteral("Add servers - invalid host"));
+                                     m_context.messages.showError(
+                                         QStringLiteral("Invalid host address. Please correct this"));
+                                     return PacedWalk::Step::Stopped;
+                                 },
+                                 this);
+}
+
+AddServersDialog::~AddServersDialog() = default;
+
+void AddServersDialog::buildControls()
+{
+    m_host = new QLineEdit(kHostPrompt, this);
+    m_host->setObjectName(QStringLiteral("ed_IP"));
+    m_host->setAccessibleName(QStringLiteral("Host"));
+    m_host->installEventFilter(this);
+    connect(m_host, &QLineEdit::returnPressed, this, &AddServersDialog::findServers);
+
+    m_advanced = new QWidget(this);
+    m_advanced->setObjectName(QStringLiteral("pnl_AdvHide"));
+    m_port = new QSpinBox(m_advanced);
+    m_port->setObjectName(QStringLiteral("se_ServerPort"));
+    m_port->setRange(1, 65535);
+    m_port->setValue(7778);
+    m_port->setAccessibleName(QStringLiteral("Server query port"));
+    auto *advancedLayout = new QFormLayout(m_advanced);
+    advancedLayout->setContentsMargins(0, 0, 0, 0);
+    advancedLayout->addRow(QStringLiteral("Server query &port:"), m_port);
+    m_advanced->hide();
+
+    m_find = new QPushButton(QStringLiteral("Find servers"), this);
+    m_find->setObjectName(QStringLiteral("btn_FindLAN"));
+    m_addServers = new QPushButton(QStringLiteral("Add Servers"), this);
+    m_addServers->setObjectName(QStringLiteral("btn_AddServers"));
+    m_addServers->setToolTip(QStringLiteral("Add selected servers"));
+    m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("btn_Cancel"));
+    m_advancedButton = new QPushButton(QStringLiteral("Advanced"), this);
+    m_advancedButton->setObjectName(QStringLiteral("btn_Advanced"));
+    for (QPushButton *button : {m_find, m_addServers, m_cancel, m_advancedButton})
+        button->setAutoDefault(false);
+    connect(m_find, &QPushButton::clicked, this, &AddServersDialog::findServers);
+    connect(m_addServers, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &AddServersDialog::cancel);
+    connect(m_advancedButton, &QPushButton::clicked, this,
+            [this] { m_advanced->setVisible(!m_advanced->isVisible()); });
+
+    m_servers = SearchRows::newList(this, {QStringLiteral("port"), QStringLiteral("Server name")});
+    m_servers->setAccessibleName(QStringLiteral("Servers found"));
+
+    auto *hostRow = new QFormLayout;
+    hostRow->addRow(QStringLiteral("&Host:"), m_host);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_find);
+    buttons->addWidget(m_advancedButton);
+    buttons->addStretch();
+    buttons->addWidget(m_addServers);
+    buttons->addWidget(m_cancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(hostRow);
+    layout->addWidget(m_advanced);
+    layout->addWidget(m_servers, 1);
+    layout->addLayout(buttons);
+    resize(420, 320);
+
+    setTabOrder(m_host, m_port);
+    setTabOrder(m_port, m_servers);
+    setTabOrder(m_servers, m_find);
+    setTabOrder(m_find, m_advancedButton);
+    setTabOrder(m_advancedButton, m_addServers);
+    setTabOrder(m_addServers, m_cancel);
+}
+
+bool AddServersDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_host && event->type() == QEvent::FocusIn && m_host->text() == kHostPrompt)
+        m_host->clear();
+    return QDialog::eventFilter(watched, event);
+}
+
+void AddServersDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    m_servers->clear();
+    if (m_findLan)
+        return;
+    m_findLan = m_context.sockets.createSocket();
+    m_getInfo = m_context.sockets.createSocket();
+    const bool open = SearchRows::bindPreferred(*m_findLan, m_context.localPort + 1)
+        && SearchRows::bindPreferred(*m_getInfo, m_context.localPort + 2);
+    if (!open) {
+        m_findLan.reset();
+        m_getInfo.reset();
+        return;
+    }
+    connect(m_findLan.get(), &DatagramSocket::datagramReceived, this, &AddServersDialog::beaconAnswered);
+    connect(m_getInfo.get(), &DatagramSocket::datagramReceived, this, &AddServersDialog::infoReplied);
+}
+
+void AddServersDialog::done(int result)
+{
+    m_beaconWalk->cancel();
+    m_countdown.stop();
+    m_elapsed = 0;
+    m_pendingName.clear();
+    setSearching(false);
+    m_findLan.reset();
+    m_getInfo.reset();
+    QDialog::done(result);
+}
+
+void AddServersDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cancel();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void AddServersDialog::setSearching(bool searching)
+{
+    m_find->setEnabled(!searching);
+    m_host->setEnabled(!searching);
+    m_addServers->setEnabled(!searching);
+    if (!searching) {
+        m_countdown.stop();
+        setWindowTitle(kCaption);
+    }
+}
+
+void AddServersDialog::endSearch()
+{
+    setSearching(false);
+}
+
+void AddServersDialog::findServers()
+{
+    if (!m_findLan || !m_getInfo)
+        return;
+    m_beaconWalk->cancel();
+    m_servers->clear();
+    setSearching(true);
+    setWindowTitle(QStringLiteral("Add servers - searching..."));
+    m_elapsed = 0;
+    m_countdown.start();
+
+    const QString text = m_host->text();
+    const qsizetype dot = text.indexOf(QLatin1Char('.'));
+    qint32 firstPart = 0;
+    if (dot < 0 || !tryStrToInt(text.left(dot).toLatin1(), firstPart)) {
+        // A name: looked up in the background; the search goes on when it answers.
+        m_pendingName = text;
+        m_context.resolver.lookUp(text);
+        return;
+    }
+    searchHost(text);
+}
+
+void AddServersDialog::hostResolved(const QString &name, const QString &ipv4)
+{
+    if (name != m_pendingName || !isVisible())
+        return;
+    m_pendingName.clear();
+    if (ipv4.isEmpty()) {
+        // The countdown, still running, brings the dialog back to idle.
+        m_context.messages.showWarning(QStringLiteral("Could not resolve '%1'").arg(name));
+        return;
+    }
+    m_host->setText(ipv4);
+    searchHost(ipv4);
+}
+
+void AddServersDialog::searchHost(const QString &address)
+{
+    if (m_advanced->isVisible()) {
+        const QString port = QString::number(m_port->value());
+        SearchRows::addRow(m_servers, {port});
+        m_lastHost = address;
+        const DottedAddress dotted = DottedAddress::parse(address);
+        if (dotted.ok)
+            m_getInfo->send(QByteArrayLiteral("\\info\\"), dotted.ipv4, static_cast<quint16>(m_port->value()));
+        setSearching(false);
+        return;
+    }
+    m_searchHost = address;
+    m_beaconWalk->startOverList(m_context.sleepTime);
+}
+
+void AddServersDialog::countdownTick()
+{
+    if (m_context.serverTimeOut <= m_elapsed) {
+        setSearching(false);
+        m_elapsed = 0;
+        return;
+    }
+    setWindowTitle(QStringLiteral("Add servers - searching ... (%1 seconds left)")
+                       .arg(m_context.serverTimeOut - m_elapsed));
+    ++m_elapsed;
+}
+
+void AddServersDialog::cancel()
+{
+    if (!m_countdown.isActive()) {
+        reject();
+        return;
+    }
+    // The next tick ends the search.
+    m_elapsed = m_context.serverTimeOut + 1;
+}
+
+void AddServersDialog::beaconAnswered(const QByteArray &datagram, const QString &senderAddress, quint16)
+{
+    const std::optional<quint16> port = Beacon::answerPort(datagram);
+    if (port && m_servers->topLevelItemCount() < kMaxRows) {
+        SearchRows::addRow(m_servers, {QString::number(*port)});
+        m_lastHost = senderAddress;
+        const DottedAddress dotted = DottedAddress::parse(senderAddress);
+        if (dotted.ok)
+            m_getInfo->send(QByteArrayLiteral("\\info\\"), dotted.ipv4, *port);
+    }
+    // Any datagram on the beacon socket ends the search; later answers still add rows.
+    setSearching(false);
+}
+
+void AddServersDialog::infoReplied(const QByteArray &datagram, const QString &, quint16 senderPort)
+{
+    const QString name = MasterList::hostNameOf(datagram);
+    if (name.isEmpty())
+        return;
+    const QString port = QString::number(senderPort);
+    for (int i = 0; i < m_servers->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *row = m_servers->topLevelItem(i);
+        if (row->text(0) == port)
+            SearchRows::appendName(row, 1, name);
+    }
+}
+
+QList<FoundServer> AddServersDialog::tickedServers() const
+{
+    QList<FoundServer> servers;
+    for (int i = 0; i < m_servers->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *row = m_servers->topLevelItem(i);
+        if (row->checkState(0) == Qt::Checked)
+            servers.append({m_lastHost, strToIntOrZero(row->text(0)), SearchRows::firstName(row, 1)});
+    }
+    return servers;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// One game server on a master server's list: where it answers queries, and what
+// the filters of a list request match against.
+struct ListedServer final
+{
+    QString address; // dotted IPv4
+    quint16 queryPort = 0;
+    QString gameType;
+    int location = 0; // 0..12, the game's region codes
+
+    quint16 gamePort() const { return quint16(queryPort - 1); }
+    QByteArray masterEntry() const; // "\ip\a.b.c.d:queryport"
+    QByteArray httpLine() const;    // "a.b.c.d:gameport\r\n"
+};
+
+// count servers on 127.0.0.1 with query ports firstQueryPort, firstQueryPort + 1, ...
+// (fewer if the ports run out). Game types cycle in the order quorvelin-gamesim
+// gives its servers, so both simulators started with the same --count and
+// --base-port agree; locations (1..12) follow from seed.
+QList<ListedServer> generatedServers(int count, quint16 firstQueryPort, quint32 seed);
+
+// The game types of servers, each once, in the order they first appear.
+QStringList distinctGameTypes(const QList<ListedServer> &servers);
+
+// The index-th of a long run of distinct loopback addresses (127.x.y.z, never
+// 127.0.0.1), for lists that must be very long or never end.
+QByteArray syntheticAddress(quint32 index);

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "ListedServer.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+class QTcpServer;
+class QTcpSocket;
+
+// A plain-text server list over HTTP on 127.0.0.1, the way list sites publish
+// them: any GET is answered with one "a.b.c.d:gameport" line per server
+// (game port = query port - 1), then the connection closes.
+class SimulatedHttpList final : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Misbehaviour {
+        None,
+        NotFound,  // 404 with a short body
+        Huge,      // about 10 MB of valid lines
+        NeverEnds, // no Content-Length, lines for ever
+        Stall,     // the headers, then nothing
+    };
+
+    static constexpr qsizetype HugeSize = 10 * 1024 * 1024;
+
+    explicit SimulatedHttpList(const QList<ListedServer> &servers = {}, QObject *parent = nullptr);
+    ~SimulatedHttpList() override;
+
+    bool listen(quint16 port = 0); // 127.0.0.1 only; 0 takes an ephemeral port
+    quint16 port() const;          // the bound port while listening, else 0
+    bool isListening() const;
+    void close(); // stops listening and drops every open connection
+    QString url() const; // http://127.0.0.1:<port>/servers.txt
+
+    const QList<ListedServer> &servers() const { return m_servers; }
+    void setServers(const QList<ListedServer> &servers);
+    Misbehaviour misbehaviour() const { return m_misbehaviour; }
+    void setMisbehaviour(Misbehaviour misbehaviour) { m_misbehaviour = misbehaviour; }
+
+    const QStringList &requestPaths() const { return m_requestPaths; } // of every GET answered
+    void clearRecords() { m_requestPaths.clear(); }
+
+    static QByteArray listBody(const QList<ListedServer> &servers);
+
+Q_SIGNALS:
+    void requestServed(const QString &path);
+
+private:
+    void acceptConnections();
+    void readRequest(QTcpSocket *socket, QByteArray &buffer);
+    void respond(QTcpSocket *socket, const QByteArray &path);
+    void sendBody(QTcpSocket *socket, const QByteArray &body);
+    void sendEndless(QTcpSocket *socket);
+    const QByteArray &hugeBody();
+
+    QTcpServer *m_server;
+    QList<ListedServer> m_servers;
+    Misbehaviour m_misbehaviour = Misbehaviour::None;
+    QStringList m_requestPaths;
+    QByteArray m_hugeBody; // built on first use
+};

@@ -1,0 +1,242 @@
+// quorvelin-mastersim: a simulated game master server and HTTP server list on
+// 127.0.0.1 for tests and demos.
+
+#include "ListedServer.h"
+#include "SimulatedHttpList.h"
+#include "SimulatedMaster.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QTimer>
+
+#include <csignal>
+#include <utility>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int)
+{
+    stopRequested = 1;
+}
+
+template<typename T>
+using Choices = QList<std::pair<QString, T>>;
+
+using Misbehaviour = SimulatedMasterConfig::Misbehaviour;
+using HttpMisbehaviour = SimulatedHttpList::Misbehaviour;
+
+const Choices<Misbehaviour> MasterMisbehaviours = {
+    {QStringLiteral("none"), Misbehaviour::None},
+    {QStringLiteral("no-greeting"), Misbehaviour::NoGreeting},
+    {QStringLiteral("close-before-final"), Misbehaviour::CloseBeforeFinal},
+    {QStringLiteral("never-close"), Misbehaviour::NeverClose},
+    {QStringLiteral("endless"), Misbehaviour::Endless},
+    {QStringLiteral("garbage"), Misbehaviour::Garbage},
+    {QStringLiteral("split-final"), Misbehaviour::SplitFinal},
+};
+
+const Choices<HttpMisbehaviour> HttpMisbehaviours = {
+    {QStringLiteral("none"), HttpMisbehaviour::None},
+    {QStringLiteral("not-found"), HttpMisbehaviour::NotFound},
+    {QStringLiteral("huge"), HttpMisbehaviour::Huge},
+    {QStringLiteral("never-ends"), HttpMisbehaviour::NeverEnds},
+    {QStringLiteral("stall"), HttpMisbehaviour::Stall},
+};
+
+const Choices<SimulatedMasterConfig::Refusal> Refusals = {
+    {QStringLiteral("silent"), SimulatedMasterConfig::Refusal::Silent},
+    {QStringLiteral("echo"), SimulatedMasterConfig::Refusal::Echo},
+};
+
+void complain(const QString &message)
+{
+    QTextStream(stderr) << "quorvelin-mastersim: " << message << Qt::endl;
+}
+
+bool readNumber(const QCommandLineParser &parser, const QString &option, qint64 low, qint64 high, qint64 &out)
+{
+    bool ok = false;
+    out = parser.value(option).toLongLong(&ok);
+    if (ok && out >= low && out <= high)
+        return true;
+    complain(QStringLiteral("--%1 must be a number from %2 to %3").arg(option).arg(low).arg(high));
+    return false;
+}
+
+template<typename T>
+bool readChoice(const QCommandLineParser &parser, const QString &option, const Choices<T> &choices, T &out)
+{
+    const QString value = parser.value(option);
+    QStringList names;
+    for (const auto &[name, choice] : choices) {
+        if (name == value) {
+            out = choice;
+            return true;
+        }
+        names.append(name);
+    }
+    complain(QStringLiteral("--%1 must be one of %2").arg(option, names.join(QStringLiteral(", "))));
+    return false;
+}
+
+struct Settings
+{
+    qint64 port = 0;
+    qint64 httpPort = -1; // -1: no HTTP list
+    qint64 count = 0;
+    qint64 basePort = 0;
+    qint64 randomStart = 0;
+    qint64 runFor = 0;
+    bool quiet = false;
+    SimulatedMasterConfig master;
+    HttpMisbehaviour httpMisbehaviour = HttpMisbehaviour::None;
+};
+
+void addOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("A simulated game master server and HTTP server list on 127.0.0.1."));
+    parser.addHelpOption();
+    const auto option = [&parser](const char *name, const char *description, const char *valueName = nullptr,
+                                  const char *defaultValue = nullptr) {
+        parser.addOption(valueName ? QCommandLineOption(QLatin1String(name), QLatin1String(description),
+                                                        QLatin1String(valueName), QLatin1String(defaultValue))
+                                   : QCommandLineOption(QLatin1String(name), QLatin1String(description)));
+    };
+    option("port", "Master server TCP port (default 28900, 0 = ephemeral).", "P", "28900");
+    option("http-port", "Also serve the HTTP list on this port (0 = ephemeral; off unless given).", "P", "0");
+    option("count", "Number of listed servers (default 20).", "N", "20");
+    option("base-port", "First listed query port; the others follow (default 7778).", "P", "7778");
+    option("no-validate", "Do not check \\validate\\; answer a \\list\\ request without \\final\\ too.");
+    option("greeting-final", "End the greeting with \\final\\.");
+    option("refusal", "Answer to a missing or wrong validate: silent or echo (default silent).", "HOW", "silent");
+    option("honour-filters", "Apply the \\gametype\\ and \\location\\ filters of list requests.");
+    option("idle-timeout", "Close connections idle for MS milliseconds (default 7500, 0 = never).", "MS", "7500");
+    option("misbehave",
+           "none, no-greeting, close-before-final, never-close, endless, garbage or split-final (default none).",
+           "HOW", "none");
+    option("http-misbehave", "none, not-found, huge, never-ends or stall (default none).", "HOW", "none");
+    option("random-start", "RNG start value for the servers' locations (default 1).", "N", "1");
+    option("run-for", "Exit after MS milliseconds (0 = until SIGINT/SIGTERM).", "MS", "0");
+    option("quiet", "Print only the listener lines.");
+}
+
+// Stops at the first bad value, after saying which one it is.
+bool readSettings(const QCommandLineParser &parser, Settings &s)
+{
+    qint64 idleTimeout = 0;
+    if (!readNumber(parser, QStringLiteral("port"), 0, 65535, s.port)
+        || (parser.isSet(QStringLiteral("http-port"))
+            && !readNumber(parser, QStringLiteral("http-port"), 0, 65535, s.httpPort))
+        || !readNumber(parser, QStringLiteral("count"), 0, 65535, s.count)
+        || !readNumber(parser, QStringLiteral("base-port"), 1, 65535, s.basePort)
+        || !readNumber(parser, QStringLiteral("idle-timeout"), 0, 0x7fffffffLL, idleTimeout)
+        || !readNumber(parser, QStringLiteral("random-start"), 0, 0xffffffffLL, s.randomStart)
+        || !readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, s.runFor)
+        || !readChoice(parser, QStringLiteral("refusal"), Refusals, s.master.refusal)
+        || !readChoice(parser, QStringLiteral("misbehave"), MasterMisbehaviours, s.master.misbehaviour)
+        || !readChoice(parser, QStringLiteral("http-misbehave"), HttpMisbehaviours, s.httpMisbehaviour))
+        return false;
+    if (s.basePort + s.count - 1 > 65535) {
+        complain(QStringLiteral("--base-port %1 leaves no room for %2 servers").arg(s.basePort).arg(s.count));
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        complain(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().constFirst()));
+        return false;
+    }
+    s.master.idleTimeoutMs = int(idleTimeout);
+    s.master.validating = !parser.isSet(QStringLiteral("no-validate"));
+    s.master.greetingWithFinal = parser.isSet(QStringLiteral("greeting-final"));
+    s.master.honourFilters = parser.isSet(QStringLiteral("honour-filters"));
+    s.master.servers = generatedServers(int(s.count), quint16(s.basePort), quint32(s.randomStart));
+    s.quiet = parser.isSet(QStringLiteral("quiet"));
+    return true;
+}
+
+// The listener lines are flushed at once, so a program that started the
+// simulator can read its ports while it runs.
+bool startListeners(SimulatedMaster &master, SimulatedHttpList &http, const Settings &s)
+{
+    QTextStream out(stdout);
+    if (!master.listen(quint16(s.port))) {
+        complain(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(s.port));
+        return false;
+    }
+    out << "master 127.0.0.1:" << master.port() << Qt::endl;
+    if (s.httpPort < 0)
+        return true;
+    if (!http.listen(quint16(s.httpPort))) {
+        complain(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(s.httpPort));
+        return false;
+    }
+    out << "http " << http.url() << Qt::endl;
+    return true;
+}
+
+// Client messages go to stderr with backslashes kept and other bytes escaped.
+void logRequests(const SimulatedMaster &master, const SimulatedHttpList &http)
+{
+    QObject::connect(&master, &SimulatedMaster::requestReceived, [](const QByteArray &request) {
+        QByteArray shown;
+        for (const char c : request.left(200)) {
+            if (c >= ' ' && c < 127)
+                shown += c;
+            else
+                shown += "\\x" + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
+        }
+        QTextStream(stderr) << "master request: " << QString::fromLatin1(shown) << Qt::endl;
+    });
+    QObject::connect(&http, &SimulatedHttpList::requestServed,
+                     [](const QString &path) { QTextStream(stderr) << "http GET " << path << Qt::endl; });
+}
+
+// Signal handlers may only set a flag; the event loop picks it up through stopPoll.
+void quitOnStopSignals(QTimer &stopPoll)
+{
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+    QObject::connect(&stopPoll, &QTimer::timeout, QCoreApplication::instance(), [] {
+        if (stopRequested)
+            QCoreApplication::quit();
+    });
+    stopPoll.start(50);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quorvelin-mastersim"));
+
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.process(app);
+    Settings settings;
+    if (!readSettings(parser, settings))
+        return 1;
+
+    SimulatedMaster master(settings.master);
+    SimulatedHttpList http(settings.master.servers);
+    http.setMisbehaviour(settings.httpMisbehaviour);
+    if (!startListeners(master, http, settings))
+        return 1;
+    if (!settings.quiet)
+        logRequests(master, http);
+
+    QTimer stopPoll;
+    quitOnStopSignals(stopPoll);
+    if (settings.runFor > 0)
+        QTimer::singleShot(int(settings.runFor), &app, &QCoreApplication::quit);
+
+    const int rc = app.exec();
+    if (!settings.quiet)
+        QTextStream(stderr) << "quorvelin-mastersim: " << master.connectionCount() << " connections, "
+                            << master.answeredCount() << " answered, " << master.refusedCount() << " refused, "
+                            << http.requestPaths().size() << " HTTP requests" << Qt::endl;
+    return rc;
+}
