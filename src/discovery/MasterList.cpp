@@ -152,9 +152,10 @@ QList<ListedServer> parseServerList(QByteArrayView reply)
         ++i;
         const qsizetype colon = entry.indexOf(QLatin1Char(':'));
         const QString address = colon < 0 ? entry : entry.left(colon);
-        const QString port = colon < 0 ? QString() : entry.mid(colon + 1);
-        if (DottedAddress::parse(address).ok && validPort(port))
-            servers.append({address, port});
+        int port = 0;
+        // Written back in decimal, as replies name their sender's port.
+        if (colon > 0 && DottedAddress::parse(address).ok && validPort(entry.mid(colon + 1), &port))
+            servers.append({address, QString::number(port)});
     }
     return servers;
 }

@@ -47,6 +47,10 @@ TEST(MasterListParse, TakesIpFieldsOnlyAndDropsWhatCannotBeQueried)
     EXPECT_EQ(MasterList::parseServerList("\\ip\\ 1.2.3.4:1 \r\n\\ip\\\"5.6.7.8:2\""),
               (QList<ListedServer>{{QStringLiteral("1.2.3.4"), QStringLiteral("1")},
                                    {QStringLiteral("5.6.7.8"), QStringLiteral("2")}}));
+    // Ports read as numbers are listed in decimal, as replies name their sender's port.
+    EXPECT_EQ(MasterList::parseServerList("\\ip\\1.2.3.4:$1E62\\ip\\1.2.3.4:+7779"),
+              (QList<ListedServer>{{QStringLiteral("1.2.3.4"), QStringLiteral("7778")},
+                                   {QStringLiteral("1.2.3.4"), QStringLiteral("7779")}}));
     // Names, ports out of range and half entries are left out.
     EXPECT_TRUE(MasterList::parseServerList("\\ip\\evil.example:7778\\ip\\1.2.3.4:99999\\ip\\1.2.3.4:0"
                                             "\\ip\\1.2.3:7778\\ip\\1.2.3.4\\ip\\")

@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTreeView>
@@ -177,6 +178,15 @@ void MasterServerDialog::buildServerList()
     m_servers->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(reping, &QAction::triggered, this, &MasterServerDialog::repingSelected);
     connect(fillEmpty, &QAction::triggered, this, &MasterServerDialog::repingTimeouts);
+
+    // The header's sorting, for the keyboard: a column chosen again turns the order round.
+    auto *sortMenu = new QMenu(QStringLiteral("Sort by"), m_servers);
+    for (int column : {MasterRows::NameColumn, MasterRows::AddressColumn, MasterRows::PortColumn,
+                       MasterRows::GameTypeColumn, MasterRows::PingColumn, MasterRows::VersionColumn}) {
+        QAction *sort = sortMenu->addAction(m_rows->headerData(column, Qt::Horizontal).toString());
+        connect(sort, &QAction::triggered, m_rows, [this, column] { m_rows->sortByColumn(column); });
+    }
+    m_servers->addAction(sortMenu->menuAction());
 }
 
 void MasterServerDialog::buildStatusBar(QWidget *bar)
