@@ -3,32 +3,15 @@
 #include "SimulatedServer.h"
 #include "SimulatedServerFarm.h"
 
+#include "ToolMain.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <QTimer>
 
-#include <csignal>
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void requestStop(int)
-{
-    stopRequested = 1;
-}
-
-bool readNumber(const QCommandLineParser &parser, const QString &option, qint64 low, qint64 high, qint64 &out)
-{
-    bool ok = false;
-    out = parser.value(option).toLongLong(&ok);
-    if (ok && out >= low && out <= high)
-        return true;
-    QTextStream(stderr) << "quorvelin-gamesim: --" << option << " must be a number from " << low << " to " << high
-                        << Qt::endl;
-    return false;
-}
 
 struct Settings
 {
@@ -65,11 +48,11 @@ void addOptions(QCommandLineParser &parser)
 // Stops at the first number out of range, after saying which one it is.
 bool readSettings(const QCommandLineParser &parser, Settings &settings)
 {
-    if (!readNumber(parser, QStringLiteral("count"), 1, 4096, settings.count)
-        || !readNumber(parser, QStringLiteral("base-port"), 0, 65535, settings.basePort)
-        || !readNumber(parser, QStringLiteral("churn"), 0, 3600000, settings.churn)
-        || !readNumber(parser, QStringLiteral("random-start"), 0, 0xffffffffLL, settings.randomStart)
-        || !readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, settings.runFor))
+    if (!ToolMain::readNumber(parser, QStringLiteral("count"), 1, 4096, settings.count)
+        || !ToolMain::readNumber(parser, QStringLiteral("base-port"), 0, 65535, settings.basePort)
+        || !ToolMain::readNumber(parser, QStringLiteral("churn"), 0, 3600000, settings.churn)
+        || !ToolMain::readNumber(parser, QStringLiteral("random-start"), 0, 0xffffffffLL, settings.randomStart)
+        || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, settings.runFor))
         return false;
     settings.beacon = parser.isSet(QStringLiteral("beacon"));
     settings.quiet = parser.isSet(QStringLiteral("quiet"));
@@ -109,18 +92,6 @@ bool startFarm(SimulatedServerFarm &farm, const Settings &settings)
     return true;
 }
 
-// Signal handlers may only set a flag; the event loop picks it up through stopPoll.
-void quitOnStopSignals(QTimer &stopPoll)
-{
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
-    QObject::connect(&stopPoll, &QTimer::timeout, QCoreApplication::instance(), [] {
-        if (stopRequested)
-            QCoreApplication::quit();
-    });
-    stopPoll.start(50);
-}
-
 void reportQueries(const SimulatedServerFarm &farm)
 {
     quint64 requests = 0;
@@ -148,7 +119,7 @@ int main(int argc, char *argv[])
         return 1;
 
     QTimer stopPoll;
-    quitOnStopSignals(stopPoll);
+    ToolMain::quitOnStopSignals(stopPoll);
     if (settings.runFor > 0)
         QTimer::singleShot(int(settings.runFor), &app, &QCoreApplication::quit);
 

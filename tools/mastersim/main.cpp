@@ -5,22 +5,16 @@
 #include "SimulatedHttpList.h"
 #include "SimulatedMaster.h"
 
+#include "ToolMain.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <QTimer>
 
-#include <csignal>
 #include <utility>
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void requestStop(int)
-{
-    stopRequested = 1;
-}
 
 template<typename T>
 using Choices = QList<std::pair<QString, T>>;
@@ -54,16 +48,6 @@ const Choices<SimulatedMasterConfig::Refusal> Refusals = {
 void complain(const QString &message)
 {
     QTextStream(stderr) << "quorvelin-mastersim: " << message << Qt::endl;
-}
-
-bool readNumber(const QCommandLineParser &parser, const QString &option, qint64 low, qint64 high, qint64 &out)
-{
-    bool ok = false;
-    out = parser.value(option).toLongLong(&ok);
-    if (ok && out >= low && out <= high)
-        return true;
-    complain(QStringLiteral("--%1 must be a number from %2 to %3").arg(option).arg(low).arg(high));
-    return false;
 }
 
 template<typename T>
@@ -128,14 +112,14 @@ void addOptions(QCommandLineParser &parser)
 bool readSettings(const QCommandLineParser &parser, Settings &s)
 {
     qint64 idleTimeout = 0;
-    if (!readNumber(parser, QStringLiteral("port"), 0, 65535, s.port)
+    if (!ToolMain::readNumber(parser, QStringLiteral("port"), 0, 65535, s.port)
         || (parser.isSet(QStringLiteral("http-port"))
-            && !readNumber(parser, QStringLiteral("http-port"), 0, 65535, s.httpPort))
-        || !readNumber(parser, QStringLiteral("count"), 0, 65535, s.count)
-        || !readNumber(parser, QStringLiteral("base-port"), 1, 65535, s.basePort)
-        || !readNumber(parser, QStringLiteral("idle-timeout"), 0, 0x7fffffffLL, idleTimeout)
-        || !readNumber(parser, QStringLiteral("random-start"), 0, 0xffffffffLL, s.randomStart)
-        || !readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, s.runFor)
+            && !ToolMain::readNumber(parser, QStringLiteral("http-port"), 0, 65535, s.httpPort))
+        || !ToolMain::readNumber(parser, QStringLiteral("count"), 0, 65535, s.count)
+        || !ToolMain::readNumber(parser, QStringLiteral("base-port"), 1, 65535, s.basePort)
+        || !ToolMain::readNumber(parser, QStringLiteral("idle-timeout"), 0, 0x7fffffffLL, idleTimeout)
+        || !ToolMain::readNumber(parser, QStringLiteral("random-start"), 0, 0xffffffffLL, s.randomStart)
+        || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, s.runFor)
         || !readChoice(parser, QStringLiteral("refusal"), Refusals, s.master.refusal)
         || !readChoice(parser, QStringLiteral("misbehave"), MasterMisbehaviours, s.master.misbehaviour)
         || !readChoice(parser, QStringLiteral("http-misbehave"), HttpMisbehaviours, s.httpMisbehaviour))
@@ -194,18 +178,6 @@ void logRequests(const SimulatedMaster &master, const SimulatedHttpList &http)
                      [](const QString &path) { QTextStream(stderr) << "http GET " << path << Qt::endl; });
 }
 
-// Signal handlers may only set a flag; the event loop picks it up through stopPoll.
-void quitOnStopSignals(QTimer &stopPoll)
-{
-    std::signal(SIGINT, requestStop);
-    std::signal(SIGTERM, requestStop);
-    QObject::connect(&stopPoll, &QTimer::timeout, QCoreApplication::instance(), [] {
-        if (stopRequested)
-            QCoreApplication::quit();
-    });
-    stopPoll.start(50);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -229,7 +201,7 @@ int main(int argc, char *argv[])
         logRequests(master, http);
 
     QTimer stopPoll;
-    quitOnStopSignals(stopPoll);
+    ToolMain::quitOnStopSignals(stopPoll);
     if (settings.runFor > 0)
         QTimer::singleShot(int(settings.runFor), &app, &QCoreApplication::quit);
 

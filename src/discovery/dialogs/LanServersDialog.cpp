@@ -29,7 +29,8 @@ LanServersDialog::LanServersDialog(const Context &context, QWidget *parent)
     setObjectName(QStringLiteral("frm_LANServers"));
     setWindowTitle(QStringLiteral("Find LAN Servers"));
 
-    m_servers = SearchRows::newList(this, {QStringLiteral("IP"), QStringLiteral("port"), QStringLiteral("Server name")});
+    m_servers =
+        SearchRows::newList(this, {QStringLiteral("IP"), QStringLiteral("port"), QStringLiteral("Server name")});
     m_servers->setAccessibleName(QStringLiteral("Servers found on the local network"));
 
     auto *find = new QPushButton(QStringLiteral("Find servers"), this);

@@ -86,7 +86,8 @@ MasterServerDialog::MasterServerDialog(const Context &context, QWidget *parent)
     connect(m_addServers, &QPushButton::clicked, this, &MasterServerDialog::addServers);
     connect(m_exchange, &MasterExchange::connectedToMaster, this,
             [this] { setStatus(0, QStringLiteral("Connected to master server")); });
-    connect(m_exchange, &MasterExchange::receivingData, this, [this] { setStatus(0, QStringLiteral("Receiving data")); });
+    connect(m_exchange, &MasterExchange::receivingData, this,
+            [this] { setStatus(0, QStringLiteral("Receiving data")); });
     connect(m_exchange, &MasterExchange::serverListReceived, this, &MasterServerDialog::listReceived);
     connect(m_exchange, &MasterExchange::gameTypesReceived, this, &MasterServerDialog::showGameTypes);
     connect(m_exchange, &MasterExchange::failed, this, &MasterServerDialog::transferFailed);

@@ -184,7 +184,9 @@ void ServerPropertiesDialog::startTest()
     const DottedAddress address = DottedAddress::parse(m_address->text());
     m_testedAddress = m_address->text();
     m_testedPort = static_cast<quint16>(m_port->value());
-    if (!address.ok || m_testedPort == 0 || !m_socket->send(QByteArrayLiteral("\\basic\\"), address.ipv4, m_testedPort)) {
+    const bool sent =
+        address.ok && m_testedPort != 0 && m_socket->send(QByteArrayLiteral("\\basic\\"), address.ipv4, m_testedPort);
+    if (!sent) {
         setResult(Result::Untested, QStringLiteral("Invalid host address"));
         setTesting(false);
         m_countdown.stop();
