@@ -3,7 +3,6 @@
 #include "ListedServer.h"
 #include "SimulatedHttpList.h"
 #include "SimulatedMaster.h"
-#include "discovery/SecureValidate.h"
 
 #include <gtest/gtest.h>
 
@@ -26,10 +25,7 @@ void PrintTo(const QByteArray &bytes, std::ostream *os)
 
 namespace {
 
-using Misbehaviour = SimulatedMasterConfig::Misbehaviour;
-
 const QByteArray Greeting = QByteArrayLiteral("\\basic\\\\secure\\ABCDEF");
-const QByteArray ValidateAbcdef = QByteArrayLiteral("\\gamename\\ut\\location\\0\\validate\\5OOIQ5Ha\\final\\");
 const QByteArray ListRequest = QByteArrayLiteral("\\list\\\\gamename\\ut\\final\\");
 const QByteArray FullList = QByteArrayLiteral(
     "\\ip\\127.0.0.1:7778\\ip\\127.0.0.1:7779\\ip\\127.0.0.2:7790\\ip\\127.0.0.3:7800\\final\\");
@@ -74,15 +70,10 @@ public:
     {
         return waitUntil([&] { return m_received.contains(text); });
     }
-    bool waitForSize(qsizetype size)
-    {
-        return waitUntil([&] { return m_received.size() >= size; });
-    }
     bool waitForClose()
     {
         return waitUntil([this] { return m_socket.state() == QAbstractSocket::UnconnectedState; });
     }
-    bool isConnected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
     QByteArray received() const { return m_received; }
     QByteArray afterGreeting() const { return m_received.mid(Greeting.size()); }
 
@@ -130,92 +121,6 @@ protected:
 
 } // namespace
 
-TEST_F(MasterSimTest, ValidatingMasterListsEveryServerAfterCorrectValidate)
-{
-    EXPECT_EQ(SecureValidate::response("ABCDEF"), "5OOIQ5Ha");
-    SimulatedMaster master(testConfig(true));
-    ASSERT_TRUE(master.listen());
-    EXPECT_EQ(replyTo(master, ValidateAbcdef + ListRequest), FullList);
-    EXPECT_EQ(master.requests(), (QList<QByteArray>{ValidateAbcdef, ListRequest}));
-    EXPECT_EQ(master.lastListRequest(), ListRequest);
-
-    // A random challenge, a greeting with \final\, and the answer computed from the greeting.
-    SimulatedMasterConfig c = testConfig(true);
-    c.challenge.clear();
-    c.greetingWithFinal = true;
-    master.setConfig(c);
-    Client client(master.port());
-    ASSERT_TRUE(client.waitFor("\\final\\"));
-    const QRegularExpression pattern(QStringLiteral("^\\\\basic\\\\\\\\secure\\\\([A-Z]{6})\\\\final\\\\$"));
-    const QRegularExpressionMatch greeting = pattern.match(QString::fromLatin1(client.received()));
-    ASSERT_TRUE(greeting.hasMatch()) << client.received().toStdString();
-    const QByteArray validate = SecureValidate::response(greeting.captured(1).toLatin1());
-    client.send("\\gamename\\ut\\location\\0\\validate\\" + validate + "\\final\\" + ListRequest);
-    ASSERT_TRUE(client.waitForClose());
-    EXPECT_TRUE(client.received().endsWith(FullList));
-    EXPECT_EQ(master.connectionCount(), 2);
-    EXPECT_EQ(master.answeredCount(), 2);
-    EXPECT_EQ(master.refusedCount(), 0);
-}
-
-TEST_F(MasterSimTest, RefusesMissingOrWrongValidateInEitherStyle)
-{
-    SimulatedMasterConfig c = testConfig(true);
-    c.refusal = SimulatedMasterConfig::Refusal::Echo;
-    SimulatedMaster master(c);
-    ASSERT_TRUE(master.listen());
-    // The right answer to another challenge.
-    EXPECT_EQ(replyTo(master, "\\gamename\\ut\\location\\0\\validate\\3PlaE7km\\final\\" + ListRequest),
-              "\\echo\\333networks failed to validate your request. Use the correct authorization cipher!\\final\\");
-
-    c.refusal = SimulatedMasterConfig::Refusal::Silent;
-    master.setConfig(c);
-    EXPECT_EQ(replyTo(master, ListRequest), QByteArray());
-    EXPECT_EQ(master.refusedCount(), 2);
-    EXPECT_EQ(master.answeredCount(), 0);
-
-    // Without \final\ a validating master waits, then drops the idle connection.
-    c.idleTimeoutMs = 300;
-    master.setConfig(c);
-    EXPECT_EQ(replyTo(master, "\\list\\\\gamename\\ut"), QByteArray());
-    EXPECT_EQ(master.requests().constLast(), "\\list\\\\gamename\\ut");
-    EXPECT_EQ(master.refusedCount(), 2);
-}
-
-TEST_F(MasterSimTest, NonValidatingMasterAnswersBareListRequest)
-{
-    SimulatedMaster master(testConfig(false));
-    ASSERT_TRUE(master.listen());
-    EXPECT_EQ(replyTo(master, "\\list\\\\gamename\\ut"), FullList);
-    EXPECT_EQ(master.lastListRequest(), "\\list\\\\gamename\\ut");
-    EXPECT_EQ(replyTo(master, ListRequest), FullList);
-    EXPECT_EQ(master.answeredCount(), 2);
-}
-
-TEST_F(MasterSimTest, GameTypeRequestListsDistinctTypesInFirstSeenOrder)
-{
-    const QList<ListedServer> servers = generatedServers(8, 7778, 5);
-    ASSERT_EQ(servers.size(), 8);
-    for (int i = 0; i < servers.size(); ++i) {
-        EXPECT_EQ(servers.at(i).address, QStringLiteral("127.0.0.1"));
-        EXPECT_EQ(servers.at(i).queryPort, 7778 + i);
-        EXPECT_GE(servers.at(i).location, 1);
-        EXPECT_LE(servers.at(i).location, 12);
-        EXPECT_EQ(servers.at(i).location, generatedServers(8, 7778, 5).at(i).location);
-    }
-
-    SimulatedMasterConfig c = testConfig(false);
-    c.servers = servers;
-    SimulatedMaster master(c);
-    ASSERT_TRUE(master.listen());
-    const QByteArray types = "\\gametype\\DeathMatchPlus\\gametype\\CTFGame\\gametype\\TeamGamePlus"
-                             "\\gametype\\Domination\\gametype\\Assault\\gametype\\LastManStanding\\final\\";
-    EXPECT_EQ(replyTo(master, "\\list\\info\\gamename\\ut"), types);
-    c.validating = true;
-    master.setConfig(c);
-    EXPECT_EQ(replyTo(master, ValidateAbcdef + "\\list\\info\\gamename\\ut\\final\\"), types);
-}
-
 TEST_F(MasterSimTest, HonouredFiltersSelectByGameTypeAndLocation)
 {
     SimulatedMasterConfig c = testConfig(false);
@@ -232,70 +137,6 @@ TEST_F(MasterSimTest, HonouredFiltersSelectByGameTypeAndLocation)
               "\\ip\\127.0.0.1:7779\\ip\\127.0.0.2:7790\\final\\");
     EXPECT_EQ(replyTo(master, "\\list\\\\gamename\\ut\\location\\7\\final\\"),
               "\\ip\\127.0.0.1:7779\\ip\\127.0.0.3:7800\\final\\");
-}
-
-TEST_F(MasterSimTest, MisbehavingMastersBreakTheReplyAsConfigured)
-{
-    SimulatedMasterConfig c = testConfig(false);
-    SimulatedMaster master(c);
-    ASSERT_TRUE(master.listen());
-
-    c.misbehaviour = Misbehaviour::CloseBeforeFinal;
-    master.setConfig(c);
-    EXPECT_EQ(replyTo(master, ListRequest), "\\ip\\127.0.0.1:7778\\ip\\127.0.0.1:7779");
-
-    c.misbehaviour = Misbehaviour::SplitFinal;
-    master.setConfig(c);
-    EXPECT_EQ(replyTo(master, ListRequest), FullList);
-
-    c.misbehaviour = Misbehaviour::Garbage;
-    master.setConfig(c);
-    const QByteArray garbage = replyTo(master, ListRequest);
-    EXPECT_GT(garbage.size(), 1000);
-    EXPECT_TRUE(garbage.endsWith("\\final\\"));
-
-    c.misbehaviour = Misbehaviour::Endless;
-    master.setConfig(c);
-    {
-        Client client(master.port());
-        ASSERT_TRUE(client.waitFor(Greeting));
-        client.send(ListRequest);
-        ASSERT_TRUE(client.waitForSize(512 * 1024));
-        EXPECT_TRUE(client.isConnected());
-        EXPECT_TRUE(client.afterGreeting().startsWith("\\ip\\127."));
-        EXPECT_FALSE(client.received().contains("\\final\\"));
-    }
-    EXPECT_TRUE(waitUntil([&] { return master.openConnectionCount() == 0; }));
-}
-
-TEST_F(MasterSimTest, HttpListGivesGamePortsOrNotFound)
-{
-    SimulatedHttpList http(testServers());
-    ASSERT_TRUE(http.listen());
-    EXPECT_EQ(http.url(), QStringLiteral("http://127.0.0.1:%1/servers.txt").arg(http.port()));
-    const auto get = [&http](const QByteArray &path) {
-        Client client(http.port());
-        client.send("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-        return client.waitForClose() ? client.received() : "still open: " + client.received();
-    };
-    const QByteArray body = "127.0.0.1:7777\r\n127.0.0.1:7778\r\n127.0.0.2:7789\r\n127.0.0.3:7799\r\n";
-    EXPECT_EQ(get("/servers.txt"), "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: "
-                                       + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-
-    http.setMisbehaviour(SimulatedHttpList::Misbehaviour::NotFound);
-    EXPECT_TRUE(get("/list?game=ut").startsWith("HTTP/1.0 404 Not Found\r\n"));
-
-    http.setMisbehaviour(SimulatedHttpList::Misbehaviour::Huge);
-    const QByteArray huge = get("/huge.txt");
-    const qsizetype bodyStart = huge.indexOf("\r\n\r\n") + 4;
-    EXPECT_GE(huge.size() - bodyStart, SimulatedHttpList::HugeSize);
-    EXPECT_TRUE(huge.contains("Content-Length: " + QByteArray::number(huge.size() - bodyStart) + "\r\n"));
-    EXPECT_TRUE(huge.mid(bodyStart).startsWith(body));
-    EXPECT_TRUE(huge.endsWith(":7777\r\n"));
-
-    const QStringList paths{QStringLiteral("/servers.txt"), QStringLiteral("/list?game=ut"),
-                            QStringLiteral("/huge.txt")};
-    EXPECT_EQ(http.requestPaths(), paths);
 }
 
 TEST_F(MasterSimTest, ProgramPrintsItsListenersAndRejectsBadArguments)
