@@ -347,19 +347,19 @@ TEST_F(PropertiesTest, OnlyTheTestedServerTurnsTheTestGreen)
     socket()->deliver("\\gamename\\ut\\gamever\\436\\", QStringLiteral("127.0.0.2"), 7778);
     EXPECT_TRUE(dialog.isTesting());
     socket()->deliver("\\gamename\\ut\\gamever\\436\\minnetver\\432\\final\\", QStringLiteral("127.0.0.1"), 7778);
-    EXPECT_EQ(dialog.result(), ServerPropertiesDialog::Result::Found);
+    EXPECT_EQ(dialog.testResult(), ServerPropertiesDialog::TestResult::Found);
     EXPECT_EQ(dialog.resultText(), QStringLiteral("Found UT server, version 436"));
 
     // A value changed after the test was not tested.
     child<QSpinBox>(&dialog, "se_ServerPort")->setValue(7779);
-    EXPECT_EQ(dialog.result(), ServerPropertiesDialog::Result::Untested);
+    EXPECT_EQ(dialog.testResult(), ServerPropertiesDialog::TestResult::Untested);
     dialog.confirm();
     EXPECT_EQ(platform.messages.informations.size(), 2);
     dialog.startTest();
     socket()->deliver("\\gamename\\ut\\gamever\\469\\", QStringLiteral("127.0.0.1"), 7779);
     dialog.confirm();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.QDialog::result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 TEST_F(PropertiesTest, SilenceCancelAndBadAddressesFailTheTest)
@@ -370,7 +370,7 @@ TEST_F(PropertiesTest, SilenceCancelAndBadAddressesFailTheTest)
     tick(&dialog, "tm_TimeOut");
     tick(&dialog, "tm_TimeOut");
     EXPECT_EQ(dialog.resultText(), QStringLiteral("No reply received"));
-    EXPECT_EQ(dialog.result(), ServerPropertiesDialog::Result::Failed);
+    EXPECT_EQ(dialog.testResult(), ServerPropertiesDialog::TestResult::Failed);
     EXPECT_FALSE(ok()->isEnabled());
 
     dialog.startTest();
@@ -384,7 +384,7 @@ TEST_F(PropertiesTest, SilenceCancelAndBadAddressesFailTheTest)
     child<QLineEdit>(&dialog, "ed_ServerAddress")->setText(QStringLiteral("server.example"));
     dialog.startTest();
     EXPECT_EQ(dialog.resultText(), QStringLiteral("Invalid host address"));
-    EXPECT_EQ(dialog.result(), ServerPropertiesDialog::Result::Untested);
+    EXPECT_EQ(dialog.testResult(), ServerPropertiesDialog::TestResult::Untested);
     EXPECT_TRUE(child<QPushButton>(&dialog, "sB_Test")->isEnabled());
     dialog.cancel();
     EXPECT_FALSE(dialog.isVisible());
@@ -401,7 +401,7 @@ TEST(Properties, TestsASimulatedServerOnLoopback)
     dialog.show();
     dialog.startTest();
     ASSERT_TRUE(waitUntil([&dialog] { return !dialog.isTesting(); }));
-    EXPECT_EQ(dialog.result(), ServerPropertiesDialog::Result::Found) << dialog.resultText().toStdString();
+    EXPECT_EQ(dialog.testResult(), ServerPropertiesDialog::TestResult::Found) << dialog.resultText().toStdString();
 }
 
 } // namespace

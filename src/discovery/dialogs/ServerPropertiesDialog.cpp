@@ -91,7 +91,7 @@ void ServerPropertiesDialog::buildControls()
     layout->addWidget(m_resultLabel);
     layout->addLayout(buttons);
     setMinimumWidth(420);
-    setResult(Result::Untested, QString());
+    setResult(TestResult::Untested, QString());
 }
 
 void ServerPropertiesDialog::setServer(const QString &address, int port, const QString &description)
@@ -99,7 +99,7 @@ void ServerPropertiesDialog::setServer(const QString &address, int port, const Q
     m_address->setText(address);
     m_port->setValue(port);
     m_description->setText(description);
-    setResult(Result::Untested, QString());
+    setResult(TestResult::Untested, QString());
 }
 
 QString ServerPropertiesDialog::address() const
@@ -140,17 +140,17 @@ void ServerPropertiesDialog::addressChanged()
     if (!m_descriptionEdited)
         m_description->setText(m_address->text() + QLatin1Char(':') + m_port->text());
     // Values changed after a test were not tested: OK must not take them on an old verdict.
-    if (m_result != Result::Untested && !isTesting())
-        setResult(Result::Untested, QString());
+    if (m_result != TestResult::Untested && !isTesting())
+        setResult(TestResult::Untested, QString());
 }
 
-void ServerPropertiesDialog::setResult(Result result, const QString &text)
+void ServerPropertiesDialog::setResult(TestResult result, const QString &text)
 {
     m_result = result;
     m_resultLabel->setText(text);
     QPalette palette = this->palette();
-    if (result != Result::Untested) {
-        palette.setColor(QPalette::Window, result == Result::Found ? kFoundColor : kFailedColor);
+    if (result != TestResult::Untested) {
+        palette.setColor(QPalette::Window, result == TestResult::Found ? kFoundColor : kFailedColor);
         palette.setColor(QPalette::WindowText, Qt::white);
     } else {
         palette.setColor(QPalette::Window, palette.color(QPalette::Button));
@@ -177,7 +177,7 @@ void ServerPropertiesDialog::startTest()
             m_socket->bind(0);
         connect(m_socket.get(), &DatagramSocket::datagramReceived, this, &ServerPropertiesDialog::replyReceived);
     }
-    setResult(Result::Untested, QStringLiteral("query send, please wait..."));
+    setResult(TestResult::Untested, QStringLiteral("query send, please wait..."));
     setTesting(true);
     m_elapsed = 0;
     m_countdown.start();
@@ -187,7 +187,7 @@ void ServerPropertiesDialog::startTest()
     const bool sent =
         address.ok && m_testedPort != 0 && m_socket->send(QByteArrayLiteral("\\basic\\"), address.ipv4, m_testedPort);
     if (!sent) {
-        setResult(Result::Untested, QStringLiteral("Invalid host address"));
+        setResult(TestResult::Untested, QStringLiteral("Invalid host address"));
         setTesting(false);
         m_countdown.stop();
         closeSocket();
@@ -200,7 +200,7 @@ void ServerPropertiesDialog::countdownTick()
         m_countdown.stop();
         setTesting(false);
         m_ok->setEnabled(false);
-        setResult(Result::Failed, QStringLiteral("No reply received"));
+        setResult(TestResult::Failed, QStringLiteral("No reply received"));
         m_elapsed = 0;
         closeSocket();
         return;
@@ -218,16 +218,16 @@ void ServerPropertiesDialog::replyReceived(const QByteArray &datagram, const QSt
     const ReachabilityTest::Verdict verdict = ReachabilityTest::judge(datagram);
     m_countdown.stop();
     setTesting(false);
-    setResult(verdict.found ? Result::Found : Result::Failed, verdict.text);
+    setResult(verdict.found ? TestResult::Found : TestResult::Failed, verdict.text);
 }
 
 void ServerPropertiesDialog::confirm()
 {
-    if (m_result == Result::Failed) {
+    if (m_result == TestResult::Failed) {
         m_context.messages.showError(QStringLiteral("Server information is incorrect.\nPlease correct this."));
         return;
     }
-    if (m_result == Result::Found) {
+    if (m_result == TestResult::Found) {
         accept();
         return;
     }
@@ -243,7 +243,7 @@ void ServerPropertiesDialog::cancel()
     }
     m_countdown.stop();
     setTesting(false);
-    setResult(Result::Failed, QStringLiteral("Canceled by user"));
+    setResult(TestResult::Failed, QStringLiteral("Canceled by user"));
 }
 
 void ServerPropertiesDialog::keyPressEvent(QKeyEvent *event)

@@ -27,7 +27,7 @@ public:
         int serverTimeOut;
     };
 
-    enum class Result { Untested, Found, Failed };
+    enum class TestResult { Untested, Found, Failed };
 
     explicit ServerPropertiesDialog(const Context &context, QWidget *parent = nullptr);
     ~ServerPropertiesDialog() override;
@@ -38,7 +38,7 @@ public:
     int port() const;
     QString description() const;
 
-    Result result() const { return m_result; }
+    TestResult testResult() const { return m_result; }
     QString resultText() const;
     bool isTesting() const { return m_countdown.isActive(); }
 
@@ -55,7 +55,7 @@ protected:
 private:
     void buildControls();
     void addressChanged();
-    void setResult(Result result, const QString &text);
+    void setResult(TestResult result, const QString &text);
     void setTesting(bool testing);
     void countdownTick();
     void replyReceived(const QByteArray &datagram, const QString &senderAddress, quint16 senderPort);
@@ -67,7 +67,7 @@ private:
     int m_elapsed = 0;
     bool m_descriptionEdited = false;
     bool m_filling = false;
-    Result m_result = Result::Untested;
+    TestResult m_result = TestResult::Untested;
     QString m_testedAddress;
     quint16 m_testedPort = 0;
     QLineEdit *m_address = nullptr;
