@@ -97,7 +97,7 @@ TEST_F(DiscoveryCommandsTest, PropertiesChangeTheServerOnlyAfterAPassingTest)
 {
     table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Old"));
     window->serverList()->setCurrentIndex(table.index(0));
-    whileOpen<ServerPropertiesDialog>("mi_Serverproperties1", [this](ServerPropertiesDialog *dialog) {
+    whileOpen<ServerPropertiesDialog>("mi_Serverproperties1", [](ServerPropertiesDialog *dialog) {
         EXPECT_EQ(dialog->address(), QStringLiteral("127.0.0.1"));
         EXPECT_EQ(dialog->description(), QStringLiteral("Old"));
         dialog->setServer(QStringLiteral("127.0.0.9"), 7790, QStringLiteral("New"));
