@@ -15,9 +15,11 @@ constexpr QByteArrayView kBasic = "\\basic\\";
 constexpr QByteArrayView kSecure = "\\secure\\";
 constexpr qsizetype kChallengeLength = 6;
 
-QString megabytes(qint64 bytes)
+QString sizeText(qint64 bytes)
 {
-    return QString::number(bytes / (1024 * 1024));
+    if (bytes >= 1024 * 1024)
+        return QStringLiteral("%1 MB").arg(bytes / (1024 * 1024));
+    return QStringLiteral("%1 KB").arg(bytes / 1024);
 }
 
 // The text of an "\echo\" a master sends when it refuses a request.
@@ -121,8 +123,8 @@ void MasterExchange::tcpReadyRead()
         return;
     m_buffer += m_socket->readAll();
     if (m_buffer.size() > m_limits.maxBytes) {
-        fail(QStringLiteral("The master server sent more than %1 MB; the transfer was stopped.")
-                 .arg(megabytes(m_limits.maxBytes)));
+        fail(QStringLiteral("The master server sent more than %1; the transfer was stopped.")
+                 .arg(sizeText(m_limits.maxBytes)));
         return;
     }
     if (m_phase == Phase::Greeting) {
@@ -247,8 +249,8 @@ void MasterExchange::webReadyRead()
         return;
     m_buffer += m_webReply->readAll();
     if (m_buffer.size() > m_limits.maxBytes)
-        fail(QStringLiteral("The server list is larger than %1 MB; the transfer was stopped.")
-                 .arg(megabytes(m_limits.maxBytes)));
+        fail(QStringLiteral("The server list is larger than %1; the transfer was stopped.")
+                 .arg(sizeText(m_limits.maxBytes)));
 }
 
 void MasterExchange::webFinished()

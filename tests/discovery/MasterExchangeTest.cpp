@@ -51,7 +51,7 @@ protected:
         failure.reset();
     }
 
-    bool ended(int milliseconds = 5000)
+    bool ended(int milliseconds = 10000)
     {
         return waitUntil([this] { return listed || gameTypes || failure; }, milliseconds);
     }
@@ -159,7 +159,7 @@ TEST_F(MasterExchangeTest, StopsEndlessSilentAndGarbledMastersWithAMessage)
         Misbehaviour misbehaviour;
         const char *message;
     } cases[] = {
-        {Misbehaviour::Endless, "The master server sent more than 0 MB; the transfer was stopped."},
+        {Misbehaviour::Endless, "The master server sent more than 256 KB; the transfer was stopped."},
         {Misbehaviour::NoGreeting, "The master server sent no greeting."},
     };
     for (const auto &c : cases) {
@@ -229,13 +229,13 @@ TEST_F(MasterExchangeTest, ReadsWebListsAsGamePortsPlusOne)
     EXPECT_TRUE(failure->contains(QStringLiteral("Not Found"))) << failure->toStdString();
 
     MasterExchange::Limits limits;
-    limits.maxBytes = 1024 * 1024;
+    limits.maxBytes = 256 * 1024;
     exchange.setLimits(limits);
     for (const auto misbehaviour : {SimulatedHttpList::Misbehaviour::Huge, SimulatedHttpList::Misbehaviour::NeverEnds}) {
         web.setMisbehaviour(misbehaviour);
         fetch(web.url());
-        ASSERT_TRUE(ended(10000));
-        EXPECT_EQ(failure, QStringLiteral("The server list is larger than 1 MB; the transfer was stopped."));
+        ASSERT_TRUE(ended(30000));
+        EXPECT_EQ(failure, QStringLiteral("The server list is larger than 256 KB; the transfer was stopped."));
     }
 }
 
