@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    qt6-speech-dev qt6-speech-flite-plugin qt6-multimedia-dev
+    qt6-speech-dev qt6-speech-flite-plugin qt6-multimedia-dev qt6-declarative-dev
     appstream desktop-file-utils
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev

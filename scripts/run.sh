@@ -29,7 +29,17 @@ sims=($!)
 sims+=($!)
 trap 'kill "${sims[@]}" 2>/dev/null || true' EXIT
 ini="$profile/Quorvelin.ini"
-if ! grep -q '^MasterServers=' "$ini" 2>/dev/null; then
+# A stand-in for the game: "Join Server" starts it, and it writes its
+# command line to joined.log in the profile.
+game="$profile/ut"
+mkdir -p "$game/System"
+printf '#!/bin/sh\necho "$(date +%%T) ut-bin $*" >>"%s/joined.log"\n' "$profile" >"$game/System/ut-bin"
+chmod +x "$game/System/ut-bin"
+# A first demo run starts with three buddies who come and go on the simulated
+# servers, a voice of the flite engine and a chime for them.
+if [ ! -f "$ini" ]; then
+    printf '[general]\nComputerVoice=slt\nBuddySound=%s\nUTBaseDir=%s\n[nicknames]\nbuddies=FragMaster,Loque,Xan\n' \
+        "$root/data/buddy.wav" "$game" >"$ini"
     printf '[locations]\nMasterServers=127.0.0.1:%s,http://127.0.0.1:%s/servers.txt\n' \
         "$master_port" "$web_port" >>"$ini"
 fi

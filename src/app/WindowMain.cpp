@@ -7,12 +7,17 @@
 #include "config/Configuration.h"
 #include "core/QueryStack.h"
 #include "mainwindow/ApplicationIdentity.h"
+#include "mainwindow/DesktopNotifications.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/SplashWindow.h"
 #include "platform/AtomicFile.h"
 #include "platform/LocalSocketSingleInstance.h"
 #include "platform/QtFileDialogs.h"
 #include "platform/QtMessageBoxes.h"
+#include "platform/QtProcessLauncher.h"
+#include "platform/QtSoundPlayer.h"
+#include "platform/QtSpeechEngine.h"
+#include "platform/QtUrlOpener.h"
 #include "platform/SystemGameLocator.h"
 #include "platform/SystemPlatform.h"
 #include "platform/TerminationSignals.h"
@@ -20,6 +25,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QStandardPaths>
 
 namespace {
 
@@ -67,7 +73,15 @@ int runWindow(const CommandLine &commandLine)
     LanSearchTargets lanTargets;
     lanTargets.broadcastAddresses = commandLine.lanBroadcast.isEmpty() ? Beacon::localBroadcastAddresses()
                                                                        : QStringList{commandLine.lanBroadcast};
-    MainWindow window({stack, messages, files, config, settings, profile, nullptr, lanTargets});
+    QtSpeechEngine speech;
+    QtSoundPlayer sound;
+    DesktopNotifications notifications;
+    QtUrlOpener urls;
+    QtProcessLauncher processes;
+    MainWindow window({stack, messages, files, config, settings, profile, nullptr, lanTargets,
+                       DesktopServices{&speech, &sound, &notifications, &urls, &processes},
+                       QStandardPaths::findExecutable(QStringLiteral("wine"))});
+    notifications.setTray(window.tray());
     messages.setParentWidget(&window);
     files.setParentWidget(&window);
     window.setSplash(splash);

@@ -86,9 +86,26 @@ QString programDirectory(const char *argv0)
     return QFileInfo(self.isEmpty() ? QString::fromLocal8Bit(argv0) : self).absolutePath();
 }
 
+// The window module: beside the executable in a build tree or a portable
+// copy, in <prefix>/lib/quorvelin/ when installed. Without either the
+// first place names the module in the error.
+QString windowModulePath(const QString &programDir)
+{
+    const QString baseName = QStringLiteral("quorvelin-window");
+    const QString candidates[] = {
+        programDir + QLatin1Char('/') + baseName,
+        QDir::cleanPath(programDir + QStringLiteral("/../lib/quorvelin/") + baseName),
+    };
+    for (const QString &candidate : candidates) {
+        if (QFileInfo::exists(candidate + QStringLiteral(".so")))
+            return candidate;
+    }
+    return candidates[0];
+}
+
 int runWindow(int argc, char **argv)
 {
-    QLibrary module(programDirectory(argv[0]) + QStringLiteral("/quorvelin-window"));
+    QLibrary module(windowModulePath(programDirectory(argv[0])));
     const auto windowMain = reinterpret_cast<QuorvelinWindowMain>(module.resolve("quorvelinWindowMain"));
     if (!windowMain) {
         std::fprintf(stderr, "quorvelin: cannot load the window module: %s\n", qPrintable(module.errorString()));

@@ -73,6 +73,7 @@ Settings loadConfiguration(const IniFile &ini, const QString &outputDirectory)
     boolean(QStringLiteral("promptOnRun"), s.promptOnRun);
     text(QStringLiteral("RunParams"), s.RunParams);
     boolean(QStringLiteral("CloseOnJoin"), s.CloseOnJoin);
+    boolean(QStringLiteral("BuddyNotification"), s.BuddyNotification);
 
     s.HtmlTemplate = ini.readString(kHtml, QStringLiteral("template"));
     s.HtmlOutput = ini.readString(kHtml, QStringLiteral("output"), s.HtmlOutput);

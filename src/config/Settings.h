@@ -40,6 +40,8 @@ struct Settings
     bool promptOnRun = false;
     QString RunParams;
     bool CloseOnJoin = false;
+    // A desktop notification when a buddy joins, beside the sound and the speech.
+    bool BuddyNotification = true;
 
     // locations
     QString VersionServer1 = QStringLiteral("version.quorvelin.org");

@@ -38,6 +38,12 @@ DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
     send->setAccessibleName(QStringLiteral("Send query"));
     auto *sendList = new QPushButton(QStringLiteral("Send"), this);
     sendList->setAccessibleName(QStringLiteral("Send selected query"));
+    auto *sayEdit = new QLineEdit(this);
+    sayEdit->setObjectName(QStringLiteral("ed_Say"));
+    sayEdit->setAccessibleName(QStringLiteral("Text to say"));
+    auto *say = new QPushButton(QStringLiteral("Say"), this);
+    say->setObjectName(QStringLiteral("btn_Say"));
+    connect(say, &QPushButton::clicked, this, [this, sayEdit] { Q_EMIT sayRequested(sayEdit->text()); });
     auto *save = new QPushButton(QStringLiteral("save to debuginfo.txt"), this);
     auto *clear = new QPushButton(QStringLiteral("clear me"), this);
     connect(send, &QPushButton::clicked, this, &DebugPage::sendEditQuery);
@@ -53,11 +59,13 @@ DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
     layout->addWidget(send, 1, 1);
     layout->addWidget(m_queryList, 2, 0);
     layout->addWidget(sendList, 2, 1, Qt::AlignTop);
+    layout->addWidget(sayEdit, 3, 0);
+    layout->addWidget(say, 3, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(save);
     buttons->addWidget(clear);
     buttons->addStretch();
-    layout->addLayout(buttons, 3, 0, 1, 2);
+    layout->addLayout(buttons, 4, 0, 1, 2);
     layout->setRowStretch(0, 1);
 }
 

@@ -33,6 +33,10 @@ public:
     void saveDebugInfo();
     void clearLog();
 
+Q_SIGNALS:
+    // The "Say" button: the text to speak.
+    void sayRequested(const QString &text);
+
 private:
     QString m_profileDirectory;
     MessageBoxes &m_messages;

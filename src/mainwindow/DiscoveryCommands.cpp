@@ -1,5 +1,7 @@
 #include "DiscoveryCommands.h"
 
+#include "config/FavoritesImport.h"
+#include "config/IniFile.h"
 #include "config/ListStore.h"
 #include "config/Settings.h"
 #include "core/PacedWalk.h"
@@ -10,7 +12,12 @@
 #include "discovery/dialogs/LanServersDialog.h"
 #include "discovery/dialogs/MasterServerDialog.h"
 #include "discovery/dialogs/ServerPropertiesDialog.h"
+#include "platform/FileDialogs.h"
+#include "platform/MessageBoxes.h"
 #include "platform/UdpSocketFactory.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QWidget>
 
@@ -132,4 +139,50 @@ void DiscoveryCommands::storePendingAdditions()
         return;
     m_additionsUnsaved = false;
     m_context.lists.storeServerList(true);
+}
+
+void DiscoveryCommands::importFromIni()
+{
+    if (m_importDirectory.isEmpty())
+        m_importDirectory = QDir(m_context.settings.UTBaseDir).filePath(QStringLiteral("System"));
+    const QString path = m_context.files.openFile(QStringLiteral("Select UnrealTournament.ini"),
+                                          QStringLiteral("INI Files (*.ini);;All Files (*)"), m_importDirectory);
+    if (path.isEmpty())
+        return;
+    m_importDirectory = QFileInfo(path).absolutePath();
+
+    IniFile gameIni(path);
+    QString error;
+    if (!gameIni.load(&error)) {
+        m_context.messages.showError(error);
+        return;
+    }
+    const std::optional<QStringList> favorites = FavoritesImport::readFavorites(gameIni);
+    if (!favorites) {
+        m_context.messages.showError(QStringLiteral("No favorites found."));
+        return;
+    }
+    m_context.stack.log.log(QStringLiteral("Found %1 servers in the UnrealTournament.ini").arg(favorites->size()));
+    QList<quint64> added;
+    for (const FavoritesImport::Favorite &f : FavoritesImport::serversToAdd(*favorites, m_context.stack.table, m_context.stack.log)) {
+        const int slot = m_context.stack.table.addServer(f.address, f.port, f.name);
+        if (slot >= ServerTable::kSlotCount)
+            break;
+        added.append(m_context.stack.table.itemIdAt(m_context.stack.table.positionOfSlot(slot)));
+    }
+    if (!added.isEmpty())
+        m_context.lists.storeServerList(true);
+    queryImportedServers(added, static_cast<int>(favorites->size()));
+}
+
+void DiscoveryCommands::queryImportedServers(const QList<quint64> &items, int found)
+{
+    // Each import walks its own servers, so a second one never waits for the first.
+    PacedWalk *walk = m_context.stack.engine.createQueryWalk(this);
+    connect(walk, &PacedWalk::finished, this, [this, walk, found] {
+        walk->deleteLater();
+        m_context.messages.showInformation(
+            QStringLiteral("Found %1 favorites in the ini file.\nOnly added when not already in the list.").arg(found));
+    });
+    walk->start(items, m_context.stack.engine.sleepTime());
 }

@@ -11,6 +11,7 @@
 class AddServersDialog;
 class ConfigFile;
 class DatagramSocketFactory;
+class FileDialogs;
 class ListStore;
 class MasterServerDialog;
 class MessageBoxes;
@@ -19,9 +20,9 @@ struct QueryStack;
 struct Settings;
 
 // The commands that find servers and edit one: the master server, "Add
-// server", "Find LAN servers" and "Server properties". Each opens its
-// dialog and, on OK, adds or changes the servers in the main list, queries
-// them and stores the list.
+// server", "Find LAN servers", "Import from ini" and "Server properties".
+// Each opens its dialog and, on OK, adds or changes the servers in the
+// main list, queries them and stores the list.
 class DiscoveryCommands final : public QObject
 {
     Q_OBJECT
@@ -32,6 +33,7 @@ public:
         ListStore &lists;
         ConfigFile &config;
         MessageBoxes &messages;
+        FileDialogs &files;
         const Settings &settings;
         // None: real UDP sockets.
         DatagramSocketFactory *sockets = nullptr;
@@ -46,6 +48,8 @@ public:
     void findLanServers();
     // Edits the server in this slot.
     void editServer(int slot);
+    // "Import from ini": adds the favourites of the game's own ini file.
+    void importFromIni();
 
     // Stores servers a paced add has put in the list but not stored yet;
     // for the close, which stops every walk.
@@ -64,6 +68,7 @@ private:
     // them; stops at a full table. storeEach writes each new server as it
     // comes, otherwise the whole list is rewritten at the end.
     void addFound(const QList<FoundServer> &servers, bool storeEach);
+    void queryImportedServers(const QList<quint64> &items, int found);
 
     Context m_context;
     QWidget *m_window;
@@ -71,4 +76,5 @@ private:
     std::unique_ptr<MasterServerDialog> m_master;
     std::unique_ptr<AddServersDialog> m_addServers;
     bool m_additionsUnsaved = false;
+    QString m_importDirectory;
 };

@@ -54,6 +54,8 @@ MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
     menus.serverProperties = newAction(window, "Server properties", "mi_Serverproperties1",
                                        QKeySequence(Qt::ALT | Qt::Key_Return));
     menus.serverPropertiesPopup = newAction(window, "Server properties", "mi_Serverproperties");
+    menus.joinServer = newAction(window, "Join Server", "mi_JoinServer");
+    menus.joinServerPopup = newAction(window, "Join Server", "mi_JoinServer2");
 
     auto *sortMenu = new QMenu(QStringLiteral("Sort server list"), window);
     menus.sortModes = new QActionGroup(window);
@@ -66,6 +68,8 @@ MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
     }
 
     QMenu *serverMenu = window->menuBar()->addMenu(QStringLiteral("&Server"));
+    serverMenu->addAction(menus.joinServer);
+    serverMenu->addSeparator();
     serverMenu->addAction(menus.updateAllServers);
     serverMenu->addAction(menus.updateServerInfo);
     serverMenu->addSeparator();
@@ -81,7 +85,7 @@ MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
     serverMenu->addSeparator();
     serverMenu->addAction(menus.exit);
 
-    serverList->addActions({menus.updateAllServers, menus.updateServerInfo, menus.addServerPopup,
+    serverList->addActions({menus.joinServerPopup, menus.updateAllServers, menus.updateServerInfo, menus.addServerPopup,
                             menus.serverPropertiesPopup, menus.deleteServer, menus.updateName,
                             sortMenu->menuAction()});
     return menus;

@@ -22,6 +22,8 @@ struct MainMenus
     QAction *findLanServers = nullptr;
     QAction *serverProperties = nullptr;
     QAction *serverPropertiesPopup = nullptr;
+    QAction *joinServer = nullptr;
+    QAction *joinServerPopup = nullptr;
     QAction *exit = nullptr;
     // One checkable action per sort mode, its data the mode.
     QActionGroup *sortModes = nullptr;

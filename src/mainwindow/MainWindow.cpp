@@ -1,7 +1,10 @@
 #include "MainWindow.h"
 
 #include "DebugPage.h"
+#include "BuddyWatcher.h"
 #include "DiscoveryCommands.h"
+#include "HelpCommands.h"
+#include "JoinCommands.h"
 #include "IconFactory.h"
 #include "MainMenus.h"
 #include "PlayersView.h"
@@ -12,13 +15,13 @@
 #include "ServerInfoView.h"
 #include "ServerListView.h"
 #include "ServerRowDelegate.h"
+#include "SilentDesktop.h"
 #include "SplashWindow.h"
 #include "StartUpSequence.h"
 #include "SystemColors.h"
 #include "TeamScoreStrip.h"
 #include "TrayBlinker.h"
 #include "config/ConfigFile.h"
-#include "config/FavoritesImport.h"
 #include "config/ListStore.h"
 #include "core/DottedAddress.h"
 #include "core/PacedWalk.h"
@@ -62,9 +65,12 @@ MainWindow::MainWindow(const Context &context, QWidget *parent)
     , m_lists(std::make_unique<ListStore>(m_config, m_table, m_log, m_messages, m_settings.Buddies))
     , m_poller(new Poller(m_engine, m_table, this))
     , m_startUp(new StartUpSequence(context.stack, m_config, *m_lists, m_settings.RememberServerCheck, this))
-    , m_discovery(new DiscoveryCommands({context.stack, *m_lists, m_config, m_messages, m_settings, context.sockets,
-                                         context.lanTargets},
+    , m_discovery(new DiscoveryCommands({context.stack, *m_lists, m_config, m_messages, m_files, m_settings,
+                                         context.sockets, context.lanTargets},
                                         this))
+    , m_silent(std::make_unique<SilentDesktop>())
+    , m_desktop(m_silent->fill(context.desktop))
+    , m_speech(m_desktop.speech)
 {
     setObjectName(QStringLiteral("Tfrm_Quorvelin_Main"));
     setWindowTitle(QStringLiteral("Quorvelin"));
@@ -84,12 +90,12 @@ MainWindow::MainWindow(const Context &context, QWidget *parent)
     m_serverInfoUpdate = m_pages->serverInfoControls()->checkBox();
     m_playerInfoDelay = m_pages->playerInfoControls()->slider();
     m_playerInfoUpdate = m_pages->playerInfoControls()->checkBox();
-    connect(playersView(), &PlayersView::addBuddyRequested, this, [this](const QString &name) { m_lists->addBuddy(name); });
 
+    m_tray = new TrayBlinker(this);
+    buildDesktopCommands(context);
     connectMenus(MainMenus::build(this, m_serverList));
     buildStatusBar();
 
-    m_tray = new TrayBlinker(this);
     connect(m_tray, &TrayBlinker::restoreRequested, this, &MainWindow::restoreFromTray);
     connect(m_tray, &TrayBlinker::exitRequested, this, &QWidget::close);
 
@@ -169,8 +175,11 @@ void MainWindow::connectMenus(const MainMenus &menus)
     connect(menus.updateServerInfo, &QAction::triggered, this, &MainWindow::updateServerInfo);
     connect(menus.deleteServer, &QAction::triggered, this, &MainWindow::deleteServer);
     connect(menus.updateName, &QAction::triggered, this, &MainWindow::updateServerName);
-    connect(menus.importFromIni, &QAction::triggered, this, &MainWindow::importFromIni);
+    connect(menus.importFromIni, &QAction::triggered, m_discovery, &DiscoveryCommands::importFromIni);
     connect(menus.exit, &QAction::triggered, this, &QWidget::close);
+    connect(menus.joinServer, &QAction::triggered, m_join, &JoinCommands::joinSelected);
+    connect(menus.joinServerPopup, &QAction::triggered, m_join, &JoinCommands::joinSelected);
+    m_help = new HelpCommands(m_settings, m_messages, *m_desktop.urls, this);
     connect(menus.masterServer, &QAction::triggered, m_discovery, &DiscoveryCommands::openMasterServer);
     connect(menus.addServer, &QAction::triggered, m_discovery, &DiscoveryCommands::addServer);
     connect(menus.addServerPopup, &QAction::triggered, m_discovery, &DiscoveryCommands::addServer);
@@ -184,6 +193,21 @@ void MainWindow::connectMenus(const MainMenus &menus)
     m_sortActions = menus.sortModes->actions();
     connect(menus.sortModes, &QActionGroup::triggered, this,
             [this](QAction *sort) { m_table.setSortMode(sort->data().toInt()); });
+}
+
+void MainWindow::buildDesktopCommands(const Context &context)
+{
+    // Without a voice there is no speech, whatever the switch says.
+    m_speech.setActive(m_settings.speechActive());
+    m_speech.selectVoice(m_settings.ComputerVoice);
+    m_buddies = new BuddyWatcher({*m_lists, m_table, m_messages, m_settings, *m_tray, m_speech, *m_desktop.sound,
+                                  *m_desktop.notifier, [this] { return selectedSlot(); }},
+                                 m_pages->buddiesPage(), playersView(), this);
+    connect(debugPage(), &DebugPage::sayRequested, m_buddies, &BuddyWatcher::say);
+    m_join = new JoinCommands({m_table, m_messages, m_config, m_files, m_settings, *m_desktop.processes,
+                               [this] { return selectedSlot(); }, context.wineProgram},
+                              this);
+    connect(m_serverList, &QAbstractItemView::doubleClicked, m_join, &JoinCommands::joinSelected);
 }
 
 void MainWindow::connectPolling()
@@ -288,6 +312,7 @@ void MainWindow::saveStateOnClose()
     setWindowTitle(QStringLiteral("Quorvelin closing..."));
     // Nothing runs after the close: no walk goes on, no reply is taken in.
     m_poller->stop();
+    m_help->stop();
     m_discovery->storePendingAdditions();
     for (PacedWalk *walk : findChildren<PacedWalk *>())
         walk->cancel();
@@ -322,6 +347,9 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 
 void MainWindow::changeEvent(QEvent *event)
 {
+    // Each time the window becomes the active one, the speech buffer is said.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_closing)
+        m_buddies->speakBuffer();
     // Minimised, the program lives in the tray: no taskbar button.
     if (event->type() == QEvent::WindowStateChange && isMinimized() && m_tray && m_tray->isAvailable())
         QTimer::singleShot(0, this, &QWidget::hide);
@@ -351,8 +379,10 @@ void MainWindow::fillServerInfoView(int slot)
 
 void MainWindow::fillPlayersView(int slot)
 {
-    if (const TUTServer *server = m_table.server(slot))
+    if (const TUTServer *server = m_table.server(slot)) {
         m_pages->fillPlayers(*server);
+        m_buddies->checkBuddies();
+    }
 }
 
 void MainWindow::showTeamStrips(int slot)
@@ -542,52 +572,6 @@ void MainWindow::editSelectedServer()
     const int slot = selectedSlot();
     if (slot >= 0)
         m_discovery->editServer(slot);
-}
-
-void MainWindow::importFromIni()
-{
-    if (m_importDirectory.isEmpty())
-        m_importDirectory = QDir(m_settings.UTBaseDir).filePath(QStringLiteral("System"));
-    const QString path = m_files.openFile(QStringLiteral("Select UnrealTournament.ini"),
-                                          QStringLiteral("INI Files (*.ini);;All Files (*)"), m_importDirectory);
-    if (path.isEmpty())
-        return;
-    m_importDirectory = QFileInfo(path).absolutePath();
-
-    IniFile gameIni(path);
-    QString error;
-    if (!gameIni.load(&error)) {
-        m_messages.showError(error);
-        return;
-    }
-    const std::optional<QStringList> favorites = FavoritesImport::readFavorites(gameIni);
-    if (!favorites) {
-        m_messages.showError(QStringLiteral("No favorites found."));
-        return;
-    }
-    m_log.log(QStringLiteral("Found %1 servers in the UnrealTournament.ini").arg(favorites->size()));
-    QList<quint64> added;
-    for (const FavoritesImport::Favorite &f : FavoritesImport::serversToAdd(*favorites, m_table, m_log)) {
-        const int slot = m_table.addServer(f.address, f.port, f.name);
-        if (slot >= ServerTable::kSlotCount)
-            break;
-        added.append(m_table.itemIdAt(m_table.positionOfSlot(slot)));
-    }
-    if (!added.isEmpty())
-        m_lists->storeServerList(true);
-    queryImportedServers(added, static_cast<int>(favorites->size()));
-}
-
-void MainWindow::queryImportedServers(const QList<quint64> &items, int found)
-{
-    // Each import walks its own servers, so a second one never waits for the first.
-    PacedWalk *walk = m_engine.createQueryWalk(this);
-    connect(walk, &PacedWalk::finished, this, [this, walk, found] {
-        walk->deleteLater();
-        m_messages.showInformation(
-            QStringLiteral("Found %1 favorites in the ini file.\nOnly added when not already in the list.").arg(found));
-    });
-    walk->start(items, m_engine.sleepTime());
 }
 
 void MainWindow::sendDebugQuery(const QByteArray &query)

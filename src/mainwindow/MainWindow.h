@@ -2,7 +2,9 @@
 
 #include "ServerPages.h"
 #include "config/Settings.h"
+#include "core/SpeechComponent.h"
 #include "discovery/Beacon.h"
+#include "platform/DesktopServices.h"
 #include "core/Poller.h"
 #include "core/ServerAddress.h"
 
@@ -15,6 +17,10 @@
 class ConfigFile;
 class DatagramSocketFactory;
 class DiscoveryCommands;
+class BuddyWatcher;
+class HelpCommands;
+class JoinCommands;
+struct SilentDesktop;
 class DebugLog;
 class DebugPage;
 class FileDialogs;
@@ -58,6 +64,11 @@ public:
         // where the LAN search asks.
         DatagramSocketFactory *sockets = nullptr;
         LanSearchTargets lanTargets = {};
+        // Speech, sound, notifications, opening files and starting the
+        // game; silent stand-ins for those left out.
+        DesktopServices desktop = {};
+        // The program that runs Windows executables; empty when none.
+        QString wineProgram = {};
     };
 
     explicit MainWindow(const Context &context, QWidget *parent = nullptr);
@@ -81,11 +92,14 @@ public:
     void updateServerInfo();
     void deleteServer();
     void updateServerName();
-    void importFromIni();
     // A row's refresh square: query that server at once.
     void refreshRow(int row);
 
     DiscoveryCommands &discovery() const { return *m_discovery; }
+    BuddyWatcher &buddies() const { return *m_buddies; }
+    JoinCommands &join() const { return *m_join; }
+    HelpCommands &help() const { return *m_help; }
+    SpeechComponent &speech() { return m_speech; }
     // Server properties of the selected server.
     void editSelectedServer();
 
@@ -111,6 +125,7 @@ private:
     void buildStatusBar();
     void connectMenus(const MainMenus &menus);
     void connectPolling();
+    void buildDesktopCommands(const Context &context);
 
     int selectedSlot() const;
     void fillServerInfoView(int slot);
@@ -129,7 +144,6 @@ private:
     void allServersUpdated();
     void showSendError(const QString &message);
     void showAddressFailure(int slot);
-    void queryImportedServers(const QList<quint64> &items, int found);
     void startUpFinished();
     void saveStateOnClose();
 
@@ -146,11 +160,16 @@ private:
     ConfigFile &m_config;
     Settings m_settings;
     QString m_profileDirectory;
-    QString m_importDirectory;
     std::unique_ptr<ListStore> m_lists;
     Poller *m_poller;
     StartUpSequence *m_startUp;
     DiscoveryCommands *m_discovery;
+    std::unique_ptr<SilentDesktop> m_silent;
+    DesktopServices m_desktop;
+    SpeechComponent m_speech;
+    BuddyWatcher *m_buddies = nullptr;
+    JoinCommands *m_join = nullptr;
+    HelpCommands *m_help = nullptr;
 
     ServerListView *m_serverList = nullptr;
     ServerPages *m_pages = nullptr;

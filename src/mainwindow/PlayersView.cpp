@@ -33,8 +33,10 @@ PlayersView::PlayersView(QWidget *parent)
 
     connect(head, &QHeaderView::sectionClicked, this, &PlayersView::setPlayerSortColumn);
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
-        if (current)
+        if (current) {
             m_selectedPlayer = current->text(PlayerRows::NameColumn);
+            Q_EMIT playerSelected(m_selectedPlayer);
+        }
     });
     connect(this, &QWidget::customContextMenuRequested, this, &PlayersView::showContextMenu);
 
@@ -91,13 +93,10 @@ void PlayersView::showRows()
 void PlayersView::showContextMenu(const QPoint &position)
 {
     QMenu menu(this);
-    QAction *name = menu.addAction(m_selectedPlayer.isEmpty() ? QStringLiteral("(no player selected)") : m_selectedPlayer);
-    name->setEnabled(false);
-    menu.setDefaultAction(name);
-    QAction *addBuddy = menu.addAction(QStringLiteral("Add to buddy list"));
-    addBuddy->setEnabled(!m_selectedPlayer.isEmpty());
+    menu.addActions(m_menuActions);
+    if (!m_menuActions.isEmpty())
+        menu.setDefaultAction(m_menuActions.first());
     menu.addSeparator();
     menu.addMenu(m_sortMenu);
-    if (menu.exec(viewport()->mapToGlobal(position)) == addBuddy)
-        Q_EMIT addBuddyRequested(m_selectedPlayer);
+    menu.exec(viewport()->mapToGlobal(position));
 }

@@ -22,9 +22,12 @@ public:
     void setPlayerSortColumn(int column);
     // The caption of the row last selected; kept after the row is gone.
     QString selectedPlayerName() const { return m_selectedPlayer; }
+    // The player entries of the context menu; the sort submenu follows them.
+    void setMenuActions(const QList<QAction *> &actions) { m_menuActions = actions; }
 
 Q_SIGNALS:
-    void addBuddyRequested(const QString &name);
+    // A row was selected: its player's name.
+    void playerSelected(const QString &name);
 
 private:
     void sortPlayersView();
@@ -32,6 +35,7 @@ private:
     void showContextMenu(const QPoint &position);
 
     QMenu *m_sortMenu = nullptr;
+    QList<QAction *> m_menuActions;
     QList<PlayerRows::Row> m_rows;
     int m_sortColumn = 0;
     QString m_selectedPlayer;

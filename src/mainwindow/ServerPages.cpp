@@ -1,5 +1,6 @@
 #include "ServerPages.h"
 
+#include "BuddiesPage.h"
 #include "DebugPage.h"
 #include "PlayersView.h"
 #include "PollingControls.h"
@@ -36,10 +37,9 @@ ServerPages::ServerPages(const Settings &settings, DebugLog &log, MessageBoxes &
     addTab(m_playersPage, QStringLiteral("Players"));
     m_scorePage->setDefaultFontSize(settings.DefaultFontSize);
     addTab(m_scorePage, QStringLiteral("Score graph"));
-    // Filled by the buddy watcher and by the statistics rankings.
-    auto *buddies = new QWidget(this);
-    buddies->setObjectName(QStringLiteral("ts_Buddies"));
-    addTab(buddies, QStringLiteral("Buddies"));
+    m_buddies = new BuddiesPage(this);
+    addTab(m_buddies, QStringLiteral("Buddies"));
+    // Filled by the statistics rankings.
     auto *stats = new QWidget(this);
     stats->setObjectName(QStringLiteral("ts_Stats"));
     addTab(stats, QStringLiteral("ngWorldStats"));

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class BuddiesPage;
 class DebugLog;
 class DebugPage;
 class MessageBoxes;
@@ -42,6 +43,7 @@ public:
     TeamScoreStrip *playersTeamStrip() const { return m_playersTeamStrip; }
     ScorePage *scorePage() const { return m_scorePage; }
     DebugPage *debugPage() const { return m_debugPage; }
+    BuddiesPage *buddiesPage() const { return m_buddies; }
 
 private:
     QWidget *buildPage(const QString &name, QWidget *strip, QWidget *view, PollingControls *controls);
@@ -54,4 +56,5 @@ private:
     QWidget *m_playersPage;
     ScorePage *m_scorePage;
     DebugPage *m_debugPage;
+    BuddiesPage *m_buddies;
 };

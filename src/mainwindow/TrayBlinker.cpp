@@ -62,3 +62,11 @@ void TrayBlinker::showIcon(int index)
     if (m_tray)
         m_tray->setIcon(IconFactory::trayIcon(index));
 }
+
+bool TrayBlinker::showMessage(const QString &title, const QString &text)
+{
+    if (!m_tray || !QSystemTrayIcon::supportsMessages())
+        return false;
+    m_tray->showMessage(title, text, m_tray->icon());
+    return true;
+}

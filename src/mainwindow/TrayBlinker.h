@@ -27,6 +27,8 @@ public:
     bool isBlinking() const { return m_blinkTimer.isActive(); }
 
     void advanceBlink();
+    // A message beside the icon; false where the tray cannot show one.
+    bool showMessage(const QString &title, const QString &text);
     // Stops a blink at once, as the program closes.
     void stop() { m_blinkTimer.stop(); }
 

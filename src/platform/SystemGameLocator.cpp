@@ -22,6 +22,17 @@ QString childIgnoringCase(const QDir &dir, const QString &name, QDir::Filters fi
 
 } // namespace
 
+QString SystemGameLocator::findIgnoringCase(const QString &base, const QString &relativePath)
+{
+    QString path = base;
+    const QStringList parts = relativePath.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (qsizetype i = 0; i < parts.size() && !path.isEmpty(); ++i) {
+        const bool last = i + 1 == parts.size();
+        path = childIgnoringCase(QDir(path), parts[i], last ? QDir::Files | QDir::Dirs : QDir::Dirs);
+    }
+    return path;
+}
+
 SystemGameLocator::SystemGameLocator(QStringList candidates)
     : m_candidates(std::move(candidates))
 {

@@ -18,6 +18,9 @@ public:
     QString findBaseDirectory() override;
 
     static bool isGameBaseDirectory(const QString &directory);
+    // The file or directory at the relative path below base, each name
+    // matched without regard to case; empty when there is none.
+    static QString findIgnoringCase(const QString &base, const QString &relativePath);
     static QStringList defaultCandidates();
 
 private:

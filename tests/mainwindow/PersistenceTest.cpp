@@ -4,6 +4,7 @@
 #include "config/IniFile.h"
 #include "config/ListStore.h"
 #include "core/Poller.h"
+#include "mainwindow/DiscoveryCommands.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/ServerListView.h"
 #include "support/EventLoopWait.h"
@@ -228,8 +229,8 @@ TEST_F(PersistenceTest, ImportsFavoritesOnceAndReports)
                                          "Favorites[1]=Pub\\10.0.0.2\\7778\\False\r\n");
     Session session(profile.path());
     session.platform.files.nextFile = gameIni;
-    session.window->importFromIni();
-    session.window->importFromIni();
+    session.window->discovery().importFromIni();
+    session.window->discovery().importFromIni();
     ASSERT_TRUE(waitUntil([&] { return session.platform.messages.informations.size() == 2; }));
     // Each new server is asked once, after the start-up queries.
     EXPECT_EQ(session.socket.sent.size(), 8);
@@ -240,11 +241,11 @@ TEST_F(PersistenceTest, ImportsFavoritesOnceAndReports)
     EXPECT_TRUE(readIni().contains("desc[1]=Pub"));
 
     session.platform.files.nextFile = iniPath();
-    session.window->importFromIni();
+    session.window->discovery().importFromIni();
     EXPECT_EQ(session.platform.messages.errors, QStringList{QStringLiteral("No favorites found.")});
 
     session.platform.files.nextFile.clear();
-    session.window->importFromIni();
+    session.window->discovery().importFromIni();
     EXPECT_EQ(session.platform.messages.errors.size(), 1);
     session.window->close();
 }
@@ -260,7 +261,7 @@ TEST_F(PersistenceTest, ImportStopsAtAFullTable)
     Session session(profile.path());
     ASSERT_EQ(session.table.count(), 255);
     session.platform.files.nextFile = gameIni;
-    session.window->importFromIni();
+    session.window->discovery().importFromIni();
     EXPECT_EQ(session.table.count(), ServerTable::kSlotCount);
     session.window->close();
 }

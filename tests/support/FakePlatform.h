@@ -101,3 +101,45 @@ struct FakePlatform
     FakeFileDialogs files;
     PlatformServices services;
 };
+
+#include "platform/DesktopNotifier.h"
+#include "platform/DesktopServices.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/SoundPlayer.h"
+#include "platform/SpeechEngine.h"
+#include "platform/UrlOpener.h"
+
+// The desktop's services, recording what was spoken, played, shown,
+// opened and started.
+struct FakeDesktop final : SpeechEngine, SoundPlayer, DesktopNotifier, UrlOpener, ProcessLauncher
+{
+    std::optional<QStringList> voiceNames() override { return voices; }
+    bool selectVoice(const QString &name) override
+    {
+        selectedVoice = name;
+        return true;
+    }
+    void say(const QString &text) override { spoken.append(text); }
+    void playWave(const QString &path) override { played.append(path); }
+    void notify(const QString &title, const QString &text) override { notified.append(title + QLatin1Char('|') + text); }
+    bool open(const QUrl &url) override
+    {
+        opened.append(url.toString());
+        return true;
+    }
+    bool startDetached(const QString &program, const QStringList &arguments) override
+    {
+        started.append(QStringList{program} + arguments);
+        return true;
+    }
+
+    DesktopServices services() { return {this, this, this, this, this}; }
+
+    std::optional<QStringList> voices = QStringList{QStringLiteral("kal"), QStringLiteral("slt")};
+    QString selectedVoice;
+    QStringList spoken;
+    QStringList played;
+    QStringList notified;
+    QStringList opened;
+    QList<QStringList> started;
+};

@@ -14,6 +14,26 @@ namespace ToolMain {
 
 inline volatile std::sig_atomic_t stopRequested = 0;
 
+// A message on stderr behind the program's name.
+inline void complain(const QString &message)
+{
+    QTextStream(stderr) << QCoreApplication::applicationName() << ": " << message << Qt::endl;
+}
+
+// The first 200 bytes of what a client sent, for a log line: printable
+// ASCII as it is, other bytes as \xNN.
+inline QString printable(const QByteArray &bytes)
+{
+    QByteArray shown;
+    for (const char c : bytes.left(200)) {
+        if (c >= ' ' && c < 127)
+            shown += c;
+        else
+            shown += "\\x" + QByteArray::number(static_cast<uchar>(c), 16).rightJustified(2, '0');
+    }
+    return QString::fromLatin1(shown);
+}
+
 // Reads a whole number option in [low, high]; says what is wrong on stderr otherwise.
 inline bool readNumber(const QCommandLineParser &parser, const QString &option, qint64 low, qint64 high,
                        qint64 &out)
@@ -22,8 +42,7 @@ inline bool readNumber(const QCommandLineParser &parser, const QString &option, 
     out = parser.value(option).toLongLong(&ok);
     if (ok && out >= low && out <= high)
         return true;
-    QTextStream(stderr) << QCoreApplication::applicationName() << ": --" << option << " must be a number from "
-                        << low << " to " << high << Qt::endl;
+    complain(QStringLiteral("--%1 must be a number from %2 to %3").arg(option).arg(low).arg(high));
     return false;
 }
 

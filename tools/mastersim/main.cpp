@@ -45,11 +45,6 @@ const Choices<SimulatedMasterConfig::Refusal> Refusals = {
     {QStringLiteral("echo"), SimulatedMasterConfig::Refusal::Echo},
 };
 
-void complain(const QString &message)
-{
-    QTextStream(stderr) << "quorvelin-mastersim: " << message << Qt::endl;
-}
-
 template<typename T>
 bool readChoice(const QCommandLineParser &parser, const QString &option, const Choices<T> &choices, T &out)
 {
@@ -62,7 +57,7 @@ bool readChoice(const QCommandLineParser &parser, const QString &option, const C
         }
         names.append(name);
     }
-    complain(QStringLiteral("--%1 must be one of %2").arg(option, names.join(QStringLiteral(", "))));
+    ToolMain::complain(QStringLiteral("--%1 must be one of %2").arg(option, names.join(QStringLiteral(", "))));
     return false;
 }
 
@@ -125,11 +120,11 @@ bool readSettings(const QCommandLineParser &parser, Settings &s)
         || !readChoice(parser, QStringLiteral("http-misbehave"), HttpMisbehaviours, s.httpMisbehaviour))
         return false;
     if (s.basePort + s.count - 1 > 65535) {
-        complain(QStringLiteral("--base-port %1 leaves no room for %2 servers").arg(s.basePort).arg(s.count));
+        ToolMain::complain(QStringLiteral("--base-port %1 leaves no room for %2 servers").arg(s.basePort).arg(s.count));
         return false;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        complain(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().constFirst()));
+        ToolMain::complain(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().constFirst()));
         return false;
     }
     s.master.idleTimeoutMs = int(idleTimeout);
@@ -147,14 +142,14 @@ bool startListeners(SimulatedMaster &master, SimulatedHttpList &http, const Sett
 {
     QTextStream out(stdout);
     if (!master.listen(quint16(s.port))) {
-        complain(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(s.port));
+        ToolMain::complain(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(s.port));
         return false;
     }
     out << "master 127.0.0.1:" << master.port() << Qt::endl;
     if (s.httpPort < 0)
         return true;
     if (!http.listen(quint16(s.httpPort))) {
-        complain(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(s.httpPort));
+        ToolMain::complain(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(s.httpPort));
         return false;
     }
     out << "http " << http.url() << Qt::endl;
@@ -165,14 +160,7 @@ bool startListeners(SimulatedMaster &master, SimulatedHttpList &http, const Sett
 void logRequests(const SimulatedMaster &master, const SimulatedHttpList &http)
 {
     QObject::connect(&master, &SimulatedMaster::requestReceived, [](const QByteArray &request) {
-        QByteArray shown;
-        for (const char c : request.left(200)) {
-            if (c >= ' ' && c < 127)
-                shown += c;
-            else
-                shown += "\\x" + QByteArray::number(uchar(c), 16).rightJustified(2, '0');
-        }
-        QTextStream(stderr) << "master request: " << QString::fromLatin1(shown) << Qt::endl;
+        QTextStream(stderr) << "master request: " << ToolMain::printable(request) << Qt::endl;
     });
     QObject::connect(&http, &SimulatedHttpList::requestServed,
                      [](const QString &path) { QTextStream(stderr) << "http GET " << path << Qt::endl; });

@@ -1,0 +1,83 @@
+#include "config/IniFile.h"
+#include "launch/GameLaunch.h"
+#include "support/QtPrinters.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void touch(const QString &path)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+}
+
+TEST(GameLaunch, FindsTheNativeBuildFirstWhateverTheLetterCase)
+{
+    QTemporaryDir base;
+    EXPECT_TRUE(GameLaunch::findExecutable(base.path()).isEmpty());
+    touch(base.filePath(QStringLiteral("system/UNREALTOURNAMENT.EXE")));
+    EXPECT_EQ(GameLaunch::findExecutable(base.path()), base.filePath(QStringLiteral("system/UNREALTOURNAMENT.EXE")));
+    touch(base.filePath(QStringLiteral("System/ut-bin")));
+    touch(base.filePath(QStringLiteral("System64/ut-bin-amd64")));
+    EXPECT_EQ(GameLaunch::findExecutable(base.path()), base.filePath(QStringLiteral("System64/ut-bin-amd64")));
+    EXPECT_TRUE(GameLaunch::findExecutable(QString()).isEmpty());
+}
+
+TEST(GameLaunch, OnlyAPlainPortFromTheReplyReachesTheCommandLine)
+{
+    EXPECT_EQ(GameLaunch::gameAddress(QStringLiteral("1.2.3.4"), QStringLiteral("7777"), 7778),
+              QStringLiteral("1.2.3.4:7777"));
+    // A hostile or broken reply falls back to the query port minus one.
+    for (const char *reported : {"7777 -log=evil", "", "0", "70000", "-1", "$1E61", "7777\n-x", "\u0667\u0667"})
+        EXPECT_EQ(GameLaunch::gameAddress(QStringLiteral("1.2.3.4"), QString::fromUtf8(reported), 7790),
+                  QStringLiteral("1.2.3.4:7789"))
+            << reported;
+}
+
+TEST(GameLaunch, CommandLineIsSplitIntoArgumentsWithoutAShell)
+{
+    EXPECT_EQ(GameLaunch::parameters(QStringLiteral("1.2.3.4:7777"), QString()), QStringLiteral("1.2.3.4:7777"));
+    const QString parameters = GameLaunch::parameters(QStringLiteral("1.2.3.4:7777"),
+                                                      QStringLiteral("-nosound \"name=a b\"; rm -rf ~"));
+    const GameLaunch::Command native = GameLaunch::command(QStringLiteral("/ut/System/ut-bin"), parameters, {});
+    EXPECT_EQ(native.program, QStringLiteral("/ut/System/ut-bin"));
+    EXPECT_EQ(native.arguments, (QStringList{QStringLiteral("1.2.3.4:7777"), QStringLiteral("-nosound"),
+                                             QStringLiteral("name=a b;"), QStringLiteral("rm"),
+                                             QStringLiteral("-rf"), QStringLiteral("~")}));
+    const GameLaunch::Command windows =
+        GameLaunch::command(QStringLiteral("/ut/System/UnrealTournament.EXE"), QStringLiteral("1.2.3.4:7777"),
+                            QStringLiteral("/usr/bin/wine"));
+    EXPECT_EQ(windows.program, QStringLiteral("/usr/bin/wine"));
+    EXPECT_EQ(windows.arguments,
+              (QStringList{QStringLiteral("/ut/System/UnrealTournament.EXE"), QStringLiteral("1.2.3.4:7777")}));
+}
+
+TEST(GameLaunch, HistoryKeepsTenEntriesMostRecentFirst)
+{
+    QStringList history;
+    for (int i = 0; i < 10; ++i)
+        history.append(QStringLiteral("exe%1").arg(i));
+    // Known (in another letter case): moved to the top, not stored twice.
+    EXPECT_EQ(GameLaunch::promote(history, QStringLiteral("EXE3")).mid(0, 2),
+              (QStringList{QStringLiteral("exe3"), QStringLiteral("exe0")}));
+    EXPECT_EQ(GameLaunch::promote(history, QStringLiteral("EXE3")).size(), 10);
+    // New: at the top, the oldest drops out.
+    const QStringList pushed = GameLaunch::promote(history, QStringLiteral("new"));
+    EXPECT_EQ(pushed.size(), 10);
+    EXPECT_EQ(pushed.first(), QStringLiteral("new"));
+    EXPECT_EQ(pushed.last(), QStringLiteral("exe8"));
+
+    IniFile ini;
+    QString error;
+    ASSERT_TRUE(GameLaunch::writeHistory(ini, QStringLiteral("run_exec"), pushed, &error));
+    EXPECT_EQ(GameLaunch::readHistory(ini, QStringLiteral("run_exec")), pushed);
+    EXPECT_EQ(GameLaunch::readHistory(ini, QStringLiteral("run_param")), QStringList(10, QString()));
+}
+
+} // namespace

@@ -1,0 +1,239 @@
+// Buddies, joining the game and the version check, through the window with
+// fake desktop services.
+#include "SimulatedVersionService.h"
+#include "config/ConfigFile.h"
+#include "config/Configuration.h"
+#include "config/IniFile.h"
+#include "launch/VersionCheck.h"
+#include "launch/dialogs/RunPromptDialog.h"
+#include "mainwindow/BuddiesPage.h"
+#include "mainwindow/BuddyWatcher.h"
+#include "mainwindow/HelpCommands.h"
+#include "mainwindow/JoinCommands.h"
+#include "mainwindow/MainWindow.h"
+#include "mainwindow/ServerListView.h"
+#include "mainwindow/TrayBlinker.h"
+#include "support/EventLoopWait.h"
+#include "support/FakeEngineStack.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class DesktopCommandsTest : public ::testing::Test, protected FakeEngineStack
+{
+protected:
+    void open(Settings settings)
+    {
+        window = std::make_unique<MainWindow>(MainWindow::Context{stack, platform.messages, platform.files, config,
+                                                                  settings, profile.path(), nullptr, {},
+                                                                  desktop.services(), QStringLiteral("/usr/bin/wine")});
+    }
+
+    // A server on 127.0.0.1:7778 with these players, selected.
+    void selectServerWith(const QByteArray &players, const QByteArray &counts = "\\numplayers\\3\\maxplayers\\16")
+    {
+        if (table.count() == 0)
+            table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Frag Zone"));
+        socket.deliver("\\hostname\\Frag Zone\\hostport\\7777" + counts + players + "\\final\\",
+                       QStringLiteral("127.0.0.1"), 7778);
+        window->serverList()->clearSelection();
+        window->serverList()->setCurrentIndex(table.index(0));
+    }
+
+    QList<bool> marks() const { return window->pages()->buddiesPage()->marks(); }
+
+    QString baseWithGame()
+    {
+        const QString executable = game.filePath(QStringLiteral("System/ut-bin"));
+        QDir().mkpath(game.filePath(QStringLiteral("System")));
+        QFile file(executable);
+        file.open(QIODevice::WriteOnly);
+        return game.path();
+    }
+
+    QTemporaryDir profile;
+    QTemporaryDir game;
+    ConfigFile config{profile.filePath(QStringLiteral("Quorvelin.ini")), platform.messages};
+    FakeDesktop desktop;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(DesktopCommandsTest, BuddiesJoiningAreMarkedPlayedBlinkedSpokenAndNotified)
+{
+    Settings settings;
+    settings.Buddies = {QStringLiteral("alice"), QStringLiteral("Bob"), QStringLiteral("[AB]Neo")};
+    settings.ComputerVoice = QStringLiteral("slt");
+    settings.BuddySound = QStringLiteral("\"/sounds/buddy.wav\"");
+    open(settings);
+    selectServerWith("\\player_0\\Alice\\player_1\\Carol\\player_2\\BOB");
+    EXPECT_EQ(marks(), (QList<bool>{false, true, true}) /* sorted: [AB]Neo, alice, Bob */);
+    EXPECT_EQ(desktop.played, (QStringList{QStringLiteral("/sounds/buddy.wav"), QStringLiteral("/sounds/buddy.wav")}));
+    EXPECT_EQ(window->settings().BuddySound, QStringLiteral("/sounds/buddy.wav"));
+    EXPECT_TRUE(window->tray()->isBlinking() || !window->tray()->isAvailable());
+    EXPECT_EQ(desktop.spoken, QStringList{QStringLiteral("alice and Bob joined the server")});
+    EXPECT_EQ(desktop.notified, QStringList{QStringLiteral("Quorvelin|alice and Bob joined Frag Zone")});
+
+    // Bob leaves and comes back; Neo joins with him.
+    selectServerWith("\\player_0\\Alice");
+    EXPECT_EQ(marks(), (QList<bool>{false, true, false}));
+    selectServerWith("\\player_0\\Alice\\player_1\\bob\\player_2\\[ab]neo");
+    EXPECT_EQ(desktop.spoken.last(), QStringLiteral(" AB Neo and Bob joined the server"));
+    EXPECT_EQ(desktop.played.size(), 4);
+    EXPECT_TRUE(platform.messages.errors.isEmpty());
+}
+
+TEST_F(DesktopCommandsTest, BuddyListEditsAreStoredAndNotificationsCanBeSwitchedOff)
+{
+    Settings settings;
+    settings.BuddyNotification = false;
+    open(settings);
+    BuddiesPage *page = window->pages()->buddiesPage();
+    page->findChild<QLineEdit *>(QStringLiteral("ed_NewBuddy"))->setText(QStringLiteral("zed"));
+    page->findChild<QPushButton *>(QStringLiteral("btn_AddBuddy"))->click();
+    page->findChild<QLineEdit *>(QStringLiteral("ed_NewBuddy"))->setText(QStringLiteral("Amy"));
+    page->findChild<QPushButton *>(QStringLiteral("btn_AddBuddy"))->click();
+    EXPECT_EQ(page->names(), (QStringList{QStringLiteral("Amy"), QStringLiteral("zed")}));
+    EXPECT_EQ(config.read().readString(QStringLiteral("nicknames"), QStringLiteral("buddies")),
+              QStringLiteral("Amy,zed"));
+    selectServerWith("\\player_0\\zed");
+    EXPECT_TRUE(desktop.notified.isEmpty());
+    EXPECT_EQ(desktop.played.size(), 1);
+
+    // The chosen buddy becomes the selected player name of the context menus.
+    page->list()->setCurrentRow(1);
+    EXPECT_EQ(window->buddies().selectedPlayer(), QStringLiteral("zed"));
+    page->findChild<QPushButton *>(QStringLiteral("btn_RemoveBuddies"))->click();
+    EXPECT_EQ(page->names(), QStringList{QStringLiteral("Amy")});
+}
+
+TEST_F(DesktopCommandsTest, SpeechWithoutItsVoiceSaysSoOnRequest)
+{
+    Settings settings;
+    settings.ComputerVoice = QStringLiteral("not installed");
+    open(settings);
+    window->buddies().setSelectedPlayer(QStringLiteral("[AB]Neo"));
+    window->findChild<QAction *>(QStringLiteral("mi_SayName"))->trigger();
+    EXPECT_EQ(platform.messages.errors, QStringList{QStringLiteral("Speech Engine not selected")});
+    // The welcome on activation reports it once only: the box itself
+    // activates the window again when it closes.
+    window->buddies().speakBuffer();
+    window->buddies().speakBuffer();
+    EXPECT_EQ(platform.messages.errors.size(), 2);
+    EXPECT_TRUE(desktop.spoken.isEmpty());
+}
+
+TEST_F(DesktopCommandsTest, JoinRefusesWhatCannotBeJoinedAndStartsTheGameWithoutAShell)
+{
+    Settings settings;
+    open(settings);
+    selectServerWith({});
+    window->join().joinSelected();
+    EXPECT_EQ(platform.messages.errors.last(), QStringLiteral("Could not find the Unreal Tournament executable."));
+
+    settings.UTBaseDir = baseWithGame();
+    settings.RunParams = QStringLiteral("-nosound");
+    open(settings);
+    selectServerWith({}, "\\numplayers\\16\\maxplayers\\16");
+    window->join().joinSelected();
+    EXPECT_EQ(platform.messages.errors.last(), QStringLiteral("This server is full."));
+
+    // A reply whose game port carries more than a number never reaches the command line.
+    socket.deliver("\\hostport\\7777 -log=/etc/passwd\\numplayers\\3\\maxplayers\\16\\final\\",
+                   QStringLiteral("127.0.0.1"), 7778);
+    window->serverList()->clearSelection();
+    window->serverList()->setCurrentIndex(table.index(0));
+    platform.messages.nextAnswer = false;
+    window->join().joinSelected();
+    EXPECT_EQ(platform.messages.questions.last(),
+              QStringLiteral("Are your sure you want to join Frag Zone ?\nserver address : 127.0.0.1:7777"));
+    EXPECT_TRUE(desktop.started.isEmpty());
+    platform.messages.nextAnswer = true;
+    window->join().joinSelected();
+    ASSERT_EQ(desktop.started.size(), 1);
+    EXPECT_EQ(desktop.started[0], (QStringList{game.filePath(QStringLiteral("System/ut-bin")),
+                                               QStringLiteral("127.0.0.1:7777"), QStringLiteral("-nosound")}));
+}
+
+TEST_F(DesktopCommandsTest, TheRunPromptEditsTheCommandAndKeepsItsHistory)
+{
+    Settings settings;
+    settings.UTBaseDir = baseWithGame();
+    settings.promptOnRun = true;
+    open(settings);
+    selectServerWith({});
+    platform.messages.nextAnswer = true;
+    for (const bool run : {false, true}) {
+        QTimer::singleShot(0, [run] {
+            auto *prompt = qobject_cast<RunPromptDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(prompt, nullptr);
+            EXPECT_EQ(prompt->parameters(), QStringLiteral("127.0.0.1:7777"));
+            EXPECT_EQ(prompt->executableHistory().size(), 10);
+            if (!run) {
+                prompt->reject();
+                return;
+            }
+            prompt->setCommand(QStringLiteral("/opt/ut/System/UnrealTournament.exe"),
+                               QStringLiteral("127.0.0.1:7777 -windowed"), QStringLiteral("127.0.0.1:7777"));
+            prompt->run();
+        });
+        window->join().joinSelected();
+    }
+    ASSERT_EQ(desktop.started.size(), 1);
+    EXPECT_EQ(desktop.started[0],
+              (QStringList{QStringLiteral("/usr/bin/wine"), QStringLiteral("/opt/ut/System/UnrealTournament.exe"),
+                           QStringLiteral("127.0.0.1:7777"), QStringLiteral("-windowed")}));
+    const IniFile ini = config.read();
+    EXPECT_EQ(ini.readString(QStringLiteral("run_exec"), QStringLiteral("0")),
+              QStringLiteral("/opt/ut/System/UnrealTournament.exe"));
+    EXPECT_EQ(ini.readString(QStringLiteral("run_param"), QStringLiteral("0")),
+              QStringLiteral("127.0.0.1:7777 -windowed"));
+}
+
+TEST_F(DesktopCommandsTest, NewerVersionIsOfferedOnceAcrossRestartsAndOnlyWebAddressesOpen)
+{
+    SimulatedVersionService service;
+    ASSERT_TRUE(service.listen());
+    Settings settings = Configuration::loadConfiguration(config.read(), profile.path());
+    settings.VersionServer1 = QStringLiteral("127.0.0.1:%1").arg(service.port());
+    open(settings);
+    platform.messages.nextAnswer = true;
+    window->help().versionCheck().armStartUpCheck(true, 1);
+    ASSERT_TRUE(waitUntil([this] { return !platform.messages.questions.isEmpty(); }));
+    EXPECT_EQ(platform.messages.questions[0], QStringLiteral("Version 170 of Quorvelin is out.\n"
+                                                             "You are currently using version 166.\n"
+                                                             "Do you want to go to the homepage to download the "
+                                                             "latest version ?"));
+    EXPECT_EQ(desktop.opened, QStringList{QStringLiteral("https://quorvelin.example/download/")});
+    window->close();
+
+    // The next start remembers 170: the automatic check stays silent.
+    settings = Configuration::loadConfiguration(config.read(), profile.path());
+    EXPECT_EQ(settings.LastVersionChecked, 170);
+    settings.VersionServer1 = QStringLiteral("127.0.0.1:%1").arg(service.port());
+    open(settings);
+    window->help().versionCheck().armStartUpCheck(true, 1);
+    ASSERT_TRUE(waitUntil([&service] { return service.requests().size() == 2; }));
+    runEventLoopFor(100);
+    EXPECT_EQ(platform.messages.questions.size(), 1);
+
+    // By hand it is offered again; an address that is not a web address is not opened.
+    SimulatedVersionConfig hostile;
+    hostile.address = "file:///etc/passwd";
+    service.setConfig(hostile);
+    window->findChild<QAction *>(QStringLiteral("mi_CheckForNewVersion"))->trigger();
+    ASSERT_TRUE(waitUntil([this] { return platform.messages.questions.size() == 2; }));
+    EXPECT_EQ(desktop.opened.size(), 1);
+}
+
+} // namespace

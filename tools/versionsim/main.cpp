@@ -1,0 +1,131 @@
+// quorvelin-versionsim: a simulated version service on 127.0.0.1 for tests
+// and demos.
+
+#include "SimulatedVersionService.h"
+
+#include "ToolMain.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QTimer>
+
+#include <utility>
+
+namespace {
+
+using Mode = SimulatedVersionService::Mode;
+
+const QList<std::pair<QString, Mode>> Modes = {
+    {QStringLiteral("normal"), Mode::Normal},
+    {QStringLiteral("padded-marker"), Mode::PaddedMarker},
+    {QStringLiteral("error"), Mode::Error},
+    {QStringLiteral("no-marker"), Mode::NoMarker},
+    {QStringLiteral("two-lines"), Mode::TwoLines},
+    {QStringLiteral("silent"), Mode::Silent},
+    {QStringLiteral("never-close"), Mode::NeverClose},
+    {QStringLiteral("refuse"), Mode::Refuse},
+};
+
+bool readMode(const QCommandLineParser &parser, Mode &out)
+{
+    const QString value = parser.value(QStringLiteral("mode"));
+    QStringList names;
+    for (const auto &[name, mode] : Modes) {
+        if (name == value) {
+            out = mode;
+            return true;
+        }
+        names.append(name);
+    }
+    ToolMain::complain(QStringLiteral("--mode must be one of %1").arg(names.join(QStringLiteral(", "))));
+    return false;
+}
+
+struct Settings
+{
+    qint64 port = 0;
+    qint64 runFor = 0;
+    bool quiet = false;
+    SimulatedVersionService::Config service;
+};
+
+void addOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral("A simulated version service on 127.0.0.1."));
+    parser.addHelpOption();
+    const auto option = [&parser](const char *name, const char *description, const char *valueName = nullptr,
+                                  const char *defaultValue = nullptr) {
+        parser.addOption(valueName ? QCommandLineOption(QLatin1String(name), QLatin1String(description),
+                                                        QLatin1String(valueName), QLatin1String(defaultValue))
+                                   : QCommandLineOption(QLatin1String(name), QLatin1String(description)));
+    };
+    option("port", "TCP port (default 8080, 0 = ephemeral).", "P", "8080");
+    option("version", "The latest version announced (default 170).", "TEXT", "170");
+    option("address", "The download address announced.", "URL", "https://quorvelin.example/download/");
+    option("mode",
+           "normal, padded-marker, error, no-marker, two-lines, silent, never-close or refuse (default normal).",
+           "HOW", "normal");
+    option("run-for", "Exit after MS milliseconds (0 = until SIGINT/SIGTERM).", "MS", "0");
+    option("quiet", "Print only the listener line.");
+}
+
+// Stops at the first bad value, after saying which one it is.
+bool readSettings(const QCommandLineParser &parser, Settings &s)
+{
+    if (!ToolMain::readNumber(parser, QStringLiteral("port"), 0, 65535, s.port)
+        || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, s.runFor)
+        || !readMode(parser, s.service.mode))
+        return false;
+    if (!parser.positionalArguments().isEmpty()) {
+        ToolMain::complain(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().constFirst()));
+        return false;
+    }
+    s.service.version = parser.value(QStringLiteral("version")).toUtf8();
+    s.service.address = parser.value(QStringLiteral("address")).toUtf8();
+    s.quiet = parser.isSet(QStringLiteral("quiet"));
+    return true;
+}
+
+// Requests go to stderr with other bytes than printable ASCII escaped.
+void logRequests(const SimulatedVersionService &service)
+{
+    QObject::connect(&service, &SimulatedVersionService::requestReceived, [](const QByteArray &request) {
+        QTextStream(stderr) << "request: " << ToolMain::printable(request) << Qt::endl;
+    });
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quorvelin-versionsim"));
+
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.process(app);
+    Settings settings;
+    if (!readSettings(parser, settings))
+        return 1;
+
+    SimulatedVersionService service(settings.service);
+    if (!service.listen(quint16(settings.port))) {
+        ToolMain::complain(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(settings.port));
+        return 1;
+    }
+    // Flushed at once, so a program that started the simulator can read the port.
+    QTextStream(stdout) << "version 127.0.0.1:" << service.port() << Qt::endl;
+    if (!settings.quiet)
+        logRequests(service);
+
+    QTimer stopPoll;
+    ToolMain::quitOnStopSignals(stopPoll);
+    if (settings.runFor > 0)
+        QTimer::singleShot(int(settings.runFor), &app, &QCoreApplication::quit);
+
+    const int rc = app.exec();
+    if (!settings.quiet)
+        QTextStream(stderr) << "quorvelin-versionsim: " << service.requests().size() << " requests" << Qt::endl;
+    return rc;
+}
