@@ -1,18 +1,8 @@
 #include "TextDecoding.h"
 
+#include "Windows1252.h"
+
 #include <QStringDecoder>
-
-namespace {
-
-// Windows-1252 differs from Latin-1 only in 0x80 to 0x9F; the five unused
-// codes there map to themselves.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-} // namespace
 
 QString decodeUtf8OrWindows1252(QByteArrayView bytes)
 {
@@ -22,10 +12,5 @@ QString decodeUtf8OrWindows1252(QByteArrayView bytes)
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    text.resize(bytes.size());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        text[i] = QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b));
-    }
-    return text;
+    return fromWindows1252(bytes);
 }

@@ -4,6 +4,8 @@
 #include "SimulatedHttpList.h"
 #include "SimulatedMaster.h"
 
+#include "support/EventLoopWait.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -30,31 +32,6 @@ const QByteArray ListRequest = QByteArrayLiteral("\\list\\\\gamename\\ut\\final\
 const QByteArray FullList = QByteArrayLiteral(
     "\\ip\\127.0.0.1:7778\\ip\\127.0.0.1:7779\\ip\\127.0.0.2:7790\\ip\\127.0.0.3:7800\\final\\");
 
-void ensureCoreApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "test_mastersim";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication app(argc, argv);
-}
-
-// Runs the event loop until done() holds or limitMs passes.
-bool waitUntil(const std::function<bool()> &done, int limitMs = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QTimer tick;
-    tick.start(10);
-    while (!done()) {
-        if (clock.hasExpired(limitMs))
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
 // A TCP connection to 127.0.0.1 that gathers everything the server sends.
 class Client
 {
@@ -68,7 +45,7 @@ public:
     void send(const QByteArray &bytes) { m_socket.write(bytes); }
     bool waitFor(const QByteArray &text)
     {
-        return waitUntil([&] { return m_received.contains(text); });
+        return waitUntil([&] { return m_received.contains(text); }, 5000);
     }
     bool waitForClose()
     {
@@ -116,7 +93,6 @@ QByteArray replyTo(SimulatedMaster &master, const QByteArray &request)
 class MasterSimTest : public testing::Test
 {
 protected:
-    void SetUp() override { ensureCoreApplication(); }
 };
 
 } // namespace

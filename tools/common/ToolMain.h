@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <utility>
 
 namespace ToolMain {
 
@@ -44,6 +45,36 @@ inline bool readNumber(const QCommandLineParser &parser, const QString &option, 
         return true;
     complain(QStringLiteral("--%1 must be a number from %2 to %3").arg(option).arg(low).arg(high));
     return false;
+}
+
+// A named choice of an option, such as "--misbehave stall".
+template<typename T>
+using Choices = QList<std::pair<QString, T>>;
+
+// Reads an option that names one of choices; says which names are allowed otherwise.
+template<typename T>
+bool readChoice(const QCommandLineParser &parser, const QString &option, const Choices<T> &choices, T &out)
+{
+    const QString value = parser.value(option);
+    QStringList names;
+    for (const auto &[name, choice] : choices) {
+        if (name == value) {
+            out = choice;
+            return true;
+        }
+        names.append(name);
+    }
+    complain(QStringLiteral("--%1 must be one of %2").arg(option, names.join(QStringLiteral(", "))));
+    return false;
+}
+
+// Adds a flag, or with valueName an option with a value and its default.
+inline void addOption(QCommandLineParser &parser, const char *name, const char *description,
+                      const char *valueName = nullptr, const char *defaultValue = nullptr)
+{
+    parser.addOption(valueName ? QCommandLineOption(QLatin1String(name), QLatin1String(description),
+                                                    QLatin1String(valueName), QLatin1String(defaultValue))
+                               : QCommandLineOption(QLatin1String(name), QLatin1String(description)));
 }
 
 // Signal handlers may only set a flag; the event loop picks it up through stopPoll.

@@ -16,13 +16,10 @@
 
 namespace {
 
-template<typename T>
-using Choices = QList<std::pair<QString, T>>;
-
 using Misbehaviour = SimulatedMasterConfig::Misbehaviour;
 using HttpMisbehaviour = SimulatedHttpList::Misbehaviour;
 
-const Choices<Misbehaviour> MasterMisbehaviours = {
+const ToolMain::Choices<Misbehaviour> MasterMisbehaviours = {
     {QStringLiteral("none"), Misbehaviour::None},
     {QStringLiteral("no-greeting"), Misbehaviour::NoGreeting},
     {QStringLiteral("close-before-final"), Misbehaviour::CloseBeforeFinal},
@@ -32,7 +29,7 @@ const Choices<Misbehaviour> MasterMisbehaviours = {
     {QStringLiteral("split-final"), Misbehaviour::SplitFinal},
 };
 
-const Choices<HttpMisbehaviour> HttpMisbehaviours = {
+const ToolMain::Choices<HttpMisbehaviour> HttpMisbehaviours = {
     {QStringLiteral("none"), HttpMisbehaviour::None},
     {QStringLiteral("not-found"), HttpMisbehaviour::NotFound},
     {QStringLiteral("huge"), HttpMisbehaviour::Huge},
@@ -40,26 +37,10 @@ const Choices<HttpMisbehaviour> HttpMisbehaviours = {
     {QStringLiteral("stall"), HttpMisbehaviour::Stall},
 };
 
-const Choices<SimulatedMasterConfig::Refusal> Refusals = {
+const ToolMain::Choices<SimulatedMasterConfig::Refusal> Refusals = {
     {QStringLiteral("silent"), SimulatedMasterConfig::Refusal::Silent},
     {QStringLiteral("echo"), SimulatedMasterConfig::Refusal::Echo},
 };
-
-template<typename T>
-bool readChoice(const QCommandLineParser &parser, const QString &option, const Choices<T> &choices, T &out)
-{
-    const QString value = parser.value(option);
-    QStringList names;
-    for (const auto &[name, choice] : choices) {
-        if (name == value) {
-            out = choice;
-            return true;
-        }
-        names.append(name);
-    }
-    ToolMain::complain(QStringLiteral("--%1 must be one of %2").arg(option, names.join(QStringLiteral(", "))));
-    return false;
-}
 
 struct Settings
 {
@@ -79,28 +60,28 @@ void addOptions(QCommandLineParser &parser)
     parser.setApplicationDescription(
         QStringLiteral("A simulated game master server and HTTP server list on 127.0.0.1."));
     parser.addHelpOption();
-    const auto option = [&parser](const char *name, const char *description, const char *valueName = nullptr,
-                                  const char *defaultValue = nullptr) {
-        parser.addOption(valueName ? QCommandLineOption(QLatin1String(name), QLatin1String(description),
-                                                        QLatin1String(valueName), QLatin1String(defaultValue))
-                                   : QCommandLineOption(QLatin1String(name), QLatin1String(description)));
-    };
-    option("port", "Master server TCP port (default 28900, 0 = ephemeral).", "P", "28900");
-    option("http-port", "Also serve the HTTP list on this port (0 = ephemeral; off unless given).", "P", "0");
-    option("count", "Number of listed servers (default 20).", "N", "20");
-    option("base-port", "First listed query port; the others follow (default 7778).", "P", "7778");
-    option("no-validate", "Do not check \\validate\\; answer a \\list\\ request without \\final\\ too.");
-    option("greeting-final", "End the greeting with \\final\\.");
-    option("refusal", "Answer to a missing or wrong validate: silent or echo (default silent).", "HOW", "silent");
-    option("honour-filters", "Apply the \\gametype\\ and \\location\\ filters of list requests.");
-    option("idle-timeout", "Close connections idle for MS milliseconds (default 7500, 0 = never).", "MS", "7500");
-    option("misbehave",
-           "none, no-greeting, close-before-final, never-close, endless, garbage or split-final (default none).",
-           "HOW", "none");
-    option("http-misbehave", "none, not-found, huge, never-ends or stall (default none).", "HOW", "none");
-    option("random-start", "RNG start value for the servers' locations (default 1).", "N", "1");
-    option("run-for", "Exit after MS milliseconds (0 = until SIGINT/SIGTERM).", "MS", "0");
-    option("quiet", "Print only the listener lines.");
+    ToolMain::addOption(parser, "port", "Master server TCP port (default 28900, 0 = ephemeral).", "P", "28900");
+    ToolMain::addOption(parser, "http-port",
+                        "Also serve the HTTP list on this port (0 = ephemeral; off unless given).", "P", "0");
+    ToolMain::addOption(parser, "count", "Number of listed servers (default 20).", "N", "20");
+    ToolMain::addOption(parser, "base-port", "First listed query port; the others follow (default 7778).", "P", "7778");
+    ToolMain::addOption(parser, "no-validate",
+                        "Do not check \\validate\\; answer a \\list\\ request without \\final\\ too.");
+    ToolMain::addOption(parser, "greeting-final", "End the greeting with \\final\\.");
+    ToolMain::addOption(parser, "refusal",
+                        "Answer to a missing or wrong validate: silent or echo (default silent).", "HOW", "silent");
+    ToolMain::addOption(parser, "honour-filters", "Apply the \\gametype\\ and \\location\\ filters of list requests.");
+    ToolMain::addOption(parser, "idle-timeout",
+                        "Close connections idle for MS milliseconds (default 7500, 0 = never).", "MS", "7500");
+    ToolMain::addOption(parser, "misbehave",
+                        "none, no-greeting, close-before-final, never-close, endless, garbage or split-final "
+                        "(default none).",
+                        "HOW", "none");
+    ToolMain::addOption(parser, "http-misbehave",
+                        "none, not-found, huge, never-ends or stall (default none).", "HOW", "none");
+    ToolMain::addOption(parser, "random-start", "RNG start value for the servers' locations (default 1).", "N", "1");
+    ToolMain::addOption(parser, "run-for", "Exit after MS milliseconds (0 = until SIGINT/SIGTERM).", "MS", "0");
+    ToolMain::addOption(parser, "quiet", "Print only the listener lines.");
 }
 
 // Stops at the first bad value, after saying which one it is.
@@ -115,9 +96,9 @@ bool readSettings(const QCommandLineParser &parser, Settings &s)
         || !ToolMain::readNumber(parser, QStringLiteral("idle-timeout"), 0, 0x7fffffffLL, idleTimeout)
         || !ToolMain::readNumber(parser, QStringLiteral("random-start"), 0, 0xffffffffLL, s.randomStart)
         || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, s.runFor)
-        || !readChoice(parser, QStringLiteral("refusal"), Refusals, s.master.refusal)
-        || !readChoice(parser, QStringLiteral("misbehave"), MasterMisbehaviours, s.master.misbehaviour)
-        || !readChoice(parser, QStringLiteral("http-misbehave"), HttpMisbehaviours, s.httpMisbehaviour))
+        || !ToolMain::readChoice(parser, QStringLiteral("refusal"), Refusals, s.master.refusal)
+        || !ToolMain::readChoice(parser, QStringLiteral("misbehave"), MasterMisbehaviours, s.master.misbehaviour)
+        || !ToolMain::readChoice(parser, QStringLiteral("http-misbehave"), HttpMisbehaviours, s.httpMisbehaviour))
         return false;
     if (s.basePort + s.count - 1 > 65535) {
         ToolMain::complain(QStringLiteral("--base-port %1 leaves no room for %2 servers").arg(s.basePort).arg(s.count));

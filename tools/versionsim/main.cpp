@@ -16,7 +16,7 @@ namespace {
 
 using Mode = SimulatedVersionService::Mode;
 
-const QList<std::pair<QString, Mode>> Modes = {
+const ToolMain::Choices<Mode> Modes = {
     {QStringLiteral("normal"), Mode::Normal},
     {QStringLiteral("padded-marker"), Mode::PaddedMarker},
     {QStringLiteral("error"), Mode::Error},
@@ -26,21 +26,6 @@ const QList<std::pair<QString, Mode>> Modes = {
     {QStringLiteral("never-close"), Mode::NeverClose},
     {QStringLiteral("refuse"), Mode::Refuse},
 };
-
-bool readMode(const QCommandLineParser &parser, Mode &out)
-{
-    const QString value = parser.value(QStringLiteral("mode"));
-    QStringList names;
-    for (const auto &[name, mode] : Modes) {
-        if (name == value) {
-            out = mode;
-            return true;
-        }
-        names.append(name);
-    }
-    ToolMain::complain(QStringLiteral("--mode must be one of %1").arg(names.join(QStringLiteral(", "))));
-    return false;
-}
 
 struct Settings
 {
@@ -54,20 +39,16 @@ void addOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QStringLiteral("A simulated version service on 127.0.0.1."));
     parser.addHelpOption();
-    const auto option = [&parser](const char *name, const char *description, const char *valueName = nullptr,
-                                  const char *defaultValue = nullptr) {
-        parser.addOption(valueName ? QCommandLineOption(QLatin1String(name), QLatin1String(description),
-                                                        QLatin1String(valueName), QLatin1String(defaultValue))
-                                   : QCommandLineOption(QLatin1String(name), QLatin1String(description)));
-    };
-    option("port", "TCP port (default 8080, 0 = ephemeral).", "P", "8080");
-    option("version", "The latest version announced (default 170).", "TEXT", "170");
-    option("address", "The download address announced.", "URL", "https://quorvelin.example/download/");
-    option("mode",
-           "normal, padded-marker, error, no-marker, two-lines, silent, never-close or refuse (default normal).",
-           "HOW", "normal");
-    option("run-for", "Exit after MS milliseconds (0 = until SIGINT/SIGTERM).", "MS", "0");
-    option("quiet", "Print only the listener line.");
+    ToolMain::addOption(parser, "port", "TCP port (default 8080, 0 = ephemeral).", "P", "8080");
+    ToolMain::addOption(parser, "version", "The latest version announced (default 170).", "TEXT", "170");
+    ToolMain::addOption(parser, "address",
+                        "The download address announced.", "URL", "https://quorvelin.example/download/");
+    ToolMain::addOption(parser, "mode",
+                        "normal, padded-marker, error, no-marker, two-lines, silent, never-close or refuse "
+                        "(default normal).",
+                        "HOW", "normal");
+    ToolMain::addOption(parser, "run-for", "Exit after MS milliseconds (0 = until SIGINT/SIGTERM).", "MS", "0");
+    ToolMain::addOption(parser, "quiet", "Print only the listener line.");
 }
 
 // Stops at the first bad value, after saying which one it is.
@@ -75,7 +56,7 @@ bool readSettings(const QCommandLineParser &parser, Settings &s)
 {
     if (!ToolMain::readNumber(parser, QStringLiteral("port"), 0, 65535, s.port)
         || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, s.runFor)
-        || !readMode(parser, s.service.mode))
+        || !ToolMain::readChoice(parser, QStringLiteral("mode"), Modes, s.service.mode))
         return false;
     if (!parser.positionalArguments().isEmpty()) {
         ToolMain::complain(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().constFirst()));

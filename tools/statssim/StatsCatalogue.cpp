@@ -1,0 +1,82 @@
+#include "StatsCatalogue.h"
+
+#include <utility>
+
+namespace {
+
+const QList<std::pair<QString, QString>> &modeTitles()
+{
+    static const QList<std::pair<QString, QString>> titles = {
+        {QStringLiteral("dm"), QStringLiteral("DeathMatch")},
+        {QStringLiteral("ctf"), QStringLiteral("Capture the Flag")},
+        {QStringLiteral("dom"), QStringLiteral("Domination")},
+        {QStringLiteral("team"), QStringLiteral("Team DeathMatch")},
+        {QStringLiteral("lms"), QStringLiteral("Last Man Standing")},
+        {QStringLiteral("ass"), QStringLiteral("Assault")},
+        {QStringLiteral("mod"), QStringLiteral("Mod")},
+    };
+    return titles;
+}
+
+StatsEntry entry(quint64 id, const char16_t *name, QMap<QString, StatsRanks> ranks, const char *address = nullptr)
+{
+    return {id, QString::fromUtf16(name), address ? QString::fromLatin1(address) : QString(), std::move(ranks)};
+}
+
+} // namespace
+
+const StatsEntry *StatsCatalogue::find(StatsKind kind, quint64 id) const
+{
+    for (const StatsEntry &candidate : entries(kind)) {
+        if (candidate.id == id)
+            return &candidate;
+    }
+    return nullptr;
+}
+
+const QStringList &StatsCatalogue::gameModes()
+{
+    static const QStringList modes = [] {
+        QStringList codes;
+        for (const auto &[code, title] : modeTitles())
+            codes.append(code);
+        return codes;
+    }();
+    return modes;
+}
+
+QString StatsCatalogue::modeTitle(const QString &mode)
+{
+    for (const auto &[code, title] : modeTitles()) {
+        if (code == mode)
+            return title;
+    }
+    return {};
+}
+
+StatsCatalogue StatsCatalogue::defaults()
+{
+    const auto mode = [](const char *code) { return QString::fromLatin1(code); };
+    StatsCatalogue c;
+    c.servers = {
+        entry(7, u"Bärenhöhle DeathMatch", {{mode("dm"), {3, 7, 5, 88}}}, "127.0.0.1:7777"),
+        entry(482, u"Ölfeld CTF Arena", {{mode("ctf"), {1, 7, 2, 90}}, {mode("dom"), {12, 5, 0, 0}}},
+              "127.0.0.1:7778"),
+        entry(12345, u"Señor Frag's Team Arena", {{mode("team"), {4, 6, 9, 71}}}, "127.0.0.1:7779"),
+        entry(1234567, u"Château Assault", {{mode("ass"), {2, 7, 1, 91}}, {mode("ctf"), {17, 3, 40, 22}}},
+              "127.0.0.1:7780"),
+        entry(2000001, u"Zürich Last Man Arena", {{mode("lms"), {6, 7, 3, 85}}}, "127.0.0.1:7781"),
+        entry(99, u"Mod Garage ÆØÅ", {{mode("mod"), {0, 0, 25, 30}}}, "127.0.0.1:7782"),
+    };
+    c.players = {
+        entry(3, u"Ångström", {{mode("dm"), {15, 120.5, 22, 1410.25}}}),
+        entry(42, u"Big Frag Daddy", {{mode("ctf"), {1, 2450.75, 1, 30125.5}}, {mode("dm"), {40, 88, 0, 0}}}),
+        entry(777, u"Fräulein Frag", {{mode("dom"), {7, 640, 11, 7200.4}}}),
+        entry(1001, u"Søren the Quick", {{mode("lms"), {2, 310.2, 6, 3900}}}),
+        entry(65536, u"Mr. Ölrich", {{mode("team"), {0, 0, 150, 410.75}}}),
+        entry(1234567, u"Player One", {{mode("ctf"), {8, 1.234, 12, 1234.5}}, {mode("ass"), {3, 980, 4, 11050}}}),
+        entry(10000000, u"Zoë Überfrag", {{mode("dm"), {5, 1999.9, 3, 25000}}}),
+        entry(1999999, u"Rocket Ñandú", {}),
+    };
+    return c;
+}

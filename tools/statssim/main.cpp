@@ -1,0 +1,106 @@
+// quorvelin-statssim: a simulated ngWorldStats service on 127.0.0.1 for tests
+// and demos.
+
+#include "SimulatedStatsService.h"
+
+#include "ToolMain.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+#include <QTimer>
+
+#include <utility>
+
+namespace {
+
+using Misbehaviour = SimulatedStatsService::Misbehaviour;
+
+const ToolMain::Choices<Misbehaviour> Misbehaviours = {
+    {QStringLiteral("none"), Misbehaviour::None},
+    {QStringLiteral("not-found"), Misbehaviour::NotFound},
+    {QStringLiteral("refresh-loop"), Misbehaviour::RefreshLoop},
+    {QStringLiteral("huge"), Misbehaviour::Huge},
+    {QStringLiteral("endless-line"), Misbehaviour::EndlessLine},
+    {QStringLiteral("stall"), Misbehaviour::Stall},
+    {QStringLiteral("garbage"), Misbehaviour::Garbage},
+};
+
+struct Settings
+{
+    qint64 port = 0;
+    qint64 runFor = 0;
+    bool quiet = false;
+    Misbehaviour misbehaviour = Misbehaviour::None;
+};
+
+void addOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(QStringLiteral("A simulated ngWorldStats service on 127.0.0.1."));
+    parser.addHelpOption();
+    ToolMain::addOption(parser, "port", "TCP port (default 8081, 0 = ephemeral).", "P", "8081");
+    ToolMain::addOption(parser, "misbehave",
+                        "none, not-found, refresh-loop, huge, endless-line, stall or garbage (default none).",
+                        "HOW", "none");
+    ToolMain::addOption(parser, "run-for", "Exit after MS milliseconds (0 = until SIGINT/SIGTERM).", "MS", "0");
+    ToolMain::addOption(parser, "quiet", "Print only the listener line.");
+}
+
+// Stops at the first bad value, after saying which one it is.
+bool readSettings(const QCommandLineParser &parser, Settings &s)
+{
+    if (!ToolMain::readNumber(parser, QStringLiteral("port"), 0, 65535, s.port)
+        || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, s.runFor)
+        || !ToolMain::readChoice(parser, QStringLiteral("misbehave"), Misbehaviours, s.misbehaviour))
+        return false;
+    if (!parser.positionalArguments().isEmpty()) {
+        ToolMain::complain(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().constFirst()));
+        return false;
+    }
+    s.quiet = parser.isSet(QStringLiteral("quiet"));
+    return true;
+}
+
+// Request lines go to stderr with other bytes than printable ASCII escaped.
+void logRequests(const SimulatedStatsService &service)
+{
+    QObject::connect(&service, &SimulatedStatsService::requestReceived, [](const StatsRequest &request) {
+        QTextStream(stderr) << "request: " << ToolMain::printable(request.requestLine) << Qt::endl;
+    });
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quorvelin-statssim"));
+
+    QCommandLineParser parser;
+    addOptions(parser);
+    parser.process(app);
+    Settings settings;
+    if (!readSettings(parser, settings))
+        return 1;
+
+    SimulatedStatsService service;
+    service.setMisbehaviour(settings.misbehaviour);
+    if (!service.listen(quint16(settings.port))) {
+        ToolMain::complain(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(settings.port));
+        return 1;
+    }
+    // Flushed at once, so a program that started the simulator can read the port.
+    QTextStream(stdout) << "stats 127.0.0.1:" << service.port() << Qt::endl;
+    if (!settings.quiet)
+        logRequests(service);
+
+    QTimer stopPoll;
+    ToolMain::quitOnStopSignals(stopPoll);
+    if (settings.runFor > 0)
+        QTimer::singleShot(int(settings.runFor), &app, &QCoreApplication::quit);
+
+    const int rc = app.exec();
+    if (!settings.quiet)
+        QTextStream(stderr) << "quorvelin-statssim: " << service.requests().size() << " requests" << Qt::endl;
+    return rc;
+}
