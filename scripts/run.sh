@@ -8,7 +8,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 
 build="$root/build-release"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVELIN_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" --target quorvelin quorvelin-gamesim quorvelin-mastersim
+cmake --build "$build" --target quorvelin quorvelin-gamesim quorvelin-mastersim quorvelin-statssim
 
 if [ "${1:-}" != "--demo" ]; then
     exec "$build/src/quorvelin" "$@"
@@ -16,16 +16,19 @@ fi
 
 # Simulated servers whose players come and go, six of them monitored from the
 # start, all on the LAN beacon ports and on a validating master server and a
-# web list, and a profile of their own. Everything stays on 127.0.0.1.
+# web list, a simulated statistics service, and a profile of their own. Everything stays on 127.0.0.1.
 profile="${XDG_STATE_HOME:-$HOME/.local/state}/quorvelin-demo"
 mkdir -p "$profile"
 base=27778
 master_port=28900
 web_port=28980
+stats_port=28981
 "$build/tools/gamesim/quorvelin-gamesim" --count 10 --base-port "$base" --churn 4000 --beacon --quiet &
 sims=($!)
 "$build/tools/mastersim/quorvelin-mastersim" --count 10 --base-port "$base" --port "$master_port" \
     --http-port "$web_port" --quiet >/dev/null &
+sims+=($!)
+"$build/tools/statssim/quorvelin-statssim" --port "$stats_port" --quiet >/dev/null &
 sims+=($!)
 trap 'kill "${sims[@]}" 2>/dev/null || true' EXIT
 ini="$profile/Quorvelin.ini"
@@ -42,6 +45,10 @@ if [ ! -f "$ini" ]; then
         "$root/data/buddy.wav" "$game" >"$ini"
     printf '[locations]\nMasterServers=127.0.0.1:%s,http://127.0.0.1:%s/servers.txt\n' \
         "$master_port" "$web_port" >>"$ini"
+fi
+# The statistics look-ups go to the simulated service, in older demo profiles too.
+if ! grep -q '^ngWorldStats=' "$ini"; then
+    sed -i "s|^\[locations\]\$|&\nngWorldStats=127.0.0.1:$stats_port|" "$ini"
 fi
 servers=()
 for i in 0 1 2 3 4 5; do servers+=(--server "127.0.0.1:$((base + i))"); done

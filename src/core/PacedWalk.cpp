@@ -23,11 +23,19 @@ PacedWalk::PacedWalk(Locate locate, ItemIds allItems, PositionStep step, QObject
     connect(&m_pause, &QTimer::timeout, this, &PacedWalk::walkOn);
 }
 
+PacedWalk::PacedWalk(OpenStep step, QObject *parent)
+    : PacedWalk(Locate(), ItemIds(), PositionStep(), parent)
+{
+    m_openStep = std::move(step);
+}
+
 bool PacedWalk::start(const QList<quint64> &items, quint32 pauseMs)
 {
-    if (m_running)
+    if (m_running || !m_step)
         return false;
+    m_open = false;
     m_running = true;
+    m_pending = false;
     ++m_run;
     m_items = items;
     m_next = 0;
@@ -38,13 +46,36 @@ bool PacedWalk::start(const QList<quint64> &items, quint32 pauseMs)
 
 bool PacedWalk::startOverList(quint32 pauseMs)
 {
-    return start(m_allItems(), pauseMs);
+    return m_allItems && start(m_allItems(), pauseMs);
+}
+
+bool PacedWalk::startOpen(quint32 pauseMs)
+{
+    if (m_running || !m_openStep)
+        return false;
+    m_open = true;
+    m_running = true;
+    m_pending = false;
+    ++m_run;
+    m_pause.setInterval(std::chrono::milliseconds(pauseMs));
+    walkOn();
+    return true;
+}
+
+void PacedWalk::resume(Step step)
+{
+    if (!m_running || !m_pending)
+        return;
+    m_pending = false;
+    if (afterStep(step))
+        walkOn();
 }
 
 void PacedWalk::cancel()
 {
     m_pause.stop();
     m_running = false;
+    m_pending = false;
     m_items.clear();
     ++m_run;
 }
@@ -54,6 +85,11 @@ void PacedWalk::walkOn()
     // Listeners and steps may cancel or restart the walk; the run number
     // tells this call that it no longer owns the walk.
     const quint64 run = m_run;
+    while (m_open) {
+        const Step step = m_openStep();
+        if (run != m_run || !afterStep(step))
+            return;
+    }
     const auto total = static_cast<int>(m_items.size());
     while (m_next < m_items.size()) {
         const quint64 item = m_items[m_next++];
@@ -66,18 +102,31 @@ void PacedWalk::walkOn()
         if (position < 0)
             continue;
         const Step step = m_step(position);
-        if (run != m_run)
+        if (run != m_run || !afterStep(step))
             return;
-        if (step == Step::Paused) {
-            m_pause.start();
-            return;
-        }
-        if (step == Step::Stopped) {
-            finish(false);
-            return;
-        }
     }
     finish(true);
+}
+
+bool PacedWalk::afterStep(Step step)
+{
+    switch (step) {
+    case Step::Skipped:
+        return true;
+    case Step::Paused:
+        m_pause.start();
+        return false;
+    case Step::Pending:
+        m_pending = true;
+        return false;
+    case Step::Stopped:
+        finish(false);
+        return false;
+    case Step::Done:
+        finish(true);
+        return false;
+    }
+    return false;
 }
 
 void PacedWalk::finish(bool completed)

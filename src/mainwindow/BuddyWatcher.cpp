@@ -38,8 +38,6 @@ BuddyWatcher::BuddyWatcher(const Context &context, BuddiesPage *page, PlayersVie
     m_addToBuddies->setObjectName(QStringLiteral("mi_AddToBuddies"));
     m_lookUpStats->setObjectName(QStringLiteral("mi_LookUpStats"));
     m_sayName->setObjectName(QStringLiteral("mi_SayName"));
-    // Becomes live with the statistics rankings.
-    m_lookUpStats->setEnabled(false);
     m_players->setMenuActions({m_playersCaption, m_addToBuddies, m_lookUpStats, m_sayName});
     m_page->setMenuActions({m_buddiesCaption, m_lookUpStats, m_sayName});
     m_page->setNames(m_context.lists.buddies().names());
@@ -49,6 +47,7 @@ BuddyWatcher::BuddyWatcher(const Context &context, BuddiesPage *page, PlayersVie
         if (!m_selectedPlayer.isEmpty())
             addBuddy(m_selectedPlayer);
     });
+    connect(m_lookUpStats, &QAction::triggered, this, [this] { Q_EMIT lookUpStatsRequested(m_selectedPlayer); });
     connect(m_sayName, &QAction::triggered, this,
             [this] { speak(m_context.speech.speak(BuddyCheck::speakableName(m_selectedPlayer))); });
     connect(m_players, &PlayersView::playerSelected, this, &BuddyWatcher::setSelectedPlayer);

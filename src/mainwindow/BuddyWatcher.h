@@ -55,6 +55,10 @@ public:
     // "Look-up ngWorldStats" of both context menus.
     QAction *lookUpStatsAction() const { return m_lookUpStats; }
 
+Q_SIGNALS:
+    // "Look-up ngWorldStats" for the selected player name.
+    void lookUpStatsRequested(const QString &name);
+
 private:
     void addBuddy(const QString &name);
     void removeBuddy(int index);

@@ -15,6 +15,7 @@
 #include "ServerInfoView.h"
 #include "ServerListView.h"
 #include "ServerRowDelegate.h"
+#include "StatsPage.h"
 #include "SilentDesktop.h"
 #include "SplashWindow.h"
 #include "StartUpSequence.h"
@@ -93,8 +94,9 @@ MainWindow::MainWindow(const Context &context, QWidget *parent)
 
     m_tray = new TrayBlinker(this);
     buildDesktopCommands(context);
-    connectMenus(MainMenus::build(this, m_serverList));
     buildStatusBar();
+    buildStatsPage();
+    connectMenus(MainMenus::build(this, m_serverList));
 
     connect(m_tray, &TrayBlinker::restoreRequested, this, &MainWindow::restoreFromTray);
     connect(m_tray, &TrayBlinker::exitRequested, this, &QWidget::close);
@@ -155,16 +157,16 @@ void MainWindow::buildStatusBar()
 {
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("sb_Info"));
-    auto *gauge = new QProgressBar(bar);
-    gauge->setObjectName(QStringLiteral("ProgressGauge"));
-    gauge->setAccessibleName(QStringLiteral("Progress"));
-    gauge->setFixedWidth(97);
-    gauge->setTextVisible(false);
-    gauge->setValue(0);
+    m_gauge = new QProgressBar(bar);
+    m_gauge->setObjectName(QStringLiteral("ProgressGauge"));
+    m_gauge->setAccessibleName(QStringLiteral("Progress"));
+    m_gauge->setFixedWidth(97);
+    m_gauge->setTextVisible(false);
+    m_gauge->setValue(0);
     auto *version = new QLabel(kVersionPanelText, bar);
     version->setFixedWidth(50);
     m_hintPanel = new QLabel(bar);
-    bar->addWidget(gauge);
+    bar->addWidget(m_gauge);
     bar->addWidget(version);
     bar->addWidget(m_hintPanel, 1);
 }
@@ -208,6 +210,18 @@ void MainWindow::buildDesktopCommands(const Context &context)
                                [this] { return selectedSlot(); }, context.wineProgram},
                               this);
     connect(m_serverList, &QAbstractItemView::doubleClicked, m_join, &JoinCommands::joinSelected);
+}
+
+void MainWindow::buildStatsPage()
+{
+    m_stats = new StatsPage({m_messages, *m_desktop.urls, m_settings.NgWorldStats,
+                             QDir(m_profileDirectory).filePath(QStringLiteral("ngWorldStats.data"))});
+    m_pages->setStatsPage(m_stats);
+    // A busy gauge while a rankings page is on its way.
+    connect(m_stats, &StatsPage::fetching, this, [this](bool active) { m_gauge->setMaximum(active ? 0 : 1); });
+    connect(m_buddies, &BuddyWatcher::lookUpStatsRequested, m_stats, &StatsPage::lookUpPlayer);
+    m_stats->addLookUpMenu(serverInfoView());
+    m_stats->loadStatsFile();
 }
 
 void MainWindow::connectPolling()
@@ -313,6 +327,7 @@ void MainWindow::saveStateOnClose()
     // Nothing runs after the close: no walk goes on, no reply is taken in.
     m_poller->stop();
     m_help->stop();
+    m_stats->stop();
     m_discovery->storePendingAdditions();
     for (PacedWalk *walk : findChildren<PacedWalk *>())
         walk->cancel();

@@ -31,6 +31,7 @@ class PlayersView;
 class PollingControls;
 class QCheckBox;
 class QLabel;
+class QProgressBar;
 class QSlider;
 class QueryEngine;
 class ScorePage;
@@ -38,6 +39,7 @@ class ServerInfoView;
 class ServerListView;
 class ServerTable;
 class SplashWindow;
+class StatsPage;
 class StartUpSequence;
 class TeamScoreStrip;
 class TrayBlinker;
@@ -99,6 +101,7 @@ public:
     BuddyWatcher &buddies() const { return *m_buddies; }
     JoinCommands &join() const { return *m_join; }
     HelpCommands &help() const { return *m_help; }
+    StatsPage &stats() const { return *m_stats; }
     SpeechComponent &speech() { return m_speech; }
     // Server properties of the selected server.
     void editSelectedServer();
@@ -126,6 +129,7 @@ private:
     void connectMenus(const MainMenus &menus);
     void connectPolling();
     void buildDesktopCommands(const Context &context);
+    void buildStatsPage();
 
     int selectedSlot() const;
     void fillServerInfoView(int slot);
@@ -170,6 +174,7 @@ private:
     BuddyWatcher *m_buddies = nullptr;
     JoinCommands *m_join = nullptr;
     HelpCommands *m_help = nullptr;
+    StatsPage *m_stats = nullptr;
 
     ServerListView *m_serverList = nullptr;
     ServerPages *m_pages = nullptr;
@@ -181,6 +186,7 @@ private:
     QCheckBox *m_serverInfoUpdate = nullptr;
     QCheckBox *m_playerInfoUpdate = nullptr;
     QLabel *m_hintPanel = nullptr;
+    QProgressBar *m_gauge = nullptr;
     QList<QAction *> m_sortActions;
     QPointer<SplashWindow> m_splash;
     QString m_trayHint;

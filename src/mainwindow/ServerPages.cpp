@@ -39,10 +39,8 @@ ServerPages::ServerPages(const Settings &settings, DebugLog &log, MessageBoxes &
     addTab(m_scorePage, QStringLiteral("Score graph"));
     m_buddies = new BuddiesPage(this);
     addTab(m_buddies, QStringLiteral("Buddies"));
-    // Filled by the statistics rankings.
-    auto *stats = new QWidget(this);
-    stats->setObjectName(QStringLiteral("ts_Stats"));
-    addTab(stats, QStringLiteral("ngWorldStats"));
+    m_statsPlace = new QWidget(this);
+    addTab(m_statsPlace, QStringLiteral("ngWorldStats"));
     connect(this, &QTabWidget::currentChanged, this, &ServerPages::repaintScoreViews);
 
     if (log.isDebugMode()) {
@@ -71,6 +69,15 @@ QWidget *ServerPages::buildPage(const QString &name, QWidget *strip, QWidget *vi
     layout->addWidget(view, 1);
     layout->addWidget(controls);
     return page;
+}
+
+void ServerPages::setStatsPage(QWidget *page)
+{
+    const int index = indexOf(m_statsPlace);
+    removeTab(index);
+    delete m_statsPlace;
+    m_statsPlace = page;
+    insertTab(index, page, QStringLiteral("ngWorldStats"));
 }
 
 void ServerPages::fillServerInfo(const TUTServer &server)

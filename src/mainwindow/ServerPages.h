@@ -44,6 +44,8 @@ public:
     ScorePage *scorePage() const { return m_scorePage; }
     DebugPage *debugPage() const { return m_debugPage; }
     BuddiesPage *buddiesPage() const { return m_buddies; }
+    // The "ngWorldStats" page takes the place kept for it.
+    void setStatsPage(QWidget *page);
 
 private:
     QWidget *buildPage(const QString &name, QWidget *strip, QWidget *view, PollingControls *controls);
@@ -57,4 +59,5 @@ private:
     ScorePage *m_scorePage;
     DebugPage *m_debugPage;
     BuddiesPage *m_buddies;
+    QWidget *m_statsPlace;
 };

@@ -222,7 +222,18 @@ StatsAnswer SimulatedStatsService::display(const Query &query) const
     return {200, StatsPages::rankPage(kind, mode, entry), false};
 }
 
-// Names match as a substring in any case, ids and addresses whole.
+namespace {
+
+// An address with its port, or the host part alone.
+bool sameHost(const QString &address, const QString &text)
+{
+    return address == text || address.section(QLatin1Char(':'), 0, 0) == text;
+}
+
+} // namespace
+
+// Names match as a substring in any case, ids whole, addresses with or
+// without the port.
 StatsAnswer SimulatedStatsService::search(const Query &query) const
 {
     StatsKind kind = StatsKind::Player;
@@ -236,7 +247,7 @@ StatsAnswer SimulatedStatsService::search(const Query &query) const
         for (const StatsEntry &entry : m_catalogue.entries(kind)) {
             const bool match = byId ? entry.id == id
                 : type == "name"    ? !text.isEmpty() && entry.name.contains(text, Qt::CaseInsensitive)
-                : type == "addr"    ? kind == StatsKind::Server && !text.isEmpty() && entry.address == text
+                : type == "addr"    ? kind == StatsKind::Server && !text.isEmpty() && sameHost(entry.address, text)
                                     : false;
             if (match)
                 matches.append(&entry);
