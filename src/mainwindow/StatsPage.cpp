@@ -5,6 +5,7 @@
 #include "config/Settings.h"
 #include "platform/MessageBoxes.h"
 #include "platform/UrlOpener.h"
+#include "stats/PageFetcher.h"
 #include "stats/RankingModel.h"
 #include "stats/RankingPage.h"
 #include "stats/RankingRun.h"
@@ -207,8 +208,9 @@ void StatsPage::updateSelected(RankingKind kind)
 
 void StatsPage::deleteSelected(RankingKind kind)
 {
+    // Not while a page is on its way for one of the rows.
     const int row = firstSelectedRow(kind);
-    if (row < 0 || m_run->isRunning())
+    if (row < 0 || m_run->fetcher().isBusy())
         return;
     const QString name = model(kind).entry(row).name;
     if (m_context.messages.confirm(

@@ -123,3 +123,38 @@ TEST_F(PacedWalkTest, AnEmptyWalkFinishesAtOnce)
 }
 
 } // namespace
+
+// An open walk whose steps go on in the background, as a page fetch does.
+TEST(OpenPacedWalk, PendingStepsWaitForResumeAndDoneEndsTheWalk)
+{
+    int steps = 0;
+    PacedWalk walk([&steps] { return ++steps < 3 ? Step::Pending : Step::Done; });
+    QList<bool> finishes;
+    QObject::connect(&walk, &PacedWalk::finished, &walk, [&](bool completed) { finishes.append(completed); });
+
+    ASSERT_TRUE(walk.startOpen(0));
+    EXPECT_EQ(steps, 1);
+    runEventLoopFor(20);
+    EXPECT_EQ(steps, 1) << "a pending step holds the walk";
+    walk.resume(Step::Skipped);
+    EXPECT_EQ(steps, 2);
+    walk.resume(Step::Paused);
+    ASSERT_TRUE(waitUntil([&] { return !finishes.isEmpty(); }));
+    EXPECT_EQ(steps, 3);
+    EXPECT_EQ(finishes, QList<bool>{true});
+
+    // A resume after a cancel, or without a pending step, does nothing.
+    steps = 0;
+    walk.startOpen(0);
+    walk.cancel();
+    walk.resume(Step::Skipped);
+    walk.resume(Step::Skipped);
+    EXPECT_EQ(steps, 1);
+    EXPECT_FALSE(walk.isRunning());
+    EXPECT_FALSE(walk.startOverList(0)) << "an open walk has no list to walk";
+
+    steps = 0;
+    walk.startOpen(0);
+    walk.resume(Step::Stopped);
+    EXPECT_EQ(finishes, (QList<bool>{true, false}));
+}

@@ -243,7 +243,11 @@ void AddStatsDialog::setHost(const QString &host)
 
 void AddStatsDialog::setKind(Stats::RankingKind kind)
 {
-    m_kind->setCurrentIndex(kind == Stats::RankingKind::Server ? 0 : 1);
+    // The same kind again keeps the fields and matches of the last use.
+    const int index = kind == Stats::RankingKind::Server ? 0 : 1;
+    if (m_kind->currentIndex() == index)
+        return;
+    m_kind->setCurrentIndex(index);
     // Players have no address to search by.
     if (kind == Stats::RankingKind::Player && m_byAddress->isChecked())
         m_byName->setChecked(true);

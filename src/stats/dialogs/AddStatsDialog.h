@@ -41,7 +41,7 @@ public:
 
     // "name" or "name:port" of the statistics server.
     void setHost(const QString &host);
-    // Switches between servers and players; empties the matches and the three fields.
+    // Switches between servers and players; a switch empties the matches and the three fields.
     void setKind(Stats::RankingKind kind);
     Stats::RankingKind kind() const;
 
