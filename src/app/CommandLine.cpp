@@ -23,6 +23,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         }
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             result.help = true;
+        } else if (arg == QLatin1String("--report")) {
+            result.reportMode = true;
         } else if (arg == QLatin1String("--profile") || arg == QLatin1String("--server")
                    || arg == QLatin1String("--lan-broadcast")) {
             if (k + 1 >= arguments.size()) {
@@ -47,6 +49,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             return result;
         }
     }
+    if (result.reportMode && (result.debugMode || !result.servers.isEmpty() || !result.lanBroadcast.isEmpty()))
+        result.error = QStringLiteral("--report takes no other argument than --profile");
     return result;
 }
 
@@ -56,6 +60,7 @@ QString CommandLine::usage()
         "usage: quorvelin [-debug] [--profile DIR] [--server ADDRESS:QUERYPORT ...] [--lan-broadcast ADDRESS]\n"
         "       quorvelin [--profile DIR] --query ADDRESS:QUERYPORT [...] [--json] [--timeout MS] [--sleep MS]\n"
         "       quorvelin --master HOST:PORT|URL [--json]\n"
+        "       quorvelin --report [--profile DIR]\n"
         "\n"
         "  -debug           show the debug page (first argument only)\n"
         "  --profile DIR    keep Quorvelin.ini and the other files in DIR\n"
@@ -69,5 +74,8 @@ QString CommandLine::usage()
         "  --sleep MS       pause after each server's queries (default: SleepTime of the profile)\n"
         "  --master M       print the servers a master server (HOST:PORT) or web list (http://...)\n"
         "                   lists, without querying them (exit status 0: list read, 2: no list,\n"
-        "                   1: bad argument); --json prints {\"Host\",\"QueryPort\"} objects\n");
+        "                   1: bad argument); --json prints {\"Host\",\"QueryPort\"} objects\n"
+        "  --report         query the profile's checked servers once, write their HTML pages\n"
+        "                   from the [HTML] settings, run its command and exit (exit status\n"
+        "                   0: all replied, 2: some did not, 1: bad argument or no template)\n");
 }

@@ -14,6 +14,7 @@ struct CommandLine
     bool debugMode = false;
     bool queryMode = false;
     bool masterMode = false;
+    bool reportMode = false;
     bool help = false;
     QString profile;
     QList<ServerAddress> servers;

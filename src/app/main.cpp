@@ -6,6 +6,9 @@
 #include "WindowMain.h"
 #include "core/ConsoleQuery.h"
 #include "discovery/ConsoleMaster.h"
+#include "platform/QtProcessLauncher.h"
+#include "platform/XdgUrlOpener.h"
+#include "report/ConsoleReport.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/SystemPlatform.h"
 #include "platform/UdpDatagramSocket.h"
@@ -79,6 +82,30 @@ int runMaster(int argc, char **argv, const CommandLine &commandLine)
     exitWithoutWaiting(status);
 }
 
+int runReport(int argc, char **argv, const CommandLine &commandLine)
+{
+    QCoreApplication app(argc, argv);
+    ConsoleMessageBoxes messages;
+    SystemPlatform platform(messages);
+    UdpDatagramSocket socket;
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const QString profile =
+        AppPaths::profileDirectory(commandLine.profile, programDir, AppPaths::userConfigDirectory());
+    const ConfigFile config(QDir(profile).filePath(QStringLiteral("Quorvelin.ini")), messages);
+    const IniFile ini = config.read();
+    const Settings settings = Configuration::loadConfiguration(ini, profile + QLatin1Char('/'));
+    QtProcessLauncher processes;
+    XdgUrlOpener urls(processes);
+    QFile err;
+    err.open(stderr, QIODevice::WriteOnly);
+    ConsoleReport report({socket, platform.services, processes, urls, programDir + QLatin1Char('/')});
+    QObject::connect(&report, &ConsoleReport::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
+    report.start(ini, settings, err);
+    const int status = QCoreApplication::exec();
+    err.flush();
+    exitWithoutWaiting(status);
+}
+
 // The directory of this executable, found before any application object exists.
 QString programDirectory(const char *argv0)
 {
@@ -134,5 +161,7 @@ int main(int argc, char **argv)
         return runQuery(argc, argv, commandLine);
     if (commandLine.masterMode)
         return runMaster(argc, argv, commandLine);
+    if (commandLine.reportMode)
+        return runReport(argc, argv, commandLine);
     return runWindow(argc, argv);
 }

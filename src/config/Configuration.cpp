@@ -97,4 +97,57 @@ void saveStateOnClose(IniFile &ini, const CloseState &state)
         ini.writeString(kGeneral, QStringLiteral("ServerListChecks"), *state.ServerListChecks);
 }
 
+bool saveDialogSettings(IniFile &ini, const Settings &s, const QStringList &masterServers, QString *error)
+{
+    bool stored = true;
+    const auto text = [&](const QString &section, const QString &key, const QString &value) {
+        QString message;
+        if (!ini.writeString(section, key, value, &message)) {
+            if (stored && error)
+                *error = message;
+            stored = false;
+        }
+    };
+    const auto integer = [&](const QString &key, int value) { ini.writeInteger(kGeneral, key, value); };
+    const auto boolean = [&](const QString &key, bool value) { ini.writeBool(kGeneral, key, value); };
+
+    text(kGeneral, QStringLiteral("UTBaseDir"), s.UTBaseDir);
+    integer(QStringLiteral("LocalPort"), s.LocalPort);
+    integer(QStringLiteral("ServerTimeOut"), s.ServerTimeOut);
+    integer(QStringLiteral("MinBarWidth"), s.MinBarWidth);
+    text(kGeneral, QStringLiteral("BuddySound"), s.BuddySound);
+    text(kGeneral, QStringLiteral("ComputerVoice"), s.ComputerVoice);
+    boolean(QStringLiteral("ComputerVoiceActive"), s.ComputerVoiceActive);
+    integer(QStringLiteral("SleepTime"), s.SleepTime);
+    boolean(QStringLiteral("CheckVersionAtStartUp"), s.CheckVersionAtStartUp);
+    text(kGeneral, QStringLiteral("TitleBarFormat"), s.TitleBarFormat);
+    text(kGeneral, QStringLiteral("BuddySpeechFormat"), s.BuddySpeechFormat);
+
+    text(kLocations, QStringLiteral("ngWorldStats"), s.NgWorldStats);
+    text(kLocations, QStringLiteral("MasterServers"), CommaText::join(masterServers));
+
+    integer(QStringLiteral("loadcolor_50-"), s.LoadColorBelowHalf);
+    integer(QStringLiteral("loadcolor_50+"), s.LoadColorHalf);
+    integer(QStringLiteral("loadcolor_100"), s.LoadColorFull);
+    integer(QStringLiteral("DefaultFontSize"), s.DefaultFontSize);
+    boolean(QStringLiteral("RememberServerCheck"), s.RememberServerCheck);
+    boolean(QStringLiteral("paint_3DFrame_Team"), s.Paint3DFrameTeam);
+    boolean(QStringLiteral("paint_3DFrame_Graph"), s.Paint3DFrameGraph);
+    boolean(QStringLiteral("paint_Thick_Team"), s.PaintThickTeam);
+    boolean(QStringLiteral("paint_Thick_Graph"), s.PaintThickGraph);
+    boolean(QStringLiteral("paint_Frame_Team"), s.PaintFrameTeam);
+    boolean(QStringLiteral("paint_Frame_Graph"), s.PaintFrameGraph);
+    boolean(QStringLiteral("promptOnRun"), s.promptOnRun);
+    text(kGeneral, QStringLiteral("RunParams"), s.RunParams);
+    boolean(QStringLiteral("CloseOnJoin"), s.CloseOnJoin);
+
+    text(kHtml, QStringLiteral("template"), s.HtmlTemplate);
+    text(kHtml, QStringLiteral("output"), s.HtmlOutput);
+    text(kHtml, QStringLiteral("outputdir"), s.HtmlOutputDir);
+    text(kHtml, QStringLiteral("command"), s.HtmlCommand);
+    ini.writeBool(kHtml, QStringLiteral("enabled"), s.HtmlEnabled);
+    ini.writeInteger(kHtml, QStringLiteral("interval"), s.HtmlInterval);
+    return stored;
+}
+
 } // namespace Configuration

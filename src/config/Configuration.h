@@ -3,6 +3,7 @@
 #include "Settings.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -31,5 +32,14 @@ struct CloseState
 
 // The keys of the running state that the close writes.
 void saveStateOnClose(IniFile &ini, const CloseState &state);
+
+// The keys the settings dialog writes when it is confirmed: the general keys
+// it edits, ngWorldStats and MasterServers (as comma text) in locations, and
+// the HTML keys; HtmlInterval is written as it is, in milliseconds. Every
+// value that can be stored is written; false, with the message of the first
+// one that cannot (a text with a line break or over 2047 characters), when
+// any was left out.
+bool saveDialogSettings(IniFile &ini, const Settings &settings, const QStringList &masterServers,
+                        QString *error = nullptr);
 
 } // namespace Configuration

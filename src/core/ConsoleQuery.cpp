@@ -151,8 +151,20 @@ int ConsoleQuery::exitCode() const
     return AllReplied;
 }
 
+const ServerTable &ConsoleQuery::table() const
+{
+    return m_stack->table;
+}
+
+ServerTable &ConsoleQuery::table()
+{
+    return m_stack->table;
+}
+
 void ConsoleQuery::printRecords()
 {
+    if (!m_options.print)
+        return;
     for (int slot : std::as_const(m_slots)) {
         const TUTServer &server = *m_stack->table.server(slot);
         m_out->write(m_options.json ? ServerRecordFormat::toJsonLine(server, m_replied[slot])

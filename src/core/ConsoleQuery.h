@@ -14,6 +14,7 @@
 class DatagramSocket;
 class PacedWalk;
 class QIODevice;
+class ServerTable;
 struct QueryStack;
 
 // The window-less query: sends the four queries to each server given on the
@@ -29,6 +30,8 @@ public:
         bool json = false;
         int timeoutMs = 1000;
         std::optional<int> sleepMs;
+        // Off: the records are not printed; the caller reads them from table().
+        bool print = true;
     };
 
     // CannotRun: a bad argument or no socket. A name that does not resolve
@@ -47,6 +50,12 @@ public:
     // printed. defaultSleepMs is the profile's pause between servers, used
     // when the options give none.
     void start(QIODevice &out, QIODevice &err, quint32 defaultSleepMs);
+
+    // The servers asked, in the order given, and whether each replied.
+    const ServerTable &table() const;
+    ServerTable &table();
+    const QList<int> &querySlots() const { return m_slots; }
+    bool replied(int slot) const { return m_replied.value(slot); }
 
 Q_SIGNALS:
     void finished(int exitCode);

@@ -72,10 +72,16 @@ void HelpCommands::buildMenu(QMainWindow *window)
     QAction *history = newAction(window, "&Version history", "mi_Versionhistory", QKeySequence(Qt::CTRL | Qt::Key_V),
                                  "Display the version history");
     QAction *check = newAction(window, "Check for new version", "mi_CheckForNewVersion", {}, "");
+    QAction *about = newAction(window, "&About...", "mi_About", QKeySequence(Qt::Key_F12), "About Quorvelin");
     connect(guide, &QAction::triggered, this, [this] { openHelpFile(QStringLiteral("help/index.html")); });
     connect(readme, &QAction::triggered, this, [this] { openHelpFile(QStringLiteral("readme.txt")); });
     connect(history, &QAction::triggered, this, [this] { openHelpFile(QStringLiteral("version.txt")); });
     connect(check, &QAction::triggered, m_versionCheck, &VersionCheck::checkNow);
+    connect(about, &QAction::triggered, this, [this] {
+        m_messages.showInformation(QStringLiteral("Quorvelin version %1\n\nWho is playing where: a server monitor for "
+                                                  "Unreal Tournament.\nhttps://quorvelin.org/")
+                                       .arg(VersionAnswer::CurrentVersion));
+    });
 
     QMenu *links = new QMenu(QStringLiteral("Links"), window);
     links->setObjectName(QStringLiteral("mi_Links"));
@@ -92,6 +98,8 @@ void HelpCommands::buildMenu(QMainWindow *window)
     help->addMenu(links);
     help->addSeparator();
     help->addAction(check);
+    help->addSeparator();
+    help->addAction(about);
 }
 
 void HelpCommands::openHelpFile(const QString &relativePath)

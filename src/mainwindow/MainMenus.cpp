@@ -68,6 +68,7 @@ MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
     }
 
     QMenu *serverMenu = window->menuBar()->addMenu(QStringLiteral("&Server"));
+    menus.serverMenu = serverMenu;
     serverMenu->addAction(menus.joinServer);
     serverMenu->addSeparator();
     serverMenu->addAction(menus.updateAllServers);

@@ -5,6 +5,7 @@
 class QAction;
 class QActionGroup;
 class QMainWindow;
+class QMenu;
 class QWidget;
 
 // The "Server" menu of the main window and the server list's context menu,
@@ -25,6 +26,7 @@ struct MainMenus
     QAction *joinServer = nullptr;
     QAction *joinServerPopup = nullptr;
     QAction *exit = nullptr;
+    QMenu *serverMenu = nullptr;
     // One checkable action per sort mode, its data the mode.
     QActionGroup *sortModes = nullptr;
 

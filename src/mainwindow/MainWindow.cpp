@@ -9,6 +9,7 @@
 #include "MainMenus.h"
 #include "PlayersView.h"
 #include "PollingControls.h"
+#include "ReportCommands.h"
 #include "ServerPages.h"
 #include "ScoreGraphView.h"
 #include "ScorePage.h"
@@ -48,10 +49,6 @@
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QVBoxLayout>
-
-namespace {
-const QString kVersionPanelText = QStringLiteral("ver166");
-} // namespace
 
 MainWindow::MainWindow(const Context &context, QWidget *parent)
     : QMainWindow(parent)
@@ -96,7 +93,10 @@ MainWindow::MainWindow(const Context &context, QWidget *parent)
     buildDesktopCommands(context);
     buildStatusBar();
     buildStatsPage();
-    connectMenus(MainMenus::build(this, m_serverList));
+    const MainMenus menus = MainMenus::build(this, m_serverList);
+    connectMenus(menus);
+    buildUpkeepCommands(menus);
+    applyViewSettings();
 
     connect(m_tray, &TrayBlinker::restoreRequested, this, &MainWindow::restoreFromTray);
     connect(m_tray, &TrayBlinker::exitRequested, this, &QWidget::close);
@@ -127,11 +127,7 @@ QWidget *MainWindow::buildServerListPane()
     auto *pane = new QWidget(this);
     m_serverList = new ServerListView(pane);
     m_serverList->setModel(&m_table);
-    auto *rowDelegate = new ServerRowDelegate(m_serverList);
-    rowDelegate->setLoadColors(SystemColors::fromPlatform(static_cast<quint32>(m_settings.LoadColorBelowHalf)),
-                               SystemColors::fromPlatform(static_cast<quint32>(m_settings.LoadColorHalf)),
-                               SystemColors::fromPlatform(static_cast<quint32>(m_settings.LoadColorFull)));
-    m_serverList->setItemDelegate(rowDelegate);
+    m_serverList->setItemDelegate(new ServerRowDelegate(m_serverList));
     m_serverList->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_serverList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MainWindow::refreshSelection);
@@ -151,77 +147,6 @@ QWidget *MainWindow::buildServerListPane()
     layout->addWidget(m_serverListLabel);
     layout->addWidget(m_serverListDelay);
     return pane;
-}
-
-void MainWindow::buildStatusBar()
-{
-    QStatusBar *bar = statusBar();
-    bar->setObjectName(QStringLiteral("sb_Info"));
-    m_gauge = new QProgressBar(bar);
-    m_gauge->setObjectName(QStringLiteral("ProgressGauge"));
-    m_gauge->setAccessibleName(QStringLiteral("Progress"));
-    m_gauge->setFixedWidth(97);
-    m_gauge->setTextVisible(false);
-    m_gauge->setValue(0);
-    auto *version = new QLabel(kVersionPanelText, bar);
-    version->setFixedWidth(50);
-    m_hintPanel = new QLabel(bar);
-    bar->addWidget(m_gauge);
-    bar->addWidget(version);
-    bar->addWidget(m_hintPanel, 1);
-}
-
-void MainWindow::connectMenus(const MainMenus &menus)
-{
-    connect(menus.updateAllServers, &QAction::triggered, this, &MainWindow::updateAllServers);
-    connect(menus.updateServerInfo, &QAction::triggered, this, &MainWindow::updateServerInfo);
-    connect(menus.deleteServer, &QAction::triggered, this, &MainWindow::deleteServer);
-    connect(menus.updateName, &QAction::triggered, this, &MainWindow::updateServerName);
-    connect(menus.importFromIni, &QAction::triggered, m_discovery, &DiscoveryCommands::importFromIni);
-    connect(menus.exit, &QAction::triggered, this, &QWidget::close);
-    connect(menus.joinServer, &QAction::triggered, m_join, &JoinCommands::joinSelected);
-    connect(menus.joinServerPopup, &QAction::triggered, m_join, &JoinCommands::joinSelected);
-    m_help = new HelpCommands(m_settings, m_messages, *m_desktop.urls, this);
-    connect(menus.masterServer, &QAction::triggered, m_discovery, &DiscoveryCommands::openMasterServer);
-    connect(menus.addServer, &QAction::triggered, m_discovery, &DiscoveryCommands::addServer);
-    connect(menus.addServerPopup, &QAction::triggered, m_discovery, &DiscoveryCommands::addServer);
-    connect(menus.findLanServers, &QAction::triggered, m_discovery, &DiscoveryCommands::findLanServers);
-    connect(menus.serverProperties, &QAction::triggered, this, &MainWindow::editSelectedServer);
-    connect(menus.serverPropertiesPopup, &QAction::triggered, this, &MainWindow::editSelectedServer);
-    connect(m_discovery, &DiscoveryCommands::serverEdited, this, [this](int slot) {
-        if (slot == selectedSlot())
-            refreshSelection();
-    });
-    m_sortActions = menus.sortModes->actions();
-    connect(menus.sortModes, &QActionGroup::triggered, this,
-            [this](QAction *sort) { m_table.setSortMode(sort->data().toInt()); });
-}
-
-void MainWindow::buildDesktopCommands(const Context &context)
-{
-    // Without a voice there is no speech, whatever the switch says.
-    m_speech.setActive(m_settings.speechActive());
-    m_speech.selectVoice(m_settings.ComputerVoice);
-    m_buddies = new BuddyWatcher({*m_lists, m_table, m_messages, m_settings, *m_tray, m_speech, *m_desktop.sound,
-                                  *m_desktop.notifier, [this] { return selectedSlot(); }},
-                                 m_pages->buddiesPage(), playersView(), this);
-    connect(debugPage(), &DebugPage::sayRequested, m_buddies, &BuddyWatcher::say);
-    m_join = new JoinCommands({m_table, m_messages, m_config, m_files, m_settings, *m_desktop.processes,
-                               [this] { return selectedSlot(); }, context.wineProgram},
-                              this);
-    connect(m_serverList, &QAbstractItemView::doubleClicked, m_join, &JoinCommands::joinSelected);
-}
-
-void MainWindow::buildStatsPage()
-{
-    m_stats = new StatsPage({m_messages, *m_desktop.urls, m_settings.NgWorldStats,
-                             QDir(m_profileDirectory).filePath(QStringLiteral("ngWorldStats.data"))});
-    m_pages->setStatsPage(m_stats);
-    // A busy gauge while a rankings page is on its way.
-    connect(m_stats, &StatsPage::fetching, this, [this](bool active) { m_gauge->setMaximum(active ? 0 : 1); });
-    connect(m_buddies, &BuddyWatcher::lookUpStatsRequested, m_stats, &StatsPage::lookUpPlayer);
-    m_stats->addLookUpMenu(serverInfoView());
-    m_stats->loadStatsFile();
 }
 
 void MainWindow::connectPolling()
@@ -328,6 +253,7 @@ void MainWindow::saveStateOnClose()
     m_poller->stop();
     m_help->stop();
     m_stats->stop();
+    m_report->stop();
     m_discovery->storePendingAdditions();
     for (PacedWalk *walk : findChildren<PacedWalk *>())
         walk->cancel();

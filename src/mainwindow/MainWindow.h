@@ -40,6 +40,8 @@ class ServerListView;
 class ServerTable;
 class SplashWindow;
 class StatsPage;
+class ReportCommands;
+class SettingsCommands;
 class StartUpSequence;
 class TeamScoreStrip;
 class TrayBlinker;
@@ -102,6 +104,8 @@ public:
     JoinCommands &join() const { return *m_join; }
     HelpCommands &help() const { return *m_help; }
     StatsPage &stats() const { return *m_stats; }
+    ReportCommands &report() const { return *m_report; }
+    SettingsCommands &settingsCommands() const { return *m_settingsCommands; }
     SpeechComponent &speech() { return m_speech; }
     // Server properties of the selected server.
     void editSelectedServer();
@@ -130,6 +134,9 @@ private:
     void connectPolling();
     void buildDesktopCommands(const Context &context);
     void buildStatsPage();
+    void buildUpkeepCommands(const MainMenus &menus);
+    // Colours, graph options, fonts and the title bar as the settings say.
+    void applyViewSettings();
 
     int selectedSlot() const;
     void fillServerInfoView(int slot);
@@ -175,6 +182,8 @@ private:
     JoinCommands *m_join = nullptr;
     HelpCommands *m_help = nullptr;
     StatsPage *m_stats = nullptr;
+    ReportCommands *m_report = nullptr;
+    SettingsCommands *m_settingsCommands = nullptr;
 
     ServerListView *m_serverList = nullptr;
     ServerPages *m_pages = nullptr;

@@ -35,7 +35,6 @@ ServerPages::ServerPages(const Settings &settings, DebugLog &log, MessageBoxes &
            QStringLiteral("Server Info"));
     m_playersPage = buildPage(QStringLiteral("ts_Players"), m_playersTeamStrip, m_players, m_playerInfoControls);
     addTab(m_playersPage, QStringLiteral("Players"));
-    m_scorePage->setDefaultFontSize(settings.DefaultFontSize);
     addTab(m_scorePage, QStringLiteral("Score graph"));
     m_buddies = new BuddiesPage(this);
     addTab(m_buddies, QStringLiteral("Buddies"));
@@ -51,7 +50,12 @@ ServerPages::ServerPages(const Settings &settings, DebugLog &log, MessageBoxes &
         m_debugPage->hide();
     }
     setCurrentIndex(0);
+    applySettings(settings);
+}
 
+void ServerPages::applySettings(const Settings &settings)
+{
+    m_scorePage->setDefaultFontSize(settings.DefaultFontSize);
     const PaintOptions graph{settings.PaintFrameGraph, settings.Paint3DFrameGraph, settings.PaintThickGraph};
     const PaintOptions team{settings.PaintFrameTeam, settings.Paint3DFrameTeam, settings.PaintThickTeam};
     m_scorePage->graph()->setOptions(graph, settings.MinBarWidth);

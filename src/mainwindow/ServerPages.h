@@ -44,6 +44,8 @@ public:
     ScorePage *scorePage() const { return m_scorePage; }
     DebugPage *debugPage() const { return m_debugPage; }
     BuddiesPage *buddiesPage() const { return m_buddies; }
+    // Graph options and the legend's font size as the settings say.
+    void applySettings(const Settings &settings);
     // The "ngWorldStats" page takes the place kept for it.
     void setStatsPage(QWidget *page);
 

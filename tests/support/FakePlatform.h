@@ -68,9 +68,20 @@ public:
         requests.append(title + QLatin1Char('|') + filter + QLatin1Char('|') + directory);
         return nextFile;
     }
+    // Refuses nextDirectory as the real dialog does when acceptable says no.
+    QString chooseDirectory(const QString &title, const QString &start,
+                            std::function<bool(const QString &)> acceptable = {}) override
+    {
+        directoryRequests.append(title + QLatin1Char('|') + start);
+        lastAcceptable = acceptable;
+        return acceptable && !acceptable(nextDirectory) ? QString() : nextDirectory;
+    }
 
     QStringList requests;
     QString nextFile;
+    QStringList directoryRequests;
+    QString nextDirectory;
+    std::function<bool(const QString &)> lastAcceptable;
 };
 
 // Answers names through the map, after the event loop came round, as a
