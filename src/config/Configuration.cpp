@@ -12,6 +12,35 @@ const QString kGeneral = QStringLiteral("general");
 const QString kLocations = QStringLiteral("locations");
 const QString kNicknames = QStringLiteral("nicknames");
 const QString kHtml = QStringLiteral("HTML");
+
+// Keys of section "general" that the start reads and the settings dialog
+// writes in the same form.
+struct IntegerKey
+{
+    const char *key;
+    int Settings::*field;
+};
+struct BooleanKey
+{
+    const char *key;
+    bool Settings::*field;
+};
+
+const IntegerKey kLookIntegers[] = {
+    {"loadcolor_50-", &Settings::LoadColorBelowHalf},
+    {"loadcolor_50+", &Settings::LoadColorHalf},
+    {"loadcolor_100", &Settings::LoadColorFull},
+    {"DefaultFontSize", &Settings::DefaultFontSize},
+};
+const BooleanKey kLookBooleans[] = {
+    {"RememberServerCheck", &Settings::RememberServerCheck},
+    {"paint_3DFrame_Team", &Settings::Paint3DFrameTeam},
+    {"paint_3DFrame_Graph", &Settings::Paint3DFrameGraph},
+    {"paint_Thick_Team", &Settings::PaintThickTeam},
+    {"paint_Thick_Graph", &Settings::PaintThickGraph},
+    {"paint_Frame_Team", &Settings::PaintFrameTeam},
+    {"paint_Frame_Graph", &Settings::PaintFrameGraph},
+};
 } // namespace
 
 QStringList Settings::defaultMasterServers()
@@ -58,17 +87,10 @@ Settings loadConfiguration(const IniFile &ini, const QString &outputDirectory)
     s.Buddies = CommaText::split(ini.readString(kNicknames, QStringLiteral("buddies")));
 
     text(QStringLiteral("BuddySound"), s.BuddySound);
-    integer(QStringLiteral("loadcolor_50-"), s.LoadColorBelowHalf);
-    integer(QStringLiteral("loadcolor_50+"), s.LoadColorHalf);
-    integer(QStringLiteral("loadcolor_100"), s.LoadColorFull);
-    integer(QStringLiteral("DefaultFontSize"), s.DefaultFontSize);
-    boolean(QStringLiteral("RememberServerCheck"), s.RememberServerCheck);
-    boolean(QStringLiteral("paint_3DFrame_Team"), s.Paint3DFrameTeam);
-    boolean(QStringLiteral("paint_3DFrame_Graph"), s.Paint3DFrameGraph);
-    boolean(QStringLiteral("paint_Thick_Team"), s.PaintThickTeam);
-    boolean(QStringLiteral("paint_Thick_Graph"), s.PaintThickGraph);
-    boolean(QStringLiteral("paint_Frame_Team"), s.PaintFrameTeam);
-    boolean(QStringLiteral("paint_Frame_Graph"), s.PaintFrameGraph);
+    for (const IntegerKey &look : kLookIntegers)
+        integer(QLatin1String(look.key), s.*look.field);
+    for (const BooleanKey &look : kLookBooleans)
+        boolean(QLatin1String(look.key), s.*look.field);
     integer(QStringLiteral("serverListSort"), s.serverListSort);
     boolean(QStringLiteral("promptOnRun"), s.promptOnRun);
     text(QStringLiteral("RunParams"), s.RunParams);
@@ -126,17 +148,10 @@ bool saveDialogSettings(IniFile &ini, const Settings &s, const QStringList &mast
     text(kLocations, QStringLiteral("ngWorldStats"), s.NgWorldStats);
     text(kLocations, QStringLiteral("MasterServers"), CommaText::join(masterServers));
 
-    integer(QStringLiteral("loadcolor_50-"), s.LoadColorBelowHalf);
-    integer(QStringLiteral("loadcolor_50+"), s.LoadColorHalf);
-    integer(QStringLiteral("loadcolor_100"), s.LoadColorFull);
-    integer(QStringLiteral("DefaultFontSize"), s.DefaultFontSize);
-    boolean(QStringLiteral("RememberServerCheck"), s.RememberServerCheck);
-    boolean(QStringLiteral("paint_3DFrame_Team"), s.Paint3DFrameTeam);
-    boolean(QStringLiteral("paint_3DFrame_Graph"), s.Paint3DFrameGraph);
-    boolean(QStringLiteral("paint_Thick_Team"), s.PaintThickTeam);
-    boolean(QStringLiteral("paint_Thick_Graph"), s.PaintThickGraph);
-    boolean(QStringLiteral("paint_Frame_Team"), s.PaintFrameTeam);
-    boolean(QStringLiteral("paint_Frame_Graph"), s.PaintFrameGraph);
+    for (const IntegerKey &look : kLookIntegers)
+        integer(QLatin1String(look.key), s.*look.field);
+    for (const BooleanKey &look : kLookBooleans)
+        boolean(QLatin1String(look.key), s.*look.field);
     boolean(QStringLiteral("promptOnRun"), s.promptOnRun);
     text(kGeneral, QStringLiteral("RunParams"), s.RunParams);
     boolean(QStringLiteral("CloseOnJoin"), s.CloseOnJoin);

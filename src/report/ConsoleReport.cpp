@@ -37,7 +37,8 @@ void ConsoleReport::start(const IniFile &profile, const Settings &settings, QIOD
             options.targets.append({stored[position].address, stored[position].port});
     }
     options.print = false;
-    options.timeoutMs = std::max(1, settings.ServerTimeOut) * 1000;
+    // As long as the command-line query waits after its last server.
+    options.timeoutMs = ReplyWaitMs;
     m_query = std::make_unique<ConsoleQuery>(options, m_context.socket, m_context.services);
     connect(m_query.get(), &ConsoleQuery::finished, this, &ConsoleReport::queried, Qt::QueuedConnection);
 

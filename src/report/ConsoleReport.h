@@ -21,6 +21,9 @@ class ConsoleReport final : public QObject
 {
     Q_OBJECT
 public:
+    // How long replies are waited for after the last server was asked.
+    static constexpr int ReplyWaitMs = 2000;
+
     struct Context
     {
         DatagramSocket &socket;
