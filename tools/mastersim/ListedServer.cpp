@@ -25,9 +25,9 @@ QByteArray ListedServer::httpLine() const
     return address.toLatin1() + ':' + QByteArray::number(gamePort()) + QByteArrayLiteral("\r\n");
 }
 
-QList<ListedServer> generatedServers(int count, quint16 firstQueryPort, quint32 seed)
+QList<ListedServer> generatedServers(int count, quint16 firstQueryPort, quint32 randomStart)
 {
-    QRandomGenerator rng(seed);
+    QRandomGenerator rng(randomStart);
     QList<ListedServer> servers;
     for (int i = 0; i < count && firstQueryPort + i <= 65535; ++i) {
         ListedServer server;
