@@ -119,6 +119,14 @@ void saveStateOnClose(IniFile &ini, const CloseState &state)
         ini.writeString(kGeneral, QStringLiteral("ServerListChecks"), *state.ServerListChecks);
 }
 
+QStringList masterServers(const IniFile &ini)
+{
+    QStringList entries = CommaText::split(
+        ini.readString(kLocations, QStringLiteral("MasterServers"), CommaText::join(Settings::defaultMasterServers())));
+    entries.removeAll(QString());
+    return entries;
+}
+
 bool saveDialogSettings(IniFile &ini, const Settings &s, const QStringList &masterServers, QString *error)
 {
     bool stored = true;

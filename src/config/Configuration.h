@@ -30,6 +30,10 @@ struct CloseState
     std::optional<QString> ServerListChecks;
 };
 
+// The entries of MasterServers in section "locations", the built-in ones
+// when the file names none; empty entries are dropped.
+QStringList masterServers(const IniFile &ini);
+
 // The keys of the running state that the close writes.
 void saveStateOnClose(IniFile &ini, const CloseState &state);
 

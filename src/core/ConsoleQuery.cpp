@@ -151,11 +151,6 @@ int ConsoleQuery::exitCode() const
     return AllReplied;
 }
 
-const ServerTable &ConsoleQuery::table() const
-{
-    return m_stack->table;
-}
-
 ServerTable &ConsoleQuery::table()
 {
     return m_stack->table;

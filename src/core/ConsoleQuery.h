@@ -51,11 +51,8 @@ public:
     // when the options give none.
     void start(QIODevice &out, QIODevice &err, quint32 defaultSleepMs);
 
-    // The servers asked, in the order given, and whether each replied.
-    const ServerTable &table() const;
+    // The table of the servers asked, for a caller that reads their records.
     ServerTable &table();
-    const QList<int> &querySlots() const { return m_slots; }
-    bool replied(int slot) const { return m_replied.value(slot); }
 
 Q_SIGNALS:
     void finished(int exitCode);

@@ -3,7 +3,6 @@
 #include "DiscoveryCommands.h"
 #include "ReportCommands.h"
 #include "StatsPage.h"
-#include "config/CommaText.h"
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "config/HotKeys.h"
@@ -124,12 +123,7 @@ void SettingsCommands::takeOver(const SettingsDialog::Values &values)
 
 QStringList SettingsCommands::masterServers() const
 {
-    const QString stored = m_context.config.read().readString(QStringLiteral("locations"),
-                                                              QStringLiteral("MasterServers"),
-                                                              CommaText::join(Settings::defaultMasterServers()));
-    QStringList entries = CommaText::split(stored);
-    entries.removeAll(QString());
-    return entries;
+    return Configuration::masterServers(m_context.config.read());
 }
 
 QList<QAction *> SettingsCommands::actionsNamed(const QString &name) const

@@ -172,12 +172,7 @@ QTreeView *StatsPage::view(RankingKind kind) const
 
 int StatsPage::firstSelectedRow(RankingKind kind) const
 {
-    int first = -1;
-    for (const QModelIndex &index : view(kind)->selectionModel()->selectedRows()) {
-        if (first < 0 || index.row() < first)
-            first = index.row();
-    }
-    return first;
+    return Stats::firstSelectedRow(*view(kind)->selectionModel());
 }
 
 void StatsPage::setHost(const QString &host)

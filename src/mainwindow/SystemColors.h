@@ -26,4 +26,10 @@ inline QColor fromPlatform(quint32 value)
     return QColor(int(value & 0xff), int((value >> 8) & 0xff), int((value >> 16) & 0xff));
 }
 
+// The stored form of a colour.
+inline int toPlatform(const QColor &color)
+{
+    return color.red() + 256 * color.green() + 65536 * color.blue();
+}
+
 } // namespace SystemColors

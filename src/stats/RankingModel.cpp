@@ -1,5 +1,7 @@
 #include "RankingModel.h"
 
+#include <QItemSelectionModel>
+
 #include <algorithm>
 #include <numeric>
 
@@ -25,6 +27,16 @@ QString columnTitle(RankingKind kind, int column)
 }
 
 } // namespace
+
+int firstSelectedRow(const QItemSelectionModel &selection)
+{
+    int first = -1;
+    for (const QModelIndex &index : selection.selectedRows()) {
+        if (first < 0 || index.row() < first)
+            first = index.row();
+    }
+    return first;
+}
 
 RankingModel::RankingModel(RankingKind kind, QObject *parent)
     : QAbstractTableModel(parent)

@@ -9,7 +9,12 @@
 #include <QSet>
 #include <QString>
 
+class QItemSelectionModel;
+
 namespace Stats {
+
+// The lowest selected row of a list; -1 when none is selected.
+int firstSelectedRow(const QItemSelectionModel &selection);
 
 // One rankings list, servers or players: the entries in the order shown,
 // each with its marker (">>" once refreshed in the current run). One list

@@ -54,20 +54,10 @@ bool RankingRun::isRunning() const
     return m_walk->isRunning();
 }
 
-int RankingRun::firstSelectedRow() const
-{
-    int first = -1;
-    for (const QModelIndex &index : m_current.selection->selectedRows()) {
-        if (first < 0 || index.row() < first)
-            first = index.row();
-    }
-    return first;
-}
-
 // Sends for the page of the first selected row; -1 when none is left.
 int RankingRun::fetchNext()
 {
-    const int row = firstSelectedRow();
+    const int row = firstSelectedRow(*m_current.selection);
     if (row < 0)
         return -1;
     const RankingEntry &entry = m_current.model->entry(row);

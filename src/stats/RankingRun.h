@@ -55,7 +55,6 @@ Q_SIGNALS:
     void completed();
 
 private:
-    int firstSelectedRow() const;
     int fetchNext();
     void pageArrived(const QByteArray &body);
     void fetchFailed(const QString &message);

@@ -90,4 +90,15 @@ inline void quitOnStopSignals(QTimer &stopPoll)
     stopPoll.start(50);
 }
 
+// Runs the event loop until SIGINT or SIGTERM, or for runForMs when that is
+// above 0; the loop's exit code.
+inline int exec(qint64 runForMs)
+{
+    QTimer stopPoll;
+    quitOnStopSignals(stopPoll);
+    if (runForMs > 0)
+        QTimer::singleShot(int(runForMs), QCoreApplication::instance(), &QCoreApplication::quit);
+    return QCoreApplication::exec();
+}
+
 } // namespace ToolMain

@@ -8,7 +8,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
-#include <QTimer>
 
 
 namespace {
@@ -118,12 +117,7 @@ int main(int argc, char *argv[])
     if (!startFarm(farm, settings))
         return 1;
 
-    QTimer stopPoll;
-    ToolMain::quitOnStopSignals(stopPoll);
-    if (settings.runFor > 0)
-        QTimer::singleShot(int(settings.runFor), &app, &QCoreApplication::quit);
-
-    const int rc = app.exec();
+    const int rc = ToolMain::exec(settings.runFor);
     if (!settings.quiet)
         reportQueries(farm);
     return rc;

@@ -10,7 +10,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
-#include <QTimer>
 
 #include <utility>
 
@@ -169,12 +168,7 @@ int main(int argc, char *argv[])
     if (!settings.quiet)
         logRequests(master, http);
 
-    QTimer stopPoll;
-    ToolMain::quitOnStopSignals(stopPoll);
-    if (settings.runFor > 0)
-        QTimer::singleShot(int(settings.runFor), &app, &QCoreApplication::quit);
-
-    const int rc = app.exec();
+    const int rc = ToolMain::exec(settings.runFor);
     if (!settings.quiet)
         QTextStream(stderr) << "quorvelin-mastersim: " << master.connectionCount() << " connections, "
                             << master.answeredCount() << " answered, " << master.refusedCount() << " refused, "

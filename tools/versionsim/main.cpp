@@ -8,7 +8,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
-#include <QTimer>
 
 #include <utility>
 
@@ -100,12 +99,7 @@ int main(int argc, char *argv[])
     if (!settings.quiet)
         logRequests(service);
 
-    QTimer stopPoll;
-    ToolMain::quitOnStopSignals(stopPoll);
-    if (settings.runFor > 0)
-        QTimer::singleShot(int(settings.runFor), &app, &QCoreApplication::quit);
-
-    const int rc = app.exec();
+    const int rc = ToolMain::exec(settings.runFor);
     if (!settings.quiet)
         QTextStream(stderr) << "quorvelin-versionsim: " << service.requests().size() << " requests" << Qt::endl;
     return rc;

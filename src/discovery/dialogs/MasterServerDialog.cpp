@@ -2,7 +2,7 @@
 
 #include "config/CommaText.h"
 #include "config/ConfigFile.h"
-#include "config/Settings.h"
+#include "config/Configuration.h"
 #include "discovery/MasterExchange.h"
 #include "discovery/MasterPinger.h"
 #include "discovery/MasterRows.h"
@@ -25,8 +25,6 @@
 
 namespace {
 
-const QString kLocations = QStringLiteral("locations");
-const QString kMasterServers = QStringLiteral("MasterServers");
 const QString kMasterServer = QStringLiteral("MasterServer");
 const QString kGameTypes = QStringLiteral("GameTypes");
 
@@ -70,9 +68,7 @@ MasterServerDialog::MasterServerDialog(const Context &context, QWidget *parent)
     buildControls();
 
     const IniFile ini = m_context.config.read();
-    const QString storedMasters =
-        ini.readString(kLocations, kMasterServers, CommaText::join(Settings::defaultMasterServers()));
-    setMasterServers(nonEmpty(CommaText::split(storedMasters)));
+    setMasterServers(Configuration::masterServers(ini));
     QStringList gameTypes = nonEmpty(CommaText::split(
         ini.readString(kMasterServer, kGameTypes, CommaText::join({MasterList::AnyGameType}))));
     if (gameTypes.isEmpty() || gameTypes.first() != MasterList::AnyGameType)

@@ -35,11 +35,6 @@ constexpr int kMillisecondsPerMinute = 60000;
 
 const QString kMasterPreset = QStringLiteral("<ip or hostname>:<port> or <http://location>");
 
-int platformColor(const QColor &color)
-{
-    return color.red() + 256 * color.green() + 65536 * color.blue();
-}
-
 // The directory part of a file box's text, where a file dialog starts.
 QString startDirectory(const QString &file)
 {
@@ -279,7 +274,7 @@ void SettingsDialog::chooseLoadColor(int which)
         return;
     const QColor chosen = m_chooseColor(SystemColors::fromPlatform(quint32(m_loadColors[which])), this);
     if (chosen.isValid())
-        setSwatch(which, platformColor(chosen));
+        setSwatch(which, SystemColors::toPlatform(chosen));
 }
 
 void SettingsDialog::browseBaseDirectory()
