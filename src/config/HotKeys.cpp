@@ -3,6 +3,7 @@
 #include "IniFile.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <array>
 
@@ -258,6 +259,41 @@ int codeOfText(const QString &text)
     }
     const int vk = keyTable().codeByName.value(rest.toString().toCaseFolded());
     return vk == 0 ? 0 : vk | modifiers;
+}
+
+QList<int> withoutClashes(const QList<int> &codes)
+{
+    QList<int> kept;
+    kept.reserve(codes.size());
+    QSet<int> held;
+    for (const int given : codes) {
+        const int code = codeOf(keyOf(given));
+        if (code != 0 && held.contains(code)) {
+            kept.append(0);
+            continue;
+        }
+        held.insert(code);
+        kept.append(code);
+    }
+    return kept;
+}
+
+QList<int> shownCodes(const QList<int> &codes)
+{
+    const QList<Row> &rows = table();
+    QList<int> shown = withoutClashes(codes.mid(0, rows.size()));
+    shown.resize(rows.size(), 0);
+    QSet<int> held(shown.cbegin(), shown.cend());
+    for (qsizetype n = 0; n < rows.size(); ++n) {
+        if (shown[n] != 0)
+            continue;
+        const int fallback = codeOfText(rows[n].tableText);
+        if (fallback != 0 && !held.contains(fallback)) {
+            shown[n] = fallback;
+            held.insert(fallback);
+        }
+    }
+    return shown;
 }
 
 QList<std::optional<int>> load(const IniFile &ini)

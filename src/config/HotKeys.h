@@ -25,7 +25,7 @@ struct Row
     QString key;         // the key in section "HotKeys", e.g. "AddServer"
     QString caption;     // e.g. "Add server"
     QString tableText;   // shown when the command has no shortcut, e.g. "Ctrl+A"; may be empty
-    QStringList actions; // objectNames of the menu actions; the first is read for the row
+    QStringList actions; // objectNames of the menu actions; the first that exists is read for the row
     QKeyCombination builtIn = kNoKey; // kNoKey when none
 };
 
@@ -47,6 +47,16 @@ QString textOf(int code);
 // The code of a shown name, prefixes in any order and any case; 0 for an
 // empty text or one that names no key. codeOfText(textOf(c)) == c.
 int codeOfText(const QString &text);
+
+// Two commands with one shortcut both go dead, so a key is held by one row
+// at most. withoutClashes() leaves a key that several rows hold with the
+// first of them and takes it from the others (0); a code that names no key
+// becomes 0.
+QList<int> withoutClashes(const QList<int> &codes);
+// What the hot key list shows for the codes: withoutClashes(), and a row
+// without a key shows the key of its table text unless another row holds
+// that key. One code per table row.
+QList<int> shownCodes(const QList<int> &codes);
 
 // The stored code of each row, in table order; nothing where the key is absent
 // or its value is not a number. A stored code that names no key is given as it

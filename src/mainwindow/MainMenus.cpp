@@ -48,14 +48,11 @@ MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
     menus.masterServer = newAction(window, "Retreive from master server", "mi_MasterServer",
                                    QKeySequence(Qt::CTRL | Qt::Key_M));
     menus.addServer = newAction(window, "Add server", "mi_Addserver1", QKeySequence(Qt::CTRL | Qt::Key_A));
-    menus.addServerPopup = newAction(window, "Add server", "mi_Addserver");
     menus.findLanServers =
         newAction(window, "Find LAN servers", "mi_FindLANServers", QKeySequence(Qt::CTRL | Qt::Key_F));
     menus.serverProperties = newAction(window, "Server properties", "mi_Serverproperties1",
                                        QKeySequence(Qt::ALT | Qt::Key_Return));
-    menus.serverPropertiesPopup = newAction(window, "Server properties", "mi_Serverproperties");
     menus.joinServer = newAction(window, "Join Server", "mi_JoinServer");
-    menus.joinServerPopup = newAction(window, "Join Server", "mi_JoinServer2");
 
     auto *sortMenu = new QMenu(QStringLiteral("Sort server list"), window);
     menus.sortModes = new QActionGroup(window);
@@ -86,8 +83,9 @@ MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
     serverMenu->addSeparator();
     serverMenu->addAction(menus.exit);
 
-    serverList->addActions({menus.joinServerPopup, menus.updateAllServers, menus.updateServerInfo, menus.addServerPopup,
-                            menus.serverPropertiesPopup, menus.deleteServer, menus.updateName,
-                            sortMenu->menuAction()});
+    // The context menu shares the menu's actions, so each command has one
+    // shortcut, shown in both menus; two actions with one key would silence it.
+    serverList->addActions({menus.joinServer, menus.updateAllServers, menus.updateServerInfo, menus.addServer,
+                            menus.serverProperties, menus.deleteServer, menus.updateName, sortMenu->menuAction()});
     return menus;
 }

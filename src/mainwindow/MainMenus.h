@@ -19,12 +19,9 @@ struct MainMenus
     QAction *importFromIni = nullptr;
     QAction *masterServer = nullptr;
     QAction *addServer = nullptr;
-    QAction *addServerPopup = nullptr;
     QAction *findLanServers = nullptr;
     QAction *serverProperties = nullptr;
-    QAction *serverPropertiesPopup = nullptr;
     QAction *joinServer = nullptr;
-    QAction *joinServerPopup = nullptr;
     QAction *exit = nullptr;
     QMenu *serverMenu = nullptr;
     // One checkable action per sort mode, its data the mode.

@@ -23,6 +23,7 @@
 #include "TrayBlinker.h"
 #include "config/ListStore.h"
 #include "core/QueryStack.h"
+#include "launch/VersionCheck.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBoxes.h"
 
@@ -66,14 +67,11 @@ void MainWindow::connectMenus(const MainMenus &menus)
     connect(menus.importFromIni, &QAction::triggered, m_discovery, &DiscoveryCommands::importFromIni);
     connect(menus.exit, &QAction::triggered, this, &QWidget::close);
     connect(menus.joinServer, &QAction::triggered, m_join, &JoinCommands::joinSelected);
-    connect(menus.joinServerPopup, &QAction::triggered, m_join, &JoinCommands::joinSelected);
     m_help = new HelpCommands(m_settings, m_messages, *m_desktop.urls, this);
     connect(menus.masterServer, &QAction::triggered, m_discovery, &DiscoveryCommands::openMasterServer);
     connect(menus.addServer, &QAction::triggered, m_discovery, &DiscoveryCommands::addServer);
-    connect(menus.addServerPopup, &QAction::triggered, m_discovery, &DiscoveryCommands::addServer);
     connect(menus.findLanServers, &QAction::triggered, m_discovery, &DiscoveryCommands::findLanServers);
     connect(menus.serverProperties, &QAction::triggered, this, &MainWindow::editSelectedServer);
-    connect(menus.serverPropertiesPopup, &QAction::triggered, this, &MainWindow::editSelectedServer);
     connect(m_discovery, &DiscoveryCommands::serverEdited, this, [this](int slot) {
         if (slot == selectedSlot())
             refreshSelection();
@@ -119,7 +117,8 @@ void MainWindow::buildUpkeepCommands(const MainMenus &menus)
     m_report->applySettings(m_settings);
     m_settingsCommands = new SettingsCommands({m_config, m_settings, m_messages, m_files, *m_desktop.sound,
                                                m_desktop.speech, m_speech, m_engine, *m_stats, *m_discovery,
-                                               *m_report, [this] { applyViewSettings(); }},
+                                               *m_report, [this] { applyViewSettings(); },
+                                               [this] { return m_help->versionCheck().lastVersionChecked(); }},
                                               this);
     menus.serverMenu->insertAction(menus.exit, m_report->createPageAction());
     menus.serverMenu->insertAction(menus.exit, m_settingsCommands->programOptionsAction());

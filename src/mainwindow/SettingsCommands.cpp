@@ -15,6 +15,7 @@
 #include "platform/SpeechEngine.h"
 
 #include <QAction>
+#include <QDir>
 #include <QKeySequence>
 
 #include <algorithm>
@@ -37,38 +38,57 @@ void SettingsCommands::openSettings()
 {
     if (m_dialog)
         return;
-    SettingsDialog::Values values{m_context.settings, masterServers(), hotKeyCodes(), m_context.speech.isActive()};
+    const IniFile stored = m_context.config.read();
+    SettingsDialog::Values values{m_context.settings, Configuration::masterServers(stored), hotKeyCodes(),
+                                  m_context.speech.isActive()};
+    // A port changed earlier in this run waits in the file for the next
+    // start; showing the running one would write it back on OK.
+    m_shownPort =
+        stored.readInteger(QStringLiteral("general"), QStringLiteral("LocalPort"), m_context.settings.LocalPort);
+    values.settings.LocalPort = m_shownPort;
+    if (m_context.lastVersionChecked)
+        values.settings.LastVersionChecked = m_context.lastVersionChecked();
     const QStringList voices = m_context.speech.voices();
     const SettingsDialog::Context dialogContext{m_context.files, m_context.sound, m_context.speechEngine,
                                                 m_context.messages};
     m_dialog = new SettingsDialog(dialogContext, values, voices, m_window);
     m_dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_dialog, &QDialog::finished, this, [this](int result) {
-        const SettingsDialog::Values edited = m_dialog->values();
+    m_dialog->setCommitter([this](const SettingsDialog::Values &edited) { return commit(edited); });
+    connect(m_dialog, &QDialog::finished, this, [this] {
         // The test button may have changed the engine's voice.
-        if (m_context.speechEngine && !m_context.settings.ComputerVoice.isEmpty())
+        if (m_context.speechEngine && m_context.speech.voices().contains(m_context.settings.ComputerVoice))
             m_context.speechEngine->selectVoice(m_context.settings.ComputerVoice);
-        if (result == QDialog::Accepted)
-            apply(edited);
         m_context.applyView();
     });
     m_dialog->open();
 }
 
-void SettingsCommands::apply(const SettingsDialog::Values &values)
+bool SettingsCommands::commit(const SettingsDialog::Values &values)
 {
-    const bool portChanged = values.settings.LocalPort != m_context.settings.LocalPort;
-    // One atomic write; a value the file cannot hold is reported by the file.
-    m_context.config.write([&values](IniFile &ini, QString *error) {
+    const int port = values.settings.LocalPort;
+    const bool portChanged = port != m_shownPort && port != m_context.settings.LocalPort;
+    // One atomic write; the file reports why it failed.
+    const bool saved = m_context.config.write([&values](IniFile &ini, QString *error) {
         if (!Configuration::saveDialogSettings(ini, values.settings, values.masterServers, error))
             return false;
         HotKeys::save(ini, values.hotKeyCodes);
         return true;
     });
+    if (!saved) {
+        QString question = QStringLiteral("The settings could not be saved to \"%1\".\n")
+                               .arg(QDir::toNativeSeparators(m_context.config.path()));
+        if (portChanged)
+            question += QStringLiteral("The new local port cannot take effect without being saved.\n");
+        question += QStringLiteral("Use the settings until Quorvelin closes?\n"
+                                   "Choose No to return to the settings.");
+        if (!m_context.messages.confirm(question))
+            return false;
+    }
     takeOver(values);
-    if (portChanged)
+    if (saved && portChanged)
         m_context.messages.showWarning(
             QStringLiteral("You have to restart the program for the local port changes to take effect."));
+    return true;
 }
 
 // Only the fields the dialog edits; the rest of the running state (delays,
@@ -85,12 +105,12 @@ void SettingsCommands::takeOver(const SettingsDialog::Values &values)
     s.BuddySound = n.BuddySound;
     s.SleepTime = n.SleepTime;
     s.ComputerVoiceActive = values.speechActive;
+    s.ComputerVoice = n.ComputerVoice;
     m_context.engine.setSleepTime(static_cast<quint32>(std::max(0, s.SleepTime)));
-    if (n.ComputerVoice != s.ComputerVoice) {
-        s.ComputerVoice = n.ComputerVoice;
-        m_context.speech.selectVoice(s.ComputerVoice);
-    }
+    // The switch first: a voice is taken only while speech is on, and it is
+    // taken each time speech is on, also when its name did not change.
     m_context.speech.setActive(s.speechActive());
+    m_context.speech.selectVoice(s.ComputerVoice);
     s.NgWorldStats = n.NgWorldStats;
     if (MasterServerDialog *master = m_context.discovery.masterServerDialog())
         master->setMasterServers(values.masterServers);
@@ -119,11 +139,6 @@ void SettingsCommands::takeOver(const SettingsDialog::Values &values)
     m_context.report.applySettings(s);
     QList<std::optional<int>> codes(values.hotKeyCodes.begin(), values.hotKeyCodes.end());
     applyHotKeys(codes);
-}
-
-QStringList SettingsCommands::masterServers() const
-{
-    return Configuration::masterServers(m_context.config.read());
 }
 
 QList<QAction *> SettingsCommands::actionsNamed(const QString &name) const
@@ -157,12 +172,16 @@ QList<int> SettingsCommands::hotKeyCodes() const
 
 void SettingsCommands::applyHotKeys(const QList<std::optional<int>> &codes)
 {
+    QList<int> wanted = hotKeyCodes();
+    for (qsizetype n = 0; n < wanted.size() && n < codes.size(); ++n) {
+        if (codes[n])
+            wanted[n] = *codes[n];
+    }
+    // Two actions with one key both go dead under Qt.
+    wanted = HotKeys::withoutClashes(wanted);
     const QList<HotKeys::Row> &rows = HotKeys::table();
-    for (qsizetype n = 0; n < rows.size() && n < codes.size(); ++n) {
-        if (!codes[n])
-            continue;
-        const QKeyCombination key = HotKeys::keyOf(*codes[n]);
-        const QKeySequence shortcut = HotKeys::codeOf(key) == 0 ? QKeySequence() : QKeySequence(key);
+    for (qsizetype n = 0; n < rows.size(); ++n) {
+        const QKeySequence shortcut = wanted[n] == 0 ? QKeySequence() : QKeySequence(HotKeys::keyOf(wanted[n]));
         for (const QString &name : rows[n].actions) {
             for (QAction *action : actionsNamed(name))
                 action->setShortcut(shortcut);

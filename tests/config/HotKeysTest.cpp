@@ -4,6 +4,7 @@
 #include "config/IniFile.h"
 #include "support/QtPrinters.h"
 
+#include <QSet>
 #include <QVariant>
 
 #include <gtest/gtest.h>
@@ -139,6 +140,37 @@ TEST(HotKeys, LoadReadsOnlyPresentNumbers)
     const QList<std::optional<int>> again = HotKeys::load(reread(ini));
     for (qsizetype n = 0; n < written.size(); ++n)
         EXPECT_EQ(again[n], written[n]) << n;
+}
+
+TEST(HotKeys, AKeySeveralRowsHoldStaysWithTheFirst)
+{
+    const int ctrlF = 16454;
+    const int f1 = 112;
+    // Rows 0 About, 5 Find LAN servers, 6 Help; code 0x00FF names no key.
+    QList<int> codes(17, 0);
+    codes[0] = ctrlF;
+    codes[5] = ctrlF;
+    codes[6] = ctrlF;
+    codes[7] = 0x00FF;
+    codes[8] = 0x00FF;
+    const QList<int> kept = HotKeys::withoutClashes(codes);
+    QList<int> expected(17, 0);
+    expected[0] = ctrlF;
+    EXPECT_EQ(kept, expected);
+
+    // Shown, a row without a key takes its table text's key only while no
+    // other row holds it: Find LAN servers stays empty, Help shows F1.
+    const QList<int> shown = HotKeys::shownCodes(codes);
+    ASSERT_EQ(shown.size(), 17);
+    EXPECT_EQ(shown[0], ctrlF);
+    EXPECT_EQ(shown[5], 0);
+    EXPECT_EQ(shown[6], f1);
+    EXPECT_EQ(shown[7], 16457) << "Import from ini: Ctrl+I";
+    QList<int> held = shown;
+    held.removeAll(0);
+    EXPECT_EQ(QSet<int>(held.cbegin(), held.cend()).size(), held.size()) << "no key shown twice";
+    // Too few codes: the rest show their table texts.
+    EXPECT_EQ(HotKeys::shownCodes({}).value(16), 16470);
 }
 
 // Everything the settings dialog edits, one "name=value" line each, so a

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -190,9 +191,92 @@ TEST_F(SettingsDialogTest, ClearedShortcutComesBackAsItsTableText)
 
     // A captured key replaces the row's text.
     list->setCurrentItem(list->topLevelItem(help));
-    QTest::keyClick(capture, Qt::Key_F5, Qt::ShiftModifier);
+    QTest::keyClick(capture, Qt::Key_F6, Qt::ShiftModifier);
     dialog->setHotKey();
-    EXPECT_EQ(dialog->values().hotKeyCodes.value(help), 8308);
+    EXPECT_EQ(dialog->values().hotKeyCodes.value(help), 8309);
+}
+
+TEST_F(SettingsDialogTest, AKeyAnotherCommandHoldsIsRefusedWithAMessage)
+{
+    const int help = rowOf(QStringLiteral("Help"));
+    const int lan = rowOf(QStringLiteral("FindLANServers"));
+    auto dialog = open(someValues());
+    dialog->show();
+    auto *list = child<QTreeWidget>(dialog.get(), "lv_HotKeys");
+    auto *capture = child<QLineEdit>(dialog.get(), "hk_HotKey");
+    list->setCurrentItem(list->topLevelItem(help));
+    QTest::keyClick(capture, Qt::Key_F, Qt::ControlModifier);
+    QTest::mouseClick(child<QPushButton>(dialog.get(), "btn_SetHotKey"), Qt::LeftButton);
+    EXPECT_EQ(messages.warnings,
+              texts({"Ctrl+F is already the hot key of \"Find LAN servers\".\n"
+                     "Clear it there first to give it to \"Help\"."}));
+    EXPECT_EQ(list->topLevelItem(help)->text(1), QStringLiteral("F1"));
+
+    // Cleared there, it can move; the cleared command does not take it back
+    // through its table text, neither now nor when the dialog opens again.
+    list->setCurrentItem(list->topLevelItem(lan));
+    QTest::keyClick(capture, Qt::Key_Backspace);
+    dialog->setHotKey();
+    list->setCurrentItem(list->topLevelItem(help));
+    QTest::keyClick(capture, Qt::Key_F, Qt::ControlModifier);
+    dialog->setHotKey();
+    EXPECT_EQ(messages.warnings.size(), 1);
+    const SettingsDialog::Values moved = dialog->values();
+    EXPECT_EQ(moved.hotKeyCodes.value(help), 16454);
+    EXPECT_EQ(moved.hotKeyCodes.value(lan), 0);
+    auto again = open(moved);
+    again->show();
+    EXPECT_EQ(child<QTreeWidget>(again.get(), "lv_HotKeys")->topLevelItem(lan)->text(1), QString());
+    EXPECT_EQ(again->values().hotKeyCodes, moved.hotKeyCodes);
+
+    // A key that two rows are given stays with the first; the other shows
+    // its table text.
+    SettingsDialog::Values clashing = someValues();
+    clashing.hotKeyCodes[help] = 16449; // Ctrl+A, as "Add server" has
+    auto third = open(clashing);
+    third->show();
+    EXPECT_EQ(child<QTreeWidget>(third.get(), "lv_HotKeys")->topLevelItem(help)->text(1), QStringLiteral("F1"));
+    EXPECT_EQ(third->values().hotKeyCodes.value(rowOf(QStringLiteral("AddServer"))), 16449);
+    EXPECT_EQ(third->values().hotKeyCodes.value(help), 112);
+}
+
+TEST_F(SettingsDialogTest, AVoiceTheEngineDoesNotListIsKept)
+{
+    SettingsDialog::Values values = someValues();
+    values.settings.ComputerVoice = QStringLiteral("Microsoft Mary");
+    auto dialog = open(values);
+    dialog->show();
+    auto *voices = child<QComboBox>(dialog.get(), "cb_Voices");
+    EXPECT_EQ(voices->currentIndex(), -1);
+    EXPECT_EQ(dialog->values().settings.ComputerVoice, QStringLiteral("Microsoft Mary"));
+    // One the user chooses replaces it.
+    voices->setCurrentIndex(0);
+    EXPECT_EQ(dialog->values().settings.ComputerVoice, QStringLiteral("kal"));
+}
+
+TEST_F(SettingsDialogTest, OkRefusedByTheCommitterKeepsTheDialogAndWhatWasTyped)
+{
+    auto dialog = open(someValues());
+    dialog->show();
+    QList<int> committed;
+    bool takes = false;
+    dialog->setCommitter([&](const SettingsDialog::Values &values) {
+        committed.append(values.settings.SleepTime);
+        return takes;
+    });
+    auto *sleep = child<QSpinBox>(dialog.get(), "se_SleepTime");
+    sleep->selectAll();
+    QTest::keyClicks(sleep, QStringLiteral("75"));
+    auto *ok = child<QPushButton>(dialog.get(), "btn_OK");
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_EQ(sleep->value(), 75);
+    takes = true;
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(committed, (QList<int>{75, 75}));
 }
 
 TEST_F(SettingsDialogTest, MasterListAddsOnlyRealEntries)

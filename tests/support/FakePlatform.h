@@ -130,7 +130,11 @@ struct FakeDesktop final : SpeechEngine, SoundPlayer, DesktopNotifier, UrlOpener
         selectedVoice = name;
         return true;
     }
-    void say(const QString &text) override { spoken.append(text); }
+    void say(const QString &text) override
+    {
+        spoken.append(text);
+        spokenWith.append(selectedVoice);
+    }
     void playWave(const QString &path) override { played.append(path); }
     void notify(const QString &title, const QString &text) override { notified.append(title + QLatin1Char('|') + text); }
     bool open(const QUrl &url) override
@@ -149,6 +153,7 @@ struct FakeDesktop final : SpeechEngine, SoundPlayer, DesktopNotifier, UrlOpener
     std::optional<QStringList> voices = QStringList{QStringLiteral("kal"), QStringLiteral("slt")};
     QString selectedVoice;
     QStringList spoken;
+    QStringList spokenWith; // the voice selected when each text was spoken
     QStringList played;
     QStringList notified;
     QStringList opened;

@@ -6,6 +6,7 @@
 #include "launch/GameLaunch.h"
 #include "mainwindow/SystemColors.h"
 #include "platform/FileDialogs.h"
+#include "platform/MessageBoxes.h"
 #include "platform/SoundPlayer.h"
 #include "platform/SpeechEngine.h"
 
@@ -155,6 +156,9 @@ void SettingsDialog::fillVoices(const QStringList &voiceNames, const QString &se
 {
     m_voices->addItems(voiceNames);
     m_voices->setCurrentIndex(selected.isEmpty() ? -1 : int(voiceNames.indexOf(selected)));
+    // A voice this engine does not list (another machine's, say) is kept
+    // until the user chooses one; the box names it.
+    m_voices->setPlaceholderText(selected);
     m_voices->setEnabled(!voiceNames.isEmpty());
     m_testVoice->setEnabled(!voiceNames.isEmpty());
 }
@@ -192,7 +196,8 @@ SettingsDialog::Values SettingsDialog::values() const
     for (int i = 0; i < m_hotKeys->topLevelItemCount(); ++i)
         values.hotKeyCodes.append(HotKeys::codeOfText(m_hotKeys->topLevelItem(i)->text(1)));
     s.BuddySound = m_buddySound->text();
-    s.ComputerVoice = m_voices->currentIndex() >= 0 ? m_voices->currentText() : QString();
+    if (m_voices->currentIndex() >= 0)
+        s.ComputerVoice = m_voices->currentText();
     // The box is the switch the file keeps; both fields carry it.
     values.speechActive = m_computerVoice->isChecked();
     s.ComputerVoiceActive = values.speechActive;
@@ -204,6 +209,13 @@ SettingsDialog::Values SettingsDialog::values() const
     s.HtmlEnabled = m_htmlEnabled->isChecked();
     s.HtmlInterval = m_htmlInterval->value() * kMillisecondsPerMinute;
     return values;
+}
+
+void SettingsDialog::accept()
+{
+    if (m_commit && !m_commit(values()))
+        return;
+    QDialog::accept();
 }
 
 bool SettingsDialog::isGameBaseDirectory(const QString &directory)
@@ -234,13 +246,11 @@ void SettingsDialog::fillHotKeyList()
 {
     m_hotKeys->clear();
     const QList<HotKeys::Row> &table = HotKeys::table();
-    for (qsizetype i = 0; i < table.size(); ++i) {
-        // A command without a shortcut shows its table text, so OK gives it back.
-        QString text = HotKeys::textOf(m_values.hotKeyCodes.value(i));
-        if (text.isEmpty())
-            text = table[i].tableText;
-        new QTreeWidgetItem(m_hotKeys, {table[i].caption, text});
-    }
+    // A command without a shortcut shows its table text, so OK gives it
+    // back, unless another command holds that key now.
+    const QList<int> shown = HotKeys::shownCodes(m_values.hotKeyCodes);
+    for (qsizetype i = 0; i < table.size(); ++i)
+        new QTreeWidgetItem(m_hotKeys, {table[i].caption, HotKeys::textOf(shown[i])});
     m_hotKeyCommand->clear();
     m_hotKeyEdit->setKey(QKeyCombination());
 }
@@ -253,8 +263,20 @@ void SettingsDialog::hotKeyRowChanged(QTreeWidgetItem *current)
 
 void SettingsDialog::setHotKey()
 {
-    if (QTreeWidgetItem *item = m_hotKeys->currentItem())
-        item->setText(1, HotKeys::textOf(HotKeys::codeOf(m_hotKeyEdit->key())));
+    QTreeWidgetItem *item = m_hotKeys->currentItem();
+    if (!item)
+        return;
+    const int code = HotKeys::codeOf(m_hotKeyEdit->key());
+    for (int i = 0; code != 0 && i < m_hotKeys->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *holder = m_hotKeys->topLevelItem(i);
+        if (holder != item && HotKeys::codeOfText(holder->text(1)) == code) {
+            m_context.messages.showWarning(QStringLiteral("%1 is already the hot key of \"%2\".\n"
+                                                          "Clear it there first to give it to \"%3\".")
+                                               .arg(HotKeys::textOf(code), holder->text(0), item->text(0)));
+            return;
+        }
+    }
+    item->setText(1, HotKeys::textOf(code));
 }
 
 void SettingsDialog::setSwatch(int which, int color)

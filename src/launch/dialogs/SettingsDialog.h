@@ -31,8 +31,8 @@ class SpeechEngine;
 
 // "Settings": every user setting on nine pages, the hot keys of the menu
 // commands, and a box with the help text of the control under the mouse or
-// with the keyboard focus. It only edits; the caller reads values() after
-// OK and writes and applies them.
+// with the keyboard focus. It only edits; OK hands values() to the committer,
+// which writes and applies them, or refuses and keeps the dialog open.
 class SettingsDialog final : public QDialog
 {
     Q_OBJECT
@@ -70,6 +70,8 @@ public:
     // The text input box: nothing when cancelled.
     using TextAsker =
         std::function<std::optional<QString>(const QString &title, const QString &prompt, const QString &preset)>;
+    // Takes the values on OK; false keeps the dialog open with them.
+    using Committer = std::function<bool(const Values &values)>;
 
     SettingsDialog(const Context &context, const Values &values, const QStringList &voiceNames,
                    QWidget *parent = nullptr);
@@ -80,6 +82,7 @@ public:
 
     void setColorChooser(ColorChooser chooser) { m_chooseColor = std::move(chooser); }
     void setTextAsker(TextAsker asker) { m_askText = std::move(asker); }
+    void setCommitter(Committer committer) { m_commit = std::move(committer); }
 
     // The base directory browser takes only a directory that holds the game.
     static bool isGameBaseDirectory(const QString &directory);
@@ -100,7 +103,11 @@ public:
     void removeMasterServer();
     void playBuddySound();
     void testVoice();
+    // Gives the selected command the captured key, unless another command
+    // holds that key: two commands with one key would both go dead.
     void setHotKey();
+
+    void accept() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -138,6 +145,7 @@ private:
     Values m_values;
     ColorChooser m_chooseColor;
     TextAsker m_askText;
+    Committer m_commit;
     QHash<QObject *, QString> m_hintOf;
     bool m_shown = false;
 
