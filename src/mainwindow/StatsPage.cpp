@@ -13,6 +13,7 @@
 #include "stats/dialogs/AddStatsDialog.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -80,6 +81,11 @@ StatsPage::StatsPage(const Context &context, QWidget *parent)
     connect(m_run, &Stats::RankingRun::failed, this, [this](const QString &message) {
         m_context.messages.showError(message);
     });
+    for (Stats::RankingModel *list : {m_servers, m_players}) {
+        connect(list, &QAbstractItemModel::rowsInserted, this, &StatsPage::saveStatsFile);
+        connect(list, &QAbstractItemModel::rowsRemoved, this, &StatsPage::saveStatsFile);
+        connect(list, &QAbstractItemModel::layoutChanged, this, &StatsPage::saveStatsFile);
+    }
 }
 
 StatsPage::~StatsPage() = default;
@@ -287,9 +293,13 @@ void StatsPage::addFromDialog()
 
 void StatsPage::loadStatsFile()
 {
+    if (m_loaded)
+        return;
     QString error;
     const std::optional<Stats::StatsLists> lists = Stats::loadStatsFile(m_context.filePath, &error);
     if (!lists) {
+        m_unreadFile = true;
+        m_loaded = true;
         m_context.messages.showError(error);
         return;
     }
@@ -297,11 +307,30 @@ void StatsPage::loadStatsFile()
         m_servers->addRankingEntry(entry);
     for (const Stats::RankingEntry &entry : lists->players)
         m_players->addRankingEntry(entry);
+    m_loaded = true;
 }
 
 void StatsPage::saveStatsFile()
 {
+    if (!m_loaded)
+        return;
     QString error;
+    if (m_unreadFile) {
+        const std::optional<QString> aside = Stats::setStatsFileAside(m_context.filePath, &error);
+        if (!aside) {
+            m_context.messages.showError(
+                QStringLiteral("The statistics file could not be read at start and cannot be moved aside, so the "
+                               "rankings lists are not saved.\n%1")
+                    .arg(error));
+            return;
+        }
+        m_unreadFile = false;
+        if (!aside->isEmpty())
+            m_context.messages.showWarning(
+                QStringLiteral("The statistics file could not be read at start; it is kept as \"%1\" and the "
+                               "rankings lists are saved in a new file.")
+                    .arg(QDir::toNativeSeparators(*aside)));
+    }
     if (!Stats::saveStatsFile(m_context.filePath, {m_servers->entries(), m_players->entries()}, &error))
         m_context.messages.showError(error);
 }

@@ -38,6 +38,8 @@ public:
     ~StatsPage() override;
 
     // Reads the statistics file into the lists; a missing file is no error.
+    // From then on the lists are stored whenever rows are added, deleted or
+    // sorted, and when a refresh completes.
     void loadStatsFile();
     // Opens the search dialog for a player, with the name filled in.
     void lookUpPlayer(const QString &name);
@@ -84,4 +86,9 @@ private:
     QTreeView *m_playerView = nullptr;
     Stats::RankingRun *m_run = nullptr;
     AddStatsDialog *m_dialog = nullptr;
+    // The file has been read; only then may it be written.
+    bool m_loaded = false;
+    // The file was there but could not be read; it is moved aside before the
+    // first write, so nothing of it is lost.
+    bool m_unreadFile = false;
 };

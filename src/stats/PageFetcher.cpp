@@ -17,6 +17,9 @@ const QByteArray Accept = QByteArrayLiteral("text/html, */*");
 PageFetcher::PageFetcher(QObject *parent)
     : QObject(parent)
 {
+    m_refusal.setSingleShot(true);
+    m_refusal.setInterval(0);
+    connect(&m_refusal, &QTimer::timeout, this, [this] { fail(m_refusalMessage); });
 }
 
 PageFetcher::~PageFetcher()
@@ -35,7 +38,8 @@ void PageFetcher::get(const QString &host, const QString &path)
     const QString address = pageUrl(host, path);
     const QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || url.host().isEmpty()) {
-        Q_EMIT failed(QStringLiteral("\"%1\" is not a valid address.").arg(address));
+        m_refusalMessage = QStringLiteral("\"%1\" is not a valid address.").arg(address);
+        m_refusal.start();
         return;
     }
     if (!m_network)
@@ -66,7 +70,7 @@ void PageFetcher::get(const QString &host, const QString &path)
 
 void PageFetcher::abort()
 {
-    if (m_reply)
+    if (isBusy())
         fail(QStringLiteral("The transfer was cancelled."));
 }
 
@@ -103,9 +107,10 @@ void PageFetcher::replyFinished()
     if (!m_reply)
         return;
     const QByteArray body = m_body;
+    const QByteArray contentType = m_reply->rawHeader("Content-Type");
     close();
     Q_EMIT statusChanged(QStringLiteral("Done"));
-    Q_EMIT finished(body);
+    Q_EMIT finished(body, contentType);
 }
 
 void PageFetcher::fail(const QString &message)
@@ -117,6 +122,7 @@ void PageFetcher::fail(const QString &message)
 
 void PageFetcher::close()
 {
+    m_refusal.stop();
     if (m_reply) {
         QNetworkReply *reply = m_reply;
         m_reply = nullptr;

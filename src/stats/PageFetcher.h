@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -13,7 +14,9 @@ namespace Stats {
 // browser of its day asked: Accept "text/html, */*" and the user agent the
 // service knows, redirects followed. Everything runs on the event loop; a
 // page larger than the cap or a server that stays silent for the idle time
-// ends in failed() with a message, as does abort().
+// ends in failed() with a message, as does abort(). Every failure, even of
+// an address refused before anything is sent, arrives from the event loop
+// after get() has returned.
 class PageFetcher final : public QObject
 {
     Q_OBJECT
@@ -39,7 +42,7 @@ public:
     void abort();
     // Ends the fetch under way without a signal.
     void drop();
-    bool isBusy() const { return m_reply != nullptr; }
+    bool isBusy() const { return m_reply != nullptr || m_refusal.isActive(); }
 
     static QString pageUrl(const QString &host, const QString &path);
 
@@ -48,7 +51,8 @@ Q_SIGNALS:
     // Bytes so far and the expected size (-1 when the server did not say).
     void progress(qint64 received, qint64 total);
     void statusChanged(const QString &text);
-    void finished(const QByteArray &body);
+    // The body and the value of its Content-Type header.
+    void finished(const QByteArray &body, const QByteArray &contentType);
     void failed(const QString &message);
 
 private:
@@ -59,6 +63,9 @@ private:
 
     QNetworkAccessManager *m_network = nullptr;
     QNetworkReply *m_reply = nullptr;
+    // Reports an address that could not be asked once the event loop comes round.
+    QTimer m_refusal;
+    QString m_refusalMessage;
     QByteArray m_body;
     QByteArray m_acceptCharset;
     Limits m_limits;

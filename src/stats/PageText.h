@@ -10,14 +10,23 @@
 // time linear in its input.
 namespace Stats {
 
+enum class PageCharset { Windows1252, Utf8 };
+
+// The character set a page declares, in the Content-Type header's value or
+// else in a "charset=" among its first lines; Windows-1252 (which browsers
+// read for Latin-1 too) unless UTF-8 is named.
+PageCharset pageCharset(QByteArrayView contentType, QByteArrayView body);
+
 // The lines of a page: they end at CR LF, LF or CR, and a line break at the
-// very end starts no new line. Each line is read as Latin-1, as the pages
-// are ASCII marks around names.
-QStringList pageLines(QByteArrayView body);
+// very end starts no new line. Each line is read in the page's character
+// set; in a UTF-8 page, bytes that are not UTF-8 read as U+FFFD.
+QStringList pageLines(QByteArrayView body, PageCharset charset = PageCharset::Windows1252);
 
 // The text with only A to Z turned to lower case, so positions in it are
 // positions in the original.
 QString asciiLower(QStringView text);
+// The same into lower, whose room is used again from one call to the next.
+void asciiLower(QStringView text, QString &lower);
 
 // The text without leading and trailing blanks and control characters
 // (codes up to 32).

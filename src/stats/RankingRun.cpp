@@ -67,10 +67,11 @@ int RankingRun::fetchNext()
     return row;
 }
 
-void RankingRun::pageArrived(const QByteArray &body)
+void RankingRun::pageArrived(const QByteArray &body, const QByteArray &contentType)
 {
     QString error;
-    const bool scraped = !m_fetched.isValid() || scrapeInto(m_fetched.row(), body, &error);
+    const bool scraped =
+        !m_fetched.isValid() || scrapeInto(m_fetched.row(), pageLines(body, pageCharset(contentType, body)), &error);
     Q_EMIT fetching(false);
     if (scraped) {
         m_walk->resume(PacedWalk::Step::Paused);
@@ -89,7 +90,7 @@ void RankingRun::fetchFailed(const QString &message)
 
 // Marks and deselects the row whatever the page holds, so a run never
 // fetches the same page twice.
-bool RankingRun::scrapeInto(int row, const QByteArray &body, QString *error)
+bool RankingRun::scrapeInto(int row, const QStringList &lines, QString *error)
 {
     RankingModel &model = *m_current.model;
     model.markRefreshed(row);
@@ -101,7 +102,7 @@ bool RankingRun::scrapeInto(int row, const QByteArray &body, QString *error)
         *error = QStringLiteral("'%1' is not a valid integer value").arg(id);
         return false;
     }
-    const std::optional<RankFigures> ranks = scrapeRankingPage(pageLines(body), searchKey(*number), error);
+    const std::optional<RankFigures> ranks = scrapeRankingPage(lines, searchKey(*number), error);
     if (!ranks)
         return false;
     model.setRanks(row, *ranks);

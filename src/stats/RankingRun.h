@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPersistentModelIndex>
 #include <QString>
+#include <QStringList>
 
 class PacedWalk;
 class QItemSelectionModel;
@@ -56,9 +57,9 @@ Q_SIGNALS:
 
 private:
     int fetchNext();
-    void pageArrived(const QByteArray &body);
+    void pageArrived(const QByteArray &body, const QByteArray &contentType);
     void fetchFailed(const QString &message);
-    bool scrapeInto(int row, const QByteArray &body, QString *error);
+    bool scrapeInto(int row, const QStringList &lines, QString *error);
 
     List m_servers;
     List m_players;

@@ -145,9 +145,14 @@ SearchResult scrapeSearchPage(const QStringList &lines, RankingKind kind, bool r
     QStringList values;
     QStringList hitLines;
     std::optional<TextFinder> name;
+    QString lower;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString &line = lines[i];
-        const QString lower = asciiLower(line);
+        // Every mark begins with "<"; a line without one is only looked at for the name.
+        if (line.contains(u'<'))
+            asciiLower(line, lower);
+        else
+            lower.clear();
         if (lower.contains(QLatin1String("<meta http-equiv=refresh content=\"0;"))) {
             result.refreshPath = refreshTarget(line, lower);
             return result;

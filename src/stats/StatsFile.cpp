@@ -41,13 +41,36 @@ QByteArray header()
     return bytes;
 }
 
-void appendRecord(QByteArray &bytes, const RankingEntry &entry)
+const QByteArray kDividerName = QByteArrayLiteral("*****devider*****");
+
+// The text of a field as it stands in the record.
+QByteArrayView fieldText(QByteArrayView record, const Field &field)
+{
+    const qsizetype length = std::min<qsizetype>(static_cast<uchar>(record[field.offset]), field.width - 1);
+    return record.sliced(field.offset + 1, length);
+}
+
+// The divider record: the divider's name and six empty fields.
+bool isDivider(QByteArrayView record)
+{
+    if (fieldText(record, kFields[0]) != kDividerName)
+        return false;
+    return std::all_of(kFields.cbegin() + 1, kFields.cend(),
+                       [record](const Field &field) { return record[field.offset] == 0; });
+}
+
+void appendRecord(QByteArray &bytes, const RankingEntry &entry, bool divider = false)
 {
     const qsizetype start = bytes.size();
     bytes.append(StatsRecordSize, '\0');
     char *record = bytes.data() + start;
     for (const Field &field : kFields) {
-        const QByteArray text = toWindows1252(entry.*field.member).left(field.width - 1);
+        QByteArray text = toWindows1252(entry.*field.member).left(field.width - 1);
+        // Other readers take any record named as the divider for it, so an
+        // entry of that name keeps one of the zero bytes after it in its text;
+        // the reader here drops trailing zero bytes from names again.
+        if (field.member == &RankingEntry::name && !divider && text == kDividerName)
+            text.append('\0');
         record[field.offset] = static_cast<char>(text.size());
         std::copy(text.cbegin(), text.cend(), record + field.offset + 1);
     }
@@ -56,10 +79,10 @@ void appendRecord(QByteArray &bytes, const RankingEntry &entry)
 RankingEntry readRecord(QByteArrayView record)
 {
     RankingEntry entry;
-    for (const Field &field : kFields) {
-        const qsizetype length = std::min<qsizetype>(static_cast<uchar>(record[field.offset]), field.width - 1);
-        entry.*field.member = fromWindows1252(record.sliced(field.offset + 1, length));
-    }
+    for (const Field &field : kFields)
+        entry.*field.member = fromWindows1252(fieldText(record, field));
+    while (entry.name.endsWith(QChar(0)))
+        entry.name.chop(1);
     return entry;
 }
 
@@ -73,7 +96,7 @@ QByteArray encodeStatsFile(const QList<RankingEntry> &servers, const QList<Ranki
         appendRecord(bytes, entry);
     RankingEntry divider;
     divider.name = StatsDivider;
-    appendRecord(bytes, divider);
+    appendRecord(bytes, divider, true);
     for (const RankingEntry &entry : players)
         appendRecord(bytes, entry);
     return bytes;
@@ -87,13 +110,14 @@ StatsLists decodeStatsFile(QByteArrayView bytes)
     QList<RankingEntry> *target = &lists.servers;
     QSet<std::pair<QString, QString>> seen;
     for (qsizetype at = StatsHeaderSize; bytes.size() - at >= StatsRecordSize; at += StatsRecordSize) {
-        RankingEntry entry = readRecord(bytes.sliced(at, StatsRecordSize));
-        if (entry.name == StatsDivider) {
+        const QByteArrayView record = bytes.sliced(at, StatsRecordSize);
+        if (isDivider(record)) {
             if (target != &lists.players)
                 seen.clear();
             target = &lists.players;
             continue;
         }
+        RankingEntry entry = readRecord(record);
         const std::pair<QString, QString> identity = entryIdentity(entry);
         if (seen.contains(identity))
             continue;
@@ -106,6 +130,28 @@ StatsLists decodeStatsFile(QByteArrayView bytes)
 bool saveStatsFile(const QString &path, const StatsLists &lists, QString *error)
 {
     return replaceFileAtomically(path, encodeStatsFile(lists.servers, lists.players), error);
+}
+
+std::optional<QString> setStatsFileAside(const QString &path, QString *error)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return QString();
+    for (int n = 1; n < 1000; ++n) {
+        const QString aside = path + QStringLiteral(".unread") + (n == 1 ? QString() : QStringLiteral("-%1").arg(n));
+        const QFileInfo taken(aside);
+        if (taken.exists() || taken.isSymLink())
+            continue;
+        QFile file(path);
+        if (file.rename(aside))
+            return aside;
+        if (error)
+            *error = QStringLiteral("\"%1\" cannot be renamed to \"%2\": %3").arg(path, aside, file.errorString());
+        return std::nullopt;
+    }
+    if (error)
+        *error = QStringLiteral("\"%1\" cannot be renamed: every name for it is taken.").arg(path);
+    return std::nullopt;
 }
 
 std::optional<StatsLists> loadStatsFile(const QString &path, QString *error)

@@ -12,7 +12,10 @@
 // "ngWorldStats.data", the file of the rankings lists: a 29-byte header,
 // then 156-byte records, the servers, a divider record and the players.
 // Each record holds seven fields of fixed width, each a length byte and up
-// to width - 1 bytes of Windows-1252 text.
+// to width - 1 bytes of Windows-1252 text. The divider record holds the
+// divider's name and six empty fields; an entry of that name is written
+// with a zero byte after its name text, so that no reader takes it for the
+// divider.
 namespace Stats {
 
 inline constexpr qsizetype StatsHeaderSize = 29;
@@ -35,14 +38,21 @@ struct StatsLists
 QByteArray encodeStatsFile(const QList<RankingEntry> &servers, const QList<RankingEntry> &players);
 
 // The lists of a file, empty when its header is not exactly the one written.
-// Records go to the servers until one named as the divider (which is not
-// kept), then to the players; an entry that sameEntry() matches with one
-// already in its list is left out, and so is an incomplete last record. A
-// length byte beyond its field reads as the whole field.
+// Records go to the servers until the divider record (which is not kept),
+// then to the players; an entry that sameEntry() matches with one already
+// in its list is left out, and so is an incomplete last record. A length
+// byte beyond its field reads as the whole field, and zero bytes at the end
+// of a name are dropped.
 StatsLists decodeStatsFile(QByteArrayView bytes);
 
 // Writes the file through a temporary file that replaces it as a whole.
 bool saveStatsFile(const QString &path, const StatsLists &lists, QString *error);
+
+// Moves a file that could not be read out of the way of a new one, to
+// path + ".unread" (or ".unread-2" and on, when that name is taken). The
+// name it now has; an empty text when there is no file at path; nothing,
+// with a message, when it cannot be moved.
+std::optional<QString> setStatsFileAside(const QString &path, QString *error);
 
 // The lists in the file; empty lists when there is no file. Nothing, with a
 // message, when the file cannot be read or is larger than StatsFileMaxSize.

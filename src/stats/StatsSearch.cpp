@@ -39,11 +39,12 @@ void StatsSearch::fetch(const QString &path)
     m_fetcher->get(m_host, path);
 }
 
-void StatsSearch::pageArrived(const QByteArray &body)
+void StatsSearch::pageArrived(const QByteArray &body, const QByteArray &contentType)
 {
     if (!m_running)
         return;
-    const SearchResult result = scrapeSearchPage(pageLines(body), m_kind, m_reachedByRefresh);
+    const SearchResult result =
+        scrapeSearchPage(pageLines(body, pageCharset(contentType, body)), m_kind, m_reachedByRefresh);
     if (result.refreshPath) {
         if (m_hops == MaxRefreshHops) {
             m_running = false;

@@ -44,7 +44,7 @@ Q_SIGNALS:
 
 private:
     void fetch(const QString &path);
-    void pageArrived(const QByteArray &body);
+    void pageArrived(const QByteArray &body, const QByteArray &contentType);
     void fetchFailed(const QString &message);
 
     PageFetcher *m_fetcher;

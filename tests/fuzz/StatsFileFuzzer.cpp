@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     require(records <= (bytes.size() - Stats::StatsHeaderSize) / Stats::StatsRecordSize || records == 0);
     for (const QList<Stats::RankingEntry> *list : {&lists.servers, &lists.players}) {
         for (const Stats::RankingEntry &entry : *list)
-            require(entry.name != Stats::StatsDivider && entry.name.size() <= 99 && entry.id.size() <= 11);
+            require(!entry.name.endsWith(QChar(0)) && entry.name.size() <= 99 && entry.id.size() <= 11);
     }
     const QByteArray written = Stats::encodeStatsFile(lists.servers, lists.players);
     require(written.size() == Stats::StatsHeaderSize + (records + 1) * Stats::StatsRecordSize);

@@ -1,6 +1,7 @@
 // The search dialog against the simulated statistics service on 127.0.0.1.
 
 #include "SimulatedStatsService.h"
+#include "StatsCatalogue.h"
 #include "stats/StatsSearch.h"
 #include "stats/dialogs/AddStatsDialog.h"
 #include "support/EventLoopWait.h"
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -195,6 +197,44 @@ TEST_F(AddStatsDialogTest, FailedFetchShowsTheErrorWithTheControlsBack)
     ASSERT_TRUE(searchEnds());
     EXPECT_EQ(rows().size(), 3);
     EXPECT_EQ(messages.errors.size(), 1);
+}
+
+// Twenty thousand matches are listed a batch at a time: the event loop comes
+// round while they are listed, and Cancel stops the listing there.
+TEST_F(AddStatsDialogTest, ALongListOfMatchesKeepsTheDialogAnsweringAndCancelStopsIt)
+{
+    constexpr int count = 20000;
+    service.setCatalogue(StatsCatalogue::crowd(count));
+    dialog.setKind(RankingKind::Player);
+    int listedWhenTheLoopCameRound = -1;
+    bool searchingThen = false;
+    const QMetaObject::Connection found =
+        QObject::connect(&dialog.search(), &Stats::StatsSearch::finished, &dialog, [&] {
+            QTimer::singleShot(0, &dialog, [&] {
+                listedWhenTheLoopCameRound = matches()->topLevelItemCount();
+                searchingThen = dialog.isSearching();
+                QTest::mouseClick(button("btn_Cancel"), Qt::LeftButton);
+            });
+        });
+    searchFrom("ed_Name", QStringLiteral("Crowd"));
+    ASSERT_TRUE(waitUntil([&] { return listedWhenTheLoopCameRound >= 0; }, 60000));
+    QObject::disconnect(found);
+    EXPECT_TRUE(searchingThen);
+    EXPECT_GT(listedWhenTheLoopCameRound, 0);
+    EXPECT_LT(listedWhenTheLoopCameRound, count);
+    EXPECT_FALSE(dialog.isSearching());
+    EXPECT_TRUE(controlsEnabled());
+    EXPECT_TRUE(dialog.isVisible()) << "Cancel stopped the listing, it did not close";
+    EXPECT_EQ(matches()->topLevelItemCount(), listedWhenTheLoopCameRound);
+    EXPECT_TRUE(messages.errors.isEmpty());
+
+    // Left alone, every match is listed once, in the page's order.
+    button("btn_Src")->click();
+    ASSERT_TRUE(waitUntil([this] { return !dialog.isSearching(); }, 60000));
+    ASSERT_EQ(matches()->topLevelItemCount(), count);
+    EXPECT_EQ(matches()->topLevelItem(0)->text(0), QStringLiteral("Crowd Player 1"));
+    EXPECT_EQ(matches()->topLevelItem(count - 1)->text(1), QString::number(100000 + count));
+    EXPECT_EQ(dialog.focusWidget(), matches());
 }
 
 TEST_F(AddStatsDialogTest, PlayerKindKeepsTheAddressSearchOffAndEmptiesTheFields)

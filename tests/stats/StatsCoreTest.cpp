@@ -109,7 +109,7 @@ TEST(StatsFileFormat, LoadsOnlyWhatTheRecordsHold)
         {"a header alone", file.first(29), {}, {}},
         {"cut in a record", file.first(29 + 156 + 100), {a}, {}},
         {"no divider", encodeStatsFile({a, b}, {}).first(29 + 2 * 156), {a, b}, {}},
-        {"a server named as the divider", encodeStatsFile({a, divider, b}, {}), {a}, {b}},
+        {"a server named as the divider", encodeStatsFile({a, divider, b}, {}), {a, divider, b}, {}},
         {"length byte past the field", clamped, {entry(QString(99, u'x'), QStringLiteral("1"))}, {b}},
         {"duplicates in a list", encodeStatsFile({a, dupA, b}, {a, dupA}), {a, b}, {a}},
     };
@@ -119,6 +119,92 @@ TEST(StatsFileFormat, LoadsOnlyWhatTheRecordsHold)
         EXPECT_EQ(lists.servers, c.servers);
         EXPECT_EQ(lists.players, c.players);
     }
+}
+
+// A name may read as the divider's; only the divider record itself, with
+// its six other fields empty, parts the servers from the players, in the
+// files written here and in those other installations wrote.
+TEST(StatsFileFormat, ANameLikeTheDividerStaysAnEntryOfItsList)
+{
+    const RankingEntry a = entry(QStringLiteral("a"), QStringLiteral("1"));
+    const RankingEntry b = entry(QStringLiteral("b"), QStringLiteral("2"));
+    const RankingEntry c = entry(QStringLiteral("c"), QStringLiteral("3"));
+    const RankingEntry named = entry(StatsDivider, QStringLiteral("4"));
+    RankingEntry bare;
+    bare.name = StatsDivider;
+
+    const QByteArray written = encodeStatsFile({a, named, bare, b}, {named, c});
+    const StatsLists read = decodeStatsFile(written);
+    EXPECT_EQ(read.servers, (QList<RankingEntry>{a, named, bare, b}));
+    EXPECT_EQ(read.players, (QList<RankingEntry>{named, c}));
+    // Other readers take a record for the divider by its name alone, so no
+    // entry is written with exactly the divider's name text.
+    for (qsizetype at = 29; at + 156 <= written.size(); at += 156) {
+        const bool dividerName = written.sliced(at, 18) == QByteArray("\x11*****devider*****");
+        EXPECT_EQ(dividerName, at == 29 + 4 * 156) << "record at " << at;
+    }
+
+    // Written the old way: the named entry carries its fields after the divider's name text.
+    QByteArray old = encodeStatsFile({a, entry(QString(17, u'x'), QStringLiteral("4")), b}, {c});
+    old.replace(29 + 156 + 1, 17, QByteArray("*****devider*****"));
+    const StatsLists oldRead = decodeStatsFile(old);
+    EXPECT_EQ(oldRead.servers, (QList<RankingEntry>{a, named, b}));
+    EXPECT_EQ(oldRead.players, QList<RankingEntry>{c});
+}
+
+// Pages say their character set in the header or in a meta tag; the
+// service's pages are Windows-1252, which browsers read for Latin-1 too.
+TEST(PageTextCharset, ReadsPagesInTheCharsetTheyDeclare)
+{
+    const QByteArray meta = "<html><head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\n";
+    struct Case
+    {
+        const char *contentType;
+        QByteArray body;
+        PageCharset charset;
+    };
+    const QList<Case> cases = {
+        {"text/html; charset=utf-8", {}, PageCharset::Utf8},
+        {"text/html;charset=\"UTF8\"", {}, PageCharset::Utf8},
+        {"text/html; charset=ISO-8859-1", {}, PageCharset::Windows1252},
+        {"text/html; charset=windows-1252", meta, PageCharset::Windows1252},
+        {"text/html", meta, PageCharset::Utf8},
+        {"", meta, PageCharset::Utf8},
+        {"", "<html>\n<title>charset</title>\n", PageCharset::Windows1252},
+        {"", {}, PageCharset::Windows1252},
+        {"", QByteArray(5000, ' ') + meta, PageCharset::Windows1252},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.contentType);
+        EXPECT_EQ(pageCharset(QByteArrayView(c.contentType), c.body), c.charset);
+    }
+
+    const QStringList expected{QStringLiteral("Fragger\u2122 O\u2019Neil \u20ACuro"), QStringLiteral("Zo\u00EB")};
+    EXPECT_EQ(pageLines("Fragger\x99 O\x92Neil \x80uro\r\nZo\xEB"), expected);
+    EXPECT_EQ(pageLines(QStringLiteral("Fragger\u2122 O\u2019Neil \u20ACuro\nZo\u00EB").toUtf8(), PageCharset::Utf8),
+              expected);
+    EXPECT_EQ(pageLines("a\xFF\nb", PageCharset::Utf8), (QStringList{QStringLiteral("a\uFFFD"), QStringLiteral("b")}));
+}
+
+// Lower-casing touches A to Z only, whatever stands around them.
+TEST(PageTextLower, TurnsOnlyAToZToLowerCase)
+{
+    QString text;
+    for (char16_t c = 0; c < 0x250; ++c)
+        text += QChar(c);
+    text += QStringLiteral("ABC\u0130\U0001F600XYZ@[`{");
+    for (const qsizetype offset : {0, 1, 2, 3}) {
+        const QString shifted = text.mid(offset);
+        QString expected = shifted;
+        for (QChar &c : expected) {
+            if (c >= u'A' && c <= u'Z')
+                c = QChar(c.unicode() + 32);
+        }
+        EXPECT_EQ(asciiLower(shifted), expected) << offset;
+    }
+    QString reused = QStringLiteral("a longer text than the next");
+    asciiLower(QStringLiteral("AbC"), reused);
+    EXPECT_EQ(reused, QStringLiteral("abc"));
 }
 
 TEST(StatsFileStore, ReplacesTheFileAsAWhole)

@@ -5,11 +5,13 @@
 #include "mainwindow/StatsPage.h"
 #include "stats/RankingModel.h"
 #include "stats/RankingRun.h"
+#include "stats/StatsFile.h"
 #include "stats/dialogs/AddStatsDialog.h"
 #include "support/EventLoopWait.h"
 #include "support/FakePlatform.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -24,6 +26,14 @@
 namespace {
 
 using Stats::RankingKind;
+
+QStringList texts(std::initializer_list<const char *> items)
+{
+    QStringList list;
+    for (const char *item : items)
+        list.append(QString::fromUtf8(item));
+    return list;
+}
 
 class StatsPageTest : public ::testing::Test
 {
@@ -109,6 +119,93 @@ TEST_F(StatsPageTest, FoundEntriesAreRefreshedSavedAndReadBack)
     EXPECT_EQ(page->model(RankingKind::Player).entries(), saved);
     EXPECT_EQ(page->model(RankingKind::Server).entry(0).name, QStringLiteral("Château Assault"));
     EXPECT_TRUE(messages.errors.isEmpty());
+}
+
+// Rows added, deleted or sorted are in the file at once, not only after a refresh.
+TEST_F(StatsPageTest, ListChangesAreStoredAsTheyHappen)
+{
+    const QString path = directory.filePath(QStringLiteral("ngWorldStats.data"));
+    page->addEntry(RankingKind::Player);
+    pick("rb_Name", "ed_Name", QStringLiteral("Big Frag"), QStringLiteral("42"), QStringLiteral("CTF"));
+    Stats::RankingModel &servers = page->model(RankingKind::Server);
+    for (const char *id : {"7", "482", "99"})
+        servers.addRankingEntry({QStringLiteral("Server ") + QLatin1String(id), QLatin1String(id),
+                                 QStringLiteral("dm"), QLatin1String(id), {}, {}, {}});
+    const auto stored = [this] {
+        auto reopened = makePage();
+        QStringList ids;
+        for (const RankingKind kind : {RankingKind::Server, RankingKind::Player}) {
+            for (const Stats::RankingEntry &entry : reopened->model(kind).entries())
+                ids.append(entry.id);
+            ids.append(QStringLiteral("|"));
+        }
+        return ids;
+    };
+    EXPECT_EQ(stored(), texts({"7", "482", "99", "|", "42", "|"}));
+
+    page->view(RankingKind::Server)->header()->sectionClicked(Stats::WeeklyRankColumn);
+    EXPECT_EQ(stored(), texts({"7", "99", "482", "|", "42", "|"}));
+
+    page->view(RankingKind::Server)->selectionModel()->select(servers.index(1, 0), QItemSelectionModel::Select
+                                                                                       | QItemSelectionModel::Rows);
+    messages.nextAnswer = true;
+    page->deleteSelected(RankingKind::Server);
+    EXPECT_EQ(stored(), texts({"7", "482", "|", "42", "|"}));
+    EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(path).fileName()});
+    EXPECT_TRUE(messages.errors.isEmpty()) << messages.errors.join(u'\n').toStdString();
+}
+
+// A file refused at start (too large, or not a file that can be read) is
+// moved aside, not overwritten, when the lists are first saved.
+TEST_F(StatsPageTest, AFileRefusedAtStartIsKeptAsideWhenTheListsAreSaved)
+{
+    const QString path = directory.filePath(QStringLiteral("ngWorldStats.data"));
+    const QString aside = path + QStringLiteral(".unread");
+    for (const bool tooLarge : {true, false}) {
+        SCOPED_TRACE(tooLarge ? "too large" : "a directory");
+        QFile::remove(path);
+        QDir(aside).removeRecursively();
+        QFile::remove(aside);
+        QByteArray kept;
+        if (tooLarge) {
+            kept = Stats::encodeStatsFile({{QStringLiteral("Kept"), QStringLiteral("5"), QStringLiteral("dm"), {}, {},
+                                            {}, {}}},
+                                          {});
+            kept.append(Stats::StatsFileMaxSize, '\0');
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            ASSERT_EQ(file.write(kept), kept.size());
+        } else {
+            ASSERT_TRUE(QDir(directory.path()).mkdir(QStringLiteral("ngWorldStats.data")));
+        }
+        messages.errors.clear();
+        messages.warnings.clear();
+        page = makePage();
+        ASSERT_EQ(messages.errors.size(), 1);
+
+        Stats::RankingModel &players = page->model(RankingKind::Player);
+        players.addRankingEntry({QStringLiteral("Big Frag Daddy"), QStringLiteral("42"), QStringLiteral("ctf"), {},
+                                 {}, {}, {}});
+        QSignalSpy completed(&page->run(), &Stats::RankingRun::completed);
+        selectAll(RankingKind::Player);
+        page->updateSelected(RankingKind::Player);
+        ASSERT_TRUE(completed.wait(10000) || !completed.isEmpty());
+
+        if (tooLarge) {
+            QFile file(aside);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_TRUE(file.readAll() == kept) << "the refused file is kept whole";
+        } else {
+            EXPECT_TRUE(QFileInfo(aside).isDir());
+        }
+        ASSERT_EQ(messages.warnings.size(), 1);
+        EXPECT_TRUE(messages.warnings.constFirst().contains(aside)) << messages.warnings.constFirst().toStdString();
+        EXPECT_EQ(messages.errors.size(), 1);
+        // The lists went to a new file, which the next start reads.
+        page = makePage();
+        EXPECT_EQ(page->model(RankingKind::Player).count(), 1);
+        EXPECT_EQ(messages.errors.size(), 1);
+    }
 }
 
 TEST_F(StatsPageTest, ListCommandsActOnTheFirstSelectedRow)

@@ -2,6 +2,8 @@
 // refresh of rankings lists and the search, with the service misbehaving.
 
 #include "SimulatedStatsService.h"
+#include "StatsCatalogue.h"
+#include "StatsPages.h"
 #include "stats/PageFetcher.h"
 #include "stats/RankingModel.h"
 #include "stats/RankingRun.h"
@@ -127,6 +129,59 @@ TEST_F(StatsServiceTest, AFailedFetchEndsTheRunAndKeepsItsRowSelected)
     EXPECT_FALSE(playerSelection.hasSelection());
 }
 
+// A request that cannot even be sent (no host, a blank in it, an id or game
+// mode no address may hold) ends the run like any failed fetch, and the
+// next run, with the host or row mended, refreshes the row.
+TEST_F(StatsServiceTest, ARequestRefusedBeforeItIsSentEndsTheRunAndTheNextRunWorks)
+{
+    const QString goodHost = host;
+    struct Case
+    {
+        QString host;
+        QString id;
+        QString mode;
+    };
+    const QList<Case> cases = {
+        {QString(), QStringLiteral("42"), QStringLiteral("ctf")},
+        {QStringLiteral("127.0.0.1 :1"), QStringLiteral("42"), QStringLiteral("ctf")},
+        {QStringLiteral("stats host"), QStringLiteral("42"), QStringLiteral("ctf")},
+        {goodHost, QStringLiteral("4 2"), QStringLiteral("ctf")},
+        {goodHost, QStringLiteral("42"), QStringLiteral("c\"tf")},
+    };
+    QSignalSpy completed(&run, &RankingRun::completed);
+    QSignalSpy failed(&run, &RankingRun::failed);
+    QSignalSpy fetching(&run, &RankingRun::fetching);
+    for (const Case &c : cases) {
+        const std::string label = (c.host + QLatin1Char('|') + c.id + QLatin1Char('|') + c.mode).toStdString();
+        while (players.count() > 0)
+            players.removeEntry(0);
+        players.addRankingEntry(entry(QStringLiteral("Big Frag Daddy"), c.id, c.mode));
+        select(playerSelection, 0);
+        run.setHost(c.host);
+        completed.clear();
+        failed.clear();
+        ASSERT_TRUE(run.start(RankingKind::Player)) << label;
+        ASSERT_TRUE(failed.wait(5000) || !failed.isEmpty()) << label;
+        EXPECT_EQ(failed.size(), 1) << label;
+        EXPECT_FALSE(run.isRunning()) << label;
+        EXPECT_EQ(fetching.constLast().constFirst().toBool(), false) << label << ": the gauge stops";
+        EXPECT_TRUE(playerSelection.isRowSelected(0)) << label;
+        EXPECT_TRUE(service.requests().isEmpty()) << label;
+
+        // Mended: the same row is refreshed.
+        while (players.count() > 0)
+            players.removeEntry(0);
+        players.addRankingEntry(entry(QStringLiteral("Big Frag Daddy"), QStringLiteral("42"), QStringLiteral("ctf")));
+        select(playerSelection, 0);
+        run.setHost(goodHost);
+        ASSERT_TRUE(run.start(RankingKind::Player)) << label;
+        ASSERT_TRUE(completed.wait(10000) || !completed.isEmpty()) << label;
+        EXPECT_EQ(players.entry(0).weeklyRank, QStringLiteral("1")) << label;
+        EXPECT_EQ(failed.size(), 1) << label;
+        service.clearRecords();
+    }
+}
+
 TEST_F(StatsServiceTest, StoppingDropsThePageOnItsWay)
 {
     players.addRankingEntry(entry(QStringLiteral("Player One"), QStringLiteral("1234567"), QStringLiteral("ctf")));
@@ -170,6 +225,71 @@ TEST_F(StatsServiceTest, SearchesListMatchesOrFollowTheRefreshToTheOneFound)
     EXPECT_EQ(service.requests().constLast().path().left(26), "/fcgi-bin/Display?gt=UT&gm") << "the refresh";
 
     EXPECT_FALSE(search.start(SearchBy::Name, RankingKind::Player, QString())) << "an empty field sends nothing";
+}
+
+// Names with the punctuation Windows-1252 keeps at 0x80 to 0x9F come through
+// whole, however the page is encoded and however its bytes are cut up.
+TEST_F(StatsServiceTest, PunctuatedNamesComeThroughInEveryCharsetAndCut)
+{
+    service.setCatalogue(StatsCatalogue::punctuated());
+    const Matches fraggers{{QStringLiteral("Fragger\u2122"), QStringLiteral("2122")},
+                           {QStringLiteral("O\u2019Fragger"), QStringLiteral("1919")},
+                           {QStringLiteral("\u20ACuro Fragger \u2013 \u0152uvre"), QStringLiteral("8080")}};
+    struct Case
+    {
+        const char *what;
+        StatsPages::Charset charset;
+        qsizetype cutEvery;
+    };
+    const QList<Case> cases = {
+        {"windows-1252", StatsPages::Charset::Windows1252, 0},
+        {"utf-8", StatsPages::Charset::Utf8, 0},
+        {"undeclared", StatsPages::Charset::Undeclared, 0},
+        {"utf-8 in pieces of 3", StatsPages::Charset::Utf8, 3},
+        {"windows-1252 in pieces of 7", StatsPages::Charset::Windows1252, 7},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        service.setCharset(c.charset);
+        service.setCutEvery(c.cutEvery);
+        EXPECT_EQ(searchFor(SearchBy::Name, RankingKind::Player, QStringLiteral("Fragger")), fraggers);
+        // The one match by name or id comes from the refreshed page.
+        EXPECT_EQ(searchFor(SearchBy::Name, RankingKind::Player, QStringLiteral("O\u2019Frag")),
+                  (Matches{fraggers[1]}));
+        EXPECT_EQ(searchFor(SearchBy::Id, RankingKind::Server, QStringLiteral("5150")),
+                  (Matches{{QStringLiteral("Joe\u2019s Pub \u2122"), QStringLiteral("5150")}}));
+        EXPECT_EQ(searchFor(SearchBy::Name, RankingKind::Server, QStringLiteral("Pub")),
+                  (Matches{{QStringLiteral("Joe\u2019s Pub \u2122"), QStringLiteral("5150")},
+                           {QStringLiteral("\u20AC-Pub \u201CCTF\u201D"), QStringLiteral("5151")}}));
+    }
+    // The name goes out as Windows-1252 bytes.
+    service.clearRecords();
+    EXPECT_EQ(searchFor(SearchBy::Name, RankingKind::Player, QStringLiteral("Fragger\u2122")), (Matches{fraggers[0]}));
+    ASSERT_FALSE(service.requests().isEmpty());
+    EXPECT_EQ(service.requests().constFirst().path(),
+              "/fcgi-bin/Search?gt=UT&gm=all&page=m&view=p&data=Fragger%99&type=name");
+}
+
+// A result list just under the page cap lists every match; a little more
+// is refused as too large.
+TEST_F(StatsServiceTest, AResultListNearThePageCapIsReadWhole)
+{
+    constexpr int count = 28000;
+    service.setCatalogue(StatsCatalogue::crowd(count));
+    const qsizetype pageSize = service.answer(searchPath(SearchBy::Name, RankingKind::Player, QStringLiteral("Crowd"))
+                                                  .toLatin1())
+                                   .body.size();
+    const qint64 cap = PageFetcher::Limits{}.maxBytes;
+    ASSERT_LE(pageSize, cap);
+    ASSERT_GT(pageSize, cap - 64 * 1024) << "near the cap";
+    const auto crowd = searchFor(SearchBy::Name, RankingKind::Player, QStringLiteral("Crowd"));
+    ASSERT_TRUE(crowd) << lastError.toStdString();
+    ASSERT_EQ(crowd->size(), count);
+    EXPECT_EQ(crowd->constLast(), (std::pair{QStringLiteral("Crowd Player 28000"), QStringLiteral("128000")}));
+
+    service.setCatalogue(StatsCatalogue::crowd(count + 500));
+    EXPECT_FALSE(searchFor(SearchBy::Name, RankingKind::Player, QStringLiteral("Crowd")));
+    EXPECT_TRUE(lastError.contains(QStringLiteral("larger than 4096 KB"))) << lastError.toStdString();
 }
 
 TEST_F(StatsServiceTest, HostileServicesEndTheSearchWithAMessage)

@@ -7,7 +7,9 @@
 #include <QStringDecoder>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -18,13 +20,14 @@ constexpr qint64 ChunkSize = 64 * 1024;
 
 using Query = QList<std::pair<QByteArray, QByteArray>>;
 
-QByteArray headers(int status, qsizetype contentLength)
+QByteArray headers(int status, qsizetype contentLength, StatsPages::Charset charset = StatsPages::Charset::Windows1252)
 {
     const QByteArray reason = status == 200 ? QByteArrayLiteral("OK")
         : status == 404                     ? QByteArrayLiteral("Not Found")
                                             : QByteArrayLiteral("Bad Request");
-    QByteArray text = "HTTP/1.0 " + QByteArray::number(status) + ' ' + reason
-        + "\r\nContent-Type: text/html; charset=iso-8859-1\r\n";
+    const QByteArray name = StatsPages::charsetName(charset);
+    QByteArray text = "HTTP/1.0 " + QByteArray::number(status) + ' ' + reason + "\r\nContent-Type: text/html"
+        + (name.isEmpty() ? QByteArray() : "; charset=" + name) + "\r\n";
     if (contentLength >= 0)
         text += "Content-Length: " + QByteArray::number(contentLength) + "\r\n";
     return text + "\r\n";
@@ -52,12 +55,9 @@ void stream(QTcpSocket *socket, std::function<QByteArray()> source)
 }
 
 // Sends the pieces one after the other, then closes.
-void sendPieces(QTcpSocket *socket, int status, const QByteArrayList &pieces)
+void sendPieces(QTcpSocket *socket, const QByteArray &head, const QByteArrayList &pieces)
 {
-    qsizetype length = 0;
-    for (const QByteArray &piece : pieces)
-        length += piece.size();
-    socket->write(headers(status, length));
+    socket->write(head);
     stream(socket, [pieces, index = qsizetype(0), offset = qsizetype(0)]() mutable {
         while (index < pieces.size() && offset >= pieces.at(index).size()) {
             ++index;
@@ -104,12 +104,40 @@ QByteArray queryValue(const Query &query, QByteArrayView name)
     return {};
 }
 
-// Searched-for text arrives in ISO-8859-1 like the pages; well-formed UTF-8 is taken too.
+// Sends the bytes in pieces cut at the offsets, a short pause between two, then closes.
+void sendCut(QTcpSocket *socket, const QByteArray &bytes, QList<qsizetype> cuts)
+{
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    cuts.erase(std::remove_if(cuts.begin(), cuts.end(), [&bytes](qsizetype at) { return at <= 0 || at >= bytes.size(); }),
+               cuts.end());
+    cuts.append(bytes.size());
+    auto *pause = new QTimer(socket);
+    pause->setInterval(2);
+    QObject::connect(pause, &QTimer::timeout, socket, [socket, pause, bytes, cuts, next = qsizetype(0),
+                                                       offset = qsizetype(0)]() mutable {
+        if (socket->state() != QAbstractSocket::ConnectedState) {
+            pause->stop();
+            return;
+        }
+        const qsizetype end = cuts.at(next++);
+        socket->write(bytes.mid(offset, end - offset));
+        socket->flush();
+        offset = end;
+        if (next == cuts.size()) {
+            pause->stop();
+            socket->disconnectFromHost();
+        }
+    });
+    pause->start();
+}
+
+// Searched-for text arrives in Windows-1252 like the pages; well-formed UTF-8 is taken too.
 QString searchText(const QByteArray &bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+    return utf8.hasError() ? StatsPages::decodeWindows1252(bytes) : text;
 }
 
 bool readKind(const Query &query, StatsKind &kind)
@@ -202,11 +230,11 @@ StatsAnswer SimulatedStatsService::answer(const QByteArray &path) const
     const qsizetype question = path.indexOf('?');
     const QByteArray script = path.left(question).toLower();
     const Query query = parseQuery(question < 0 ? QByteArray() : path.mid(question + 1));
-    if (script == "/fcgi-bin/display")
-        return display(query);
-    if (script == "/fcgi-bin/search")
-        return search(query);
-    return {404, StatsPages::notFoundPage(), false};
+    StatsAnswer page = script == "/fcgi-bin/display" ? display(query)
+        : script == "/fcgi-bin/search"                 ? search(query)
+                                                       : StatsAnswer{404, StatsPages::notFoundPage(), false};
+    page.body = StatsPages::encodePage(page.body, m_charset);
+    return page;
 }
 
 // gm=all: the entry's own page; a game mode: its ranks there.
@@ -307,27 +335,27 @@ void SimulatedStatsService::readRequest(QTcpSocket *socket, QByteArray &buffer)
 void SimulatedStatsService::respond(QTcpSocket *socket, const QByteArray &path)
 {
     if (m_misbehaviour == Misbehaviour::NotFound) {
-        sendPieces(socket, 404, {StatsPages::notFoundPage()});
+        send(socket, 404, {StatsPages::notFoundPage()});
         return;
     }
     StatsAnswer page = answer(path);
     if (page.search && m_misbehaviour == Misbehaviour::RefreshLoop)
         page.body = StatsPages::refreshPage(path);
     if (page.status != 200) {
-        sendPieces(socket, page.status, {page.body});
+        send(socket, page.status, {page.body});
         return;
     }
     switch (m_misbehaviour) {
     case Misbehaviour::None:
     case Misbehaviour::NotFound:
     case Misbehaviour::RefreshLoop:
-        sendPieces(socket, page.status, {page.body});
+        send(socket, page.status, {page.body});
         return;
     case Misbehaviour::Huge:
-        sendPieces(socket, page.status, {filler(), page.body});
+        send(socket, page.status, {filler(), page.body});
         return;
     case Misbehaviour::EndlessLine: {
-        socket->write(headers(200, -1));
+        socket->write(headers(200, -1, m_charset));
         const QByteArray words = QByteArrayLiteral("ngWorldStats ").repeated(ChunkSize / 13);
         stream(socket, [start = QByteArrayLiteral("<html><body>") + words, words]() mutable {
             return start.isEmpty() ? words : std::exchange(start, QByteArray());
@@ -335,17 +363,34 @@ void SimulatedStatsService::respond(QTcpSocket *socket, const QByteArray &path)
         return;
     }
     case Misbehaviour::Stall:
-        socket->write(headers(200, page.body.size()));
+        socket->write(headers(200, page.body.size(), m_charset));
         return;
     case Misbehaviour::Garbage: {
         QRandomGenerator random(quint32(m_requests.size()));
         QByteArray bytes(GarbageSize, '\0');
         for (char &byte : bytes)
             byte = char(random.bounded(256));
-        sendPieces(socket, 200, {bytes});
+        send(socket, 200, {bytes});
         return;
     }
     }
+}
+
+void SimulatedStatsService::send(QTcpSocket *socket, int status, const QByteArrayList &pieces)
+{
+    qsizetype length = 0;
+    for (const QByteArray &piece : pieces)
+        length += piece.size();
+    const QByteArray head = headers(status, length, m_charset);
+    if (m_cuts.isEmpty() && m_cutEvery <= 0) {
+        sendPieces(socket, head, pieces);
+        return;
+    }
+    const QByteArray bytes = head + pieces.join();
+    QList<qsizetype> cuts = m_cuts;
+    for (qsizetype at = m_cutEvery; m_cutEvery > 0 && at < bytes.size(); at += m_cutEvery)
+        cuts.append(at);
+    sendCut(socket, bytes, cuts);
 }
 
 // Comment lines without digits, so they hold no entry's number.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StatsCatalogue.h"
+#include "StatsPages.h"
 
 #include <QByteArray>
 #include <QList>
@@ -33,8 +34,8 @@ struct StatsAnswer final
 // an entry's ranks in a game mode or its own page (gm=all), and searches by
 // uid, name or address. A search with one match sends the browser on to the
 // entry's own page; with none or several it lists the matches. Each request
-// is answered with ISO-8859-1 HTML, then the connection closes. Paths and
-// query names are taken in any case.
+// is answered with HTML in the character set set (Windows-1252 unless told),
+// then the connection closes. Paths and query names are taken in any case.
 class SimulatedStatsService final : public QObject
 {
     Q_OBJECT
@@ -67,6 +68,15 @@ public:
     void setCatalogue(const StatsCatalogue &catalogue) { m_catalogue = catalogue; }
     Misbehaviour misbehaviour() const { return m_misbehaviour; }
     void setMisbehaviour(Misbehaviour misbehaviour) { m_misbehaviour = misbehaviour; }
+    // How pages are encoded and what the headers declare.
+    void setCharset(StatsPages::Charset charset) { m_charset = charset; }
+    // A well-behaved answer (status line, headers and body as one stream) goes
+    // out in pieces cut at these byte offsets, one piece a few milliseconds
+    // after the other, so that the client reads each on its own. Offsets
+    // outside the answer are ignored; none sends it whole.
+    void setCuts(const QList<qsizetype> &offsets) { m_cuts = offsets; }
+    // Cuts after every n bytes as well; 0 for none.
+    void setCutEvery(qsizetype n) { m_cutEvery = n; }
 
     const QList<StatsRequest> &requests() const { return m_requests; } // every complete request
     void clearRecords() { m_requests.clear(); }
@@ -84,10 +94,14 @@ private:
     StatsAnswer display(const QList<std::pair<QByteArray, QByteArray>> &query) const;
     StatsAnswer search(const QList<std::pair<QByteArray, QByteArray>> &query) const;
     const QByteArray &filler();
+    void send(QTcpSocket *socket, int status, const QByteArrayList &pieces);
 
     QTcpServer *m_server;
     StatsCatalogue m_catalogue;
     Misbehaviour m_misbehaviour = Misbehaviour::None;
+    StatsPages::Charset m_charset = StatsPages::Charset::Windows1252;
+    QList<qsizetype> m_cuts;
+    qsizetype m_cutEvery = 0;
     QList<StatsRequest> m_requests;
     QByteArray m_filler; // the lines that make pages huge, built on first use
 };

@@ -80,3 +80,33 @@ StatsCatalogue StatsCatalogue::defaults()
     };
     return c;
 }
+
+StatsCatalogue StatsCatalogue::punctuated()
+{
+    const QString ctf = QStringLiteral("ctf");
+    StatsCatalogue c;
+    c.servers = {
+        entry(5150, u"Joe\u2019s Pub \u2122", {{ctf, {4, 7, 8, 80}}}, "127.0.0.1:7790"),
+        entry(5151, u"\u20AC-Pub \u201CCTF\u201D", {{ctf, {9, 5, 20, 44}}}, "127.0.0.1:7791"),
+    };
+    c.players = {
+        entry(2122, u"Fragger\u2122", {{ctf, {3, 1500.5, 5, 12000}}}),
+        entry(1919, u"O\u2019Fragger", {{ctf, {11, 640, 17, 5100.25}}}),
+        entry(8080, u"\u20ACuro Fragger \u2013 \u0152uvre", {{ctf, {20, 300, 0, 0}}}),
+    };
+    return c;
+}
+
+StatsCatalogue StatsCatalogue::crowd(int count)
+{
+    StatsCatalogue c;
+    c.players.reserve(count);
+    for (int n = 1; n <= count; ++n) {
+        StatsEntry player;
+        player.id = 100000 + quint64(n);
+        player.name = QStringLiteral("Crowd Player %1").arg(n);
+        player.ranks.insert(QStringLiteral("dm"), {n, 10.0 * n, n, 100.0 * n});
+        c.players.append(std::move(player));
+    }
+    return c;
+}

@@ -47,4 +47,11 @@ struct StatsCatalogue final
     // large ids (some above 1,000,000), names with blanks and Latin-1 letters,
     // and "Arena" and "Frag" in several names for searches with many matches.
     static StatsCatalogue defaults();
+    // Names with the punctuation Windows-1252 keeps at 0x80 to 0x9F (™ ’ €,
+    // single bytes on its pages): three players with "Fragger" in their
+    // names and two servers with "Pub" in theirs, all ranked in CTF.
+    static StatsCatalogue punctuated();
+    // count players named "Crowd Player <n>", n from 1, with ids from 100000,
+    // ranked in DM: a name search for "Crowd" lists them all.
+    static StatsCatalogue crowd(int count);
 };

@@ -1,5 +1,8 @@
 #include "StatsPages.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 QByteArray figureText(double figure)
@@ -19,6 +22,14 @@ QByteArray head(const QByteArray &title)
 }
 
 const QByteArray Tail = QByteArrayLiteral("</body>\n</html>\n");
+
+// The characters Windows-1252 puts at 0x80 to 0x9F (the five it leaves
+// unused as themselves); it agrees with Latin-1 elsewhere.
+constexpr char16_t High1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
 
 QByteArray rankCell(const QByteArray &text)
 {
@@ -44,7 +55,7 @@ QByteArray displayKey(quint64 id)
 
 QByteArray htmlName(const QString &name)
 {
-    return name.toHtmlEscaped().toLatin1();
+    return name.toHtmlEscaped().toUtf8();
 }
 
 QByteArray entryPath(StatsKind kind, quint64 id)
@@ -55,7 +66,7 @@ QByteArray entryPath(StatsKind kind, quint64 id)
 QByteArray rankPage(StatsKind kind, const QString &mode, const StatsEntry *entry)
 {
     const QString title = StatsCatalogue::modeTitle(mode);
-    QByteArray page = head(title.isEmpty() ? QByteArrayLiteral("UT") : title.toLatin1());
+    QByteArray page = head(title.isEmpty() ? QByteArrayLiteral("UT") : title.toUtf8());
     const QByteArray figureTitle = kind == StatsKind::Server ? QByteArrayLiteral("Days") : QByteArrayLiteral("Points");
     const QByteArray columns = "<tr><th>Rank</th><th>ngUID</th><th>Name</th><th>" + figureTitle + "</th>";
     const StatsRanks ranks = entry ? entry->ranks.value(mode) : StatsRanks();
@@ -85,7 +96,7 @@ QByteArray entryPage(StatsKind kind, const StatsEntry &entry)
     for (const QString &mode : StatsCatalogue::gameModes()) {
         if (!entry.ranks.contains(mode))
             continue;
-        page += "<tr>" + entryCell(name) + entryCell(StatsCatalogue::modeTitle(mode).toLatin1())
+        page += "<tr>" + entryCell(name) + entryCell(StatsCatalogue::modeTitle(mode).toUtf8())
             + entryCell(QByteArray::number(entry.id)) + "\n</tr>\n";
     }
     return page + "</table>\n" + Tail;
@@ -122,6 +133,49 @@ QByteArray refreshPage(const QByteArray &path)
 QByteArray notFoundPage()
 {
     return QByteArrayLiteral("<html>\n<head>\n<title>Not Found</title>\n</head>\n<body>\nNot Found\n</body>\n</html>\n");
+}
+
+QByteArray charsetName(Charset charset)
+{
+    switch (charset) {
+    case Charset::Windows1252:
+        return QByteArrayLiteral("windows-1252");
+    case Charset::Utf8:
+        return QByteArrayLiteral("utf-8");
+    case Charset::Undeclared:
+        break;
+    }
+    return {};
+}
+
+QByteArray encodePage(const QByteArray &utf8, Charset charset)
+{
+    if (charset == Charset::Utf8 || std::all_of(utf8.cbegin(), utf8.cend(), [](char c) { return uchar(c) < 0x80; }))
+        return utf8;
+    const QString text = QString::fromUtf8(utf8);
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+            bytes.append(char(code));
+            continue;
+        }
+        const char16_t *found = std::find(std::begin(High1252), std::end(High1252), code);
+        bytes.append(found == std::end(High1252) || code < 0xA0 ? '?' : char(0x80 + (found - std::begin(High1252))));
+    }
+    return bytes;
+}
+
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) {
+        const auto b = uchar(byte);
+        text.append(QChar(b >= 0x80 && b < 0xA0 ? High1252[b - 0x80] : char16_t(b)));
+    }
+    return text;
 }
 
 } // namespace StatsPages

@@ -3,9 +3,12 @@
 #include "StatsCatalogue.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
+#include <QString>
 
-// The statistics service's pages, in ISO-8859-1 with "\n" line ends. Only
+// The statistics service's pages, built in UTF-8 with "\n" line ends; the
+// service encodes them in the character set it declares (encodePage). Only
 // the marks a client reads carry meaning; the rest is plain HTML without
 // digits, so that an entry's number shows nowhere but in its own rows.
 namespace StatsPages {
@@ -13,7 +16,7 @@ namespace StatsPages {
 // An id as the rank pages write it: 1234567 -> "1,234,567".
 QByteArray displayKey(quint64 id);
 
-// A name for HTML: & < > " escaped, in Latin-1.
+// A name for HTML: & < > " escaped.
 QByteArray htmlName(const QString &name);
 
 // /fcgi-bin/Display?gt=UT&gm=all&uid=<id>&page=m&view=<s|p>, an entry's own page.
@@ -38,5 +41,20 @@ QByteArray listPage(StatsKind kind, const QList<const StatsEntry *> &matches);
 QByteArray refreshPage(const QByteArray &path);
 
 QByteArray notFoundPage();
+
+enum class Charset {
+    Windows1252, // declared as windows-1252, as the service sends its pages
+    Utf8,        // declared as utf-8
+    Undeclared,  // Windows-1252 bytes without a charset in the headers
+};
+
+// The header's name of the character set; empty for Undeclared.
+QByteArray charsetName(Charset charset);
+
+// A page built here in the character set; a character Windows-1252 lacks becomes "?".
+QByteArray encodePage(const QByteArray &utf8, Charset charset);
+
+// Every byte as its Windows-1252 character.
+QString decodeWindows1252(QByteArrayView bytes);
 
 } // namespace StatsPages

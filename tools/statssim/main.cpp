@@ -25,12 +25,22 @@ const ToolMain::Choices<Misbehaviour> Misbehaviours = {
     {QStringLiteral("garbage"), Misbehaviour::Garbage},
 };
 
+const ToolMain::Choices<StatsPages::Charset> Charsets = {
+    {QStringLiteral("windows-1252"), StatsPages::Charset::Windows1252},
+    {QStringLiteral("utf-8"), StatsPages::Charset::Utf8},
+    {QStringLiteral("undeclared"), StatsPages::Charset::Undeclared},
+};
+
 struct Settings
 {
     qint64 port = 0;
     qint64 runFor = 0;
+    qint64 crowd = 0;
+    qint64 cutEvery = 0;
+    bool punctuated = false;
     bool quiet = false;
     Misbehaviour misbehaviour = Misbehaviour::None;
+    StatsPages::Charset charset = StatsPages::Charset::Windows1252;
 };
 
 void addOptions(QCommandLineParser &parser)
@@ -41,6 +51,13 @@ void addOptions(QCommandLineParser &parser)
     ToolMain::addOption(parser, "misbehave",
                         "none, not-found, refresh-loop, huge, endless-line, stall or garbage (default none).",
                         "HOW", "none");
+    ToolMain::addOption(parser, "charset", "windows-1252, utf-8 or undeclared (default windows-1252).", "SET",
+                        "windows-1252");
+    ToolMain::addOption(parser, "punctuated", "Rank names with Windows-1252 punctuation instead of the defaults.");
+    ToolMain::addOption(parser, "crowd", "Rank N players named \"Crowd Player <n>\" instead (0 = the defaults).", "N",
+                        "0");
+    ToolMain::addOption(parser, "cut-every", "Send answers in pieces of N bytes, a short pause apart (0 = whole).",
+                        "N", "0");
     ToolMain::addOption(parser, "run-for", "Exit after MS milliseconds (0 = until SIGINT/SIGTERM).", "MS", "0");
     ToolMain::addOption(parser, "quiet", "Print only the listener line.");
 }
@@ -50,6 +67,9 @@ bool readSettings(const QCommandLineParser &parser, Settings &s)
 {
     if (!ToolMain::readNumber(parser, QStringLiteral("port"), 0, 65535, s.port)
         || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, s.runFor)
+        || !ToolMain::readNumber(parser, QStringLiteral("crowd"), 0, 1000000, s.crowd)
+        || !ToolMain::readNumber(parser, QStringLiteral("cut-every"), 0, 0x7fffffffLL, s.cutEvery)
+        || !ToolMain::readChoice(parser, QStringLiteral("charset"), Charsets, s.charset)
         || !ToolMain::readChoice(parser, QStringLiteral("misbehave"), Misbehaviours, s.misbehaviour))
         return false;
     if (!parser.positionalArguments().isEmpty()) {
@@ -57,6 +77,7 @@ bool readSettings(const QCommandLineParser &parser, Settings &s)
         return false;
     }
     s.quiet = parser.isSet(QStringLiteral("quiet"));
+    s.punctuated = parser.isSet(QStringLiteral("punctuated"));
     return true;
 }
 
@@ -82,8 +103,12 @@ int main(int argc, char *argv[])
     if (!readSettings(parser, settings))
         return 1;
 
-    SimulatedStatsService service;
+    SimulatedStatsService service(settings.crowd > 0 ? StatsCatalogue::crowd(int(settings.crowd))
+                                      : settings.punctuated ? StatsCatalogue::punctuated()
+                                                            : StatsCatalogue::defaults());
     service.setMisbehaviour(settings.misbehaviour);
+    service.setCharset(settings.charset);
+    service.setCutEvery(settings.cutEvery);
     if (!service.listen(quint16(settings.port))) {
         ToolMain::complain(QStringLiteral("cannot listen on 127.0.0.1:%1").arg(settings.port));
         return 1;

@@ -1,5 +1,6 @@
 #include "AddStatsDialog.h"
 
+#include "core/PacedWalk.h"
 #include "platform/MessageBoxes.h"
 #include "stats/PageFetcher.h"
 #include "stats/SearchPage.h"
@@ -29,6 +30,9 @@ namespace {
 
 constexpr int kNameColumn = 0;
 constexpr int kIdColumn = 1;
+// Matches are listed this many at a time, the event loop coming round
+// between two batches, so that a long list keeps the dialog answering.
+constexpr qsizetype kListingBatch = 2000;
 
 QLineEdit *newField(const char *name, const QString &accessibleName, QWidget *parent)
 {
@@ -69,7 +73,9 @@ AddStatsDialog::AddStatsDialog(const Context &context, QWidget *parent)
     : QDialog(parent)
     , m_context(context)
     , m_search(new Stats::StatsSearch(this))
+    , m_listing(new PacedWalk([this] { return listBatch() ? PacedWalk::Step::Paused : PacedWalk::Step::Done; }, this))
 {
+    connect(m_listing, &PacedWalk::finished, this, &AddStatsDialog::listingDone);
     setObjectName(QStringLiteral("Tfrm_AddStats"));
     setWindowTitle(QStringLiteral("Add ngWorldStats"));
     buildControls();
@@ -308,7 +314,6 @@ void AddStatsDialog::startSearch()
     const QString text = by == Stats::SearchBy::Id ? m_id->text()
         : by == Stats::SearchBy::Address         ? m_address->text()
                                                  : m_name->text();
-    // A failure found at once arrives before start() returns and re-enables the controls itself.
     setSearching(true);
     if (!m_search->start(by, kind(), text))
         setSearching(false);
@@ -348,18 +353,40 @@ void AddStatsDialog::stopSearch()
     m_stopping = true;
     m_search->cancel();
     m_stopping = false;
+    // Matches not listed yet stay unlisted.
+    m_listing->cancel();
+    m_pending.clear();
     setSearching(false);
     checkedField()->setFocus(Qt::OtherFocusReason);
 }
 
+// The search gives each id once and the list was emptied when it started,
+// so every match becomes a row.
 void AddStatsDialog::searchFinished(const QList<std::pair<QString, QString>> &matches)
 {
-    for (const auto &[name, id] : matches) {
-        if (hasMatch(id))
-            continue;
-        auto *item = new QTreeWidgetItem(m_matches, {name, id});
+    m_pending = matches;
+    m_nextMatch = 0;
+    m_listing->startOpen(0);
+}
+
+bool AddStatsDialog::listBatch()
+{
+    const qsizetype end = std::min(m_pending.size(), m_nextMatch + kListingBatch);
+    QList<QTreeWidgetItem *> items;
+    items.reserve(end - m_nextMatch);
+    for (; m_nextMatch < end; ++m_nextMatch) {
+        const auto &[name, id] = m_pending.at(m_nextMatch);
+        auto *item = new QTreeWidgetItem({name, id});
         item->setTextAlignment(kIdColumn, Qt::AlignCenter);
+        items.append(item);
     }
+    m_matches->addTopLevelItems(items);
+    return m_nextMatch < m_pending.size();
+}
+
+void AddStatsDialog::listingDone()
+{
+    m_pending.clear();
     setSearching(false);
     if (m_matches->topLevelItemCount() > 0)
         m_matches->setFocus(Qt::OtherFocusReason);
@@ -382,15 +409,6 @@ void AddStatsDialog::showProgress(qint64 received, qint64 total)
         m_progress->setMaximum(static_cast<int>(total));
     m_progress->setValue(static_cast<int>(std::min<qint64>(received, m_progress->maximum())));
     m_received->setText(QString::number(received));
-}
-
-bool AddStatsDialog::hasMatch(const QString &id) const
-{
-    for (int row = 0; row < m_matches->topLevelItemCount(); ++row) {
-        if (m_matches->topLevelItem(row)->text(kIdColumn) == id)
-            return true;
-    }
-    return false;
 }
 
 void AddStatsDialog::fieldEdited()

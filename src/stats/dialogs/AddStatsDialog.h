@@ -9,6 +9,7 @@
 #include <utility>
 
 class MessageBoxes;
+class PacedWalk;
 class QComboBox;
 class QLabel;
 class QLayout;
@@ -56,6 +57,7 @@ public:
     QString gameMode() const;
 
     Stats::StatsSearch &search() const { return *m_search; }
+    // A search runs, or its matches are still being listed.
     bool isSearching() const { return m_searching; }
 
     void startSearch();
@@ -79,16 +81,22 @@ private:
     void setControlsEnabled(bool enabled);
     void stopSearch();
     void searchFinished(const QList<std::pair<QString, QString>> &matches);
+    // Lists the next batch of matches; false once all are listed.
+    bool listBatch();
+    void listingDone();
     void searchFailed(const QString &message);
     void showProgress(qint64 received, qint64 total);
     void fieldEdited();
     void selectionChanged();
     bool okShown() const;
     QLineEdit *checkedField() const;
-    bool hasMatch(const QString &id) const;
 
     Context m_context;
     Stats::StatsSearch *m_search;
+    PacedWalk *m_listing;
+    // The matches of the last search still to be listed, from m_nextMatch on.
+    QList<std::pair<QString, QString>> m_pending;
+    qsizetype m_nextMatch = 0;
     bool m_searching = false;
     bool m_stopping = false;
     QRadioButton *m_byId = nullptr;
