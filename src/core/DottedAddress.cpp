@@ -2,7 +2,7 @@
 
 #include "StrToIntOrZero.h"
 
-#include <QStringList>
+#include <QStringTokenizer>
 
 #include <algorithm>
 
@@ -21,9 +21,14 @@ bool isDecimalPart(const QString &part)
 DottedAddress DottedAddress::parse(const QString &host)
 {
     DottedAddress result;
-    const QStringList parts = host.split(QLatin1Char('.'));
     quint32 address = 0;
-    for (const QString &part : parts) {
+    int count = 0;
+    for (const QStringView partView : QStringTokenizer(host, u'.')) {
+        // A fifth part makes no address, however the rest reads: stop here
+        // rather than spend time in the length of a long text.
+        if (++count > 4)
+            break;
+        const QString part = partView.toString();
         qint32 value = 0;
         const QByteArray latin = part.toLatin1();
         // Text that is no number at all gets the conversion error a user of
@@ -38,13 +43,28 @@ DottedAddress DottedAddress::parse(const QString &host)
         }
         address = (address << 8) | static_cast<quint32>(value);
     }
-    if (parts.size() != 4) {
+    if (count != 4) {
         result.error = QStringLiteral("'%1' is not a valid IPv4 address").arg(host);
         return result;
     }
     result.ok = true;
     result.ipv4 = address;
     return result;
+}
+
+QString DottedAddress::text() const
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(ipv4 >> 24)
+        .arg((ipv4 >> 16) & 0xff)
+        .arg((ipv4 >> 8) & 0xff)
+        .arg(ipv4 & 0xff);
+}
+
+QString DottedAddress::canonical(const QString &host)
+{
+    const DottedAddress address = parse(host);
+    return address.ok ? address.text() : host;
 }
 
 bool DottedAddress::isUnset(const QString &host)

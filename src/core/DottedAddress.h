@@ -12,6 +12,11 @@ struct DottedAddress
     QString error;
 
     static DottedAddress parse(const QString &host);
+    // The address as replies name their sender: four decimal numbers
+    // without leading zeros ("010.000.000.001" is "10.0.0.1").
+    QString text() const;
+    // The text of a dotted address in that form; any other text as it is.
+    static QString canonical(const QString &host);
     // The empty host and the all-zero forms that are never queried.
     static bool isUnset(const QString &host);
     // Only digits and dots: meant as an address, never as a host name.

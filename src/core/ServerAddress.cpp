@@ -25,5 +25,6 @@ std::optional<ServerAddress> ServerAddress::parse(const QString &text, QString *
         *error = QStringLiteral("'%1' is not a valid IPv4 address").arg(address);
         return std::nullopt;
     }
-    return ServerAddress{address, port};
+    // Replies name their sender in the canonical form: "010.0.0.1" is taken as "10.0.0.1".
+    return ServerAddress{DottedAddress::canonical(address), port};
 }

@@ -136,7 +136,8 @@ int ServerTable::positionOfSlot(int slot) const
 
 QString ServerTable::knownAddress(const QString &text) const
 {
-    return m_resolvedNames.value(text, text);
+    // Replies name their sender as "10.0.0.1", never as "010.000.000.001".
+    return m_resolvedNames.value(text, DottedAddress::canonical(text));
 }
 
 ServerTable::AddressState ServerTable::addressState(int slot) const

@@ -14,6 +14,8 @@ constexpr QByteArrayView kFinal = "\\final\\";
 constexpr QByteArrayView kBasic = "\\basic\\";
 constexpr QByteArrayView kSecure = "\\secure\\";
 constexpr qsizetype kChallengeLength = 6;
+// Greetings are some thirty bytes; one that runs on is taken as it stands.
+constexpr qsizetype kLongestGreeting = 1024;
 
 QString sizeText(qint64 bytes)
 {
@@ -43,6 +45,11 @@ MasterExchange::MasterExchange(QObject *parent)
 {
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, &MasterExchange::timedOut);
+    m_settle.setSingleShot(true);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        if (m_phase == Phase::Greeting)
+            answerGreeting();
+    });
 }
 
 MasterExchange::~MasterExchange()
@@ -104,7 +111,6 @@ void MasterExchange::connectToMaster(const QString &entry)
     connect(m_socket, &QTcpSocket::disconnected, this, &MasterExchange::tcpDisconnected);
     connect(m_socket, &QTcpSocket::errorOccurred, this, &MasterExchange::tcpError);
     m_phase = Phase::Connecting;
-    m_validated = false;
     m_buffer.clear();
     m_timeout.start(m_limits.idleTimeoutMs);
     m_socket->connectToHost(host.trimmed(), static_cast<quint16>(port));
@@ -121,6 +127,7 @@ void MasterExchange::tcpReadyRead()
 {
     if (!m_socket)
         return;
+    const qsizetype before = m_buffer.size();
     m_buffer += m_socket->readAll();
     if (m_buffer.size() > m_limits.maxBytes) {
         fail(QStringLiteral("The master server sent more than %1; the transfer was stopped.")
@@ -128,61 +135,70 @@ void MasterExchange::tcpReadyRead()
         return;
     }
     if (m_phase == Phase::Greeting) {
-        if (!takeGreeting())
+        switch (greetingState()) {
+        case Greeting::Partial:
             return;
-        sendRequest();
-        return;
+        case Greeting::Unended:
+            m_settle.start(m_limits.greetingSettleMs);
+            return;
+        case Greeting::Whole:
+            answerGreeting();
+            return;
+        }
     }
+    // Everything from here on came after the request: the list is whole at
+    // its "\final\".
     if (m_phase == Phase::Receiving) {
         m_timeout.start(m_limits.idleTimeoutMs);
-        if (replyComplete())
+        // Only the new bytes and a "\final\" they may complete are searched.
+        if (m_buffer.indexOf(kFinal, std::max<qsizetype>(0, before - kFinal.size() + 1)) >= 0)
             finishReply();
     }
 }
 
-// The greeting is the first block the master sends. A "\basic\" greeting is
-// waited for until its challenge is whole, since it may come in pieces.
-bool MasterExchange::takeGreeting()
+// The greeting is the first thing the master sends, and it may come in
+// pieces. One that begins with "\basic\" is whole at its "\final\"; some
+// masters never send one, so once its challenge is whole it is also taken
+// when nothing more comes for a moment. Answering before its "\final\" came
+// would let that "\final\" pass for the end of the list. A greeting of
+// another form is taken as it first comes.
+MasterExchange::Greeting MasterExchange::greetingState() const
 {
-    if (m_buffer.startsWith(kBasic)) {
-        const qsizetype at = m_buffer.indexOf(kSecure);
-        const qsizetype challengeStart = at < 0 ? -1 : at + kSecure.size();
-        const bool whole = at >= 0
-            && (m_buffer.size() - challengeStart >= kChallengeLength
-                || m_buffer.indexOf('\\', challengeStart) >= 0);
-        if (!whole && m_buffer.size() < kBasic.size() + kSecure.size() + kChallengeLength + kFinal.size())
-            return false;
+    if (m_buffer.contains(kFinal) || m_buffer.size() > kLongestGreeting)
+        return Greeting::Whole;
+    if (m_buffer.size() <= kBasic.size())
+        return kBasic.startsWith(m_buffer) ? Greeting::Partial : Greeting::Whole;
+    if (!m_buffer.startsWith(kBasic))
+        return Greeting::Whole;
+    const qsizetype at = m_buffer.indexOf(kSecure);
+    if (at < 0) {
+        const QByteArrayView rest = QByteArrayView(m_buffer).sliced(kBasic.size());
+        return rest.size() < kSecure.size() && kSecure.startsWith(rest) ? Greeting::Partial : Greeting::Unended;
     }
-    const std::optional<QByteArray> challenge = MasterList::challengeOf(m_buffer);
+    const qsizetype challengeStart = at + kSecure.size();
+    const bool challengeWhole = m_buffer.size() - challengeStart >= kChallengeLength
+        || m_buffer.indexOf('\\', challengeStart) >= 0;
+    return challengeWhole ? Greeting::Unended : Greeting::Partial;
+}
+
+// Answers the challenge, if any, and sends the request; what the master
+// sends from now on is its answer.
+void MasterExchange::answerGreeting()
+{
+    m_settle.stop();
+    const qsizetype end = m_buffer.indexOf(kFinal);
+    const std::optional<QByteArray> challenge = MasterList::challengeOf(end < 0 ? m_buffer : m_buffer.left(end));
+    QByteArray request = m_request;
     if (challenge) {
         // Today's masters answer only a client that answers their challenge.
         m_socket->write(MasterList::validateMessage(challenge->left(kChallengeLength)));
-        m_validated = true;
+        request += kFinal;
     }
     m_buffer.clear();
-    return true;
-}
-
-void MasterExchange::sendRequest()
-{
-    QByteArray request = m_request;
-    if (m_validated)
-        request += kFinal;
     m_socket->write(request);
     m_phase = Phase::Receiving;
     m_timeout.start(m_limits.idleTimeoutMs);
     Q_EMIT receivingData();
-}
-
-// The list is whole once "\final\" follows something. A lone "\final\" may
-// be the tail of a greeting that came in two pieces; it counts only when
-// the master closes after it.
-bool MasterExchange::replyComplete() const
-{
-    const qsizetype at = m_buffer.indexOf(kFinal);
-    if (at > 0)
-        return true;
-    return at == 0 && m_buffer.indexOf(kFinal, kFinal.size()) >= 0;
 }
 
 void MasterExchange::tcpDisconnected()
@@ -190,17 +206,21 @@ void MasterExchange::tcpDisconnected()
     if (!m_running || !m_socket)
         return;
     m_buffer += m_socket->readAll();
-    if (m_phase == Phase::Receiving && m_buffer.indexOf(kFinal) >= 0) {
+    if (m_phase == Phase::Receiving && m_buffer.contains(kFinal)) {
         finishReply();
         return;
     }
     const QString echo = echoOf(m_buffer);
     if (!echo.isEmpty())
         fail(QStringLiteral("The master server refused the request: %1").arg(echo));
+    else if (m_phase == Phase::Receiving && m_buffer.isEmpty())
+        fail(QStringLiteral("The master server closed the connection without answering the request."));
     else if (m_phase == Phase::Receiving)
         fail(QStringLiteral("The master server closed the connection before the list was complete."));
-    else
+    else if (m_buffer.isEmpty())
         fail(QStringLiteral("The master server closed the connection without a greeting."));
+    else
+        fail(QStringLiteral("The master server closed the connection before it was asked for the list."));
 }
 
 void MasterExchange::tcpError()
@@ -269,6 +289,11 @@ void MasterExchange::webFinished()
 
 void MasterExchange::timedOut()
 {
+    // A greeting that could still have ended with "\final\" is answered as it stands.
+    if (m_phase == Phase::Greeting && m_settle.isActive()) {
+        answerGreeting();
+        return;
+    }
     if (m_phase == Phase::Greeting)
         fail(QStringLiteral("The master server sent no greeting."));
     else if (m_phase == Phase::Connecting)
@@ -286,6 +311,7 @@ void MasterExchange::fail(const QString &message)
 void MasterExchange::closeTransfer()
 {
     m_timeout.stop();
+    m_settle.stop();
     m_running = false;
     m_phase = Phase::Idle;
     if (m_socket) {

@@ -25,6 +25,9 @@ public:
     {
         qint64 maxBytes = 4 * 1024 * 1024;
         int greetingTimeoutMs = 15000;
+        // How long a greeting whose challenge is whole is given to end with
+        // "\final\" before it is answered as one that never does.
+        int greetingSettleMs = 500;
         // The longest silence while connecting or receiving.
         int idleTimeoutMs = 30000;
     };
@@ -52,6 +55,7 @@ Q_SIGNALS:
 
 private:
     enum class Phase { Idle, Connecting, Greeting, Receiving };
+    enum class Greeting { Partial, Unended, Whole };
 
     void connectToMaster(const QString &entry);
     void fetchWebList(const QString &url);
@@ -59,9 +63,8 @@ private:
     void tcpReadyRead();
     void tcpDisconnected();
     void tcpError();
-    bool takeGreeting();
-    void sendRequest();
-    bool replyComplete() const;
+    Greeting greetingState() const;
+    void answerGreeting();
     void finishReply();
     void webReadyRead();
     void webFinished();
@@ -74,10 +77,10 @@ private:
     QNetworkAccessManager *m_web = nullptr;
     QPointer<QNetworkReply> m_webReply;
     QTimer m_timeout;
+    QTimer m_settle;
     Phase m_phase = Phase::Idle;
     bool m_running = false;
     bool m_gameTypeMode = false;
-    bool m_validated = false;
     QByteArray m_request;
     QByteArray m_buffer;
 };

@@ -7,6 +7,8 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace MasterList {
 
 namespace {
@@ -25,31 +27,33 @@ QList<QByteArrayView> commaFields(const QByteArray &text)
 {
     QList<QByteArrayView> fields;
     const qsizetype n = text.size();
+    // Plain bytes: indexing a QByteArray checks its bounds at every step.
+    const char *const bytes = text.constData();
     qsizetype i = 0;
-    while (i < n && static_cast<unsigned char>(text[i]) <= ' ')
+    while (i < n && static_cast<unsigned char>(bytes[i]) <= ' ')
         ++i;
     while (i < n) {
         qsizetype start = i;
         qsizetype end = i;
-        if (text[i] == '"') {
+        if (bytes[i] == '"') {
             start = i + 1;
             end = text.indexOf('"', start);
             if (end < 0)
                 end = n;
             i = end < n ? end + 1 : n;
-            while (i < n && !isSeparator(text[i]))
+            while (i < n && !isSeparator(bytes[i]))
                 ++i;
         } else {
-            while (i < n && !isSeparator(text[i]))
+            while (i < n && !isSeparator(bytes[i]))
                 ++i;
             end = i;
         }
         fields.append(QByteArrayView(text).sliced(start, end - start));
-        while (i < n && static_cast<unsigned char>(text[i]) <= ' ')
+        while (i < n && static_cast<unsigned char>(bytes[i]) <= ' ')
             ++i;
-        if (i < n && text[i] == ',') {
+        if (i < n && bytes[i] == ',') {
             ++i;
-            while (i < n && static_cast<unsigned char>(text[i]) <= ' ')
+            while (i < n && static_cast<unsigned char>(bytes[i]) <= ' ')
                 ++i;
             // A comma at the very end leaves one empty field behind it.
             if (i == n)
@@ -148,14 +152,20 @@ QList<ListedServer> parseServerList(QByteArrayView reply)
     for (qsizetype i = 0; i + 1 < fields.size(); ++i) {
         if (fields[i] != "ip")
             continue;
-        const QString entry = QString::fromLatin1(fields[i + 1]);
+        const QByteArrayView entry = fields[i + 1];
         ++i;
-        const qsizetype colon = entry.indexOf(QLatin1Char(':'));
-        const QString address = colon < 0 ? entry : entry.left(colon);
+        // Only digits and dots can be an address; anything else is skipped
+        // before any text is made of it.
+        const qsizetype colon = entry.indexOf(':');
+        const QByteArrayView host = entry.first(std::max<qsizetype>(colon, 0));
+        if (host.isEmpty() || host.size() > 15
+            || !std::all_of(host.begin(), host.end(), [](char c) { return c == '.' || (c >= '0' && c <= '9'); }))
+            continue;
+        const DottedAddress address = DottedAddress::parse(QString::fromLatin1(host));
         int port = 0;
-        // Written back in decimal, as replies name their sender's port.
-        if (colon > 0 && DottedAddress::parse(address).ok && validPort(entry.mid(colon + 1), &port))
-            servers.append({address, QString::number(port)});
+        // Written back in the forms replies name their sender in.
+        if (address.ok && validPort(QString::fromLatin1(entry.sliced(colon + 1)), &port))
+            servers.append({address.text(), QString::number(port)});
     }
     return servers;
 }
@@ -175,7 +185,7 @@ QList<ListedServer> parseHttpList(QByteArrayView body)
         const qsizetype colon = line.indexOf(':');
         if (colon <= 0 || colon + 1 == line.size())
             continue;
-        const QString address = QString::fromLatin1(line.first(colon));
+        const QString address = DottedAddress::canonical(QString::fromLatin1(line.first(colon)));
         int gamePort = 0;
         if (!validPort(QString::fromLatin1(line.sliced(colon + 1)), &gamePort) || gamePort == 65535)
             continue;
@@ -201,10 +211,12 @@ QStringList parseGameTypes(QByteArrayView reply)
         // No backslash after the key: an empty value, and nothing follows.
         if (end < 0)
             break;
-        const QString value = QString::fromLatin1(reply.sliced(valueStart, end - valueStart));
-        if (!value.isEmpty() && !seen.contains(value.toCaseFolded())) {
+        if (end > valueStart) {
+            const QString value = QString::fromLatin1(reply.sliced(valueStart, end - valueStart));
+            const qsizetype before = seen.size();
             seen.insert(value.toCaseFolded());
-            types.append(value);
+            if (seen.size() > before)
+                types.append(value);
         }
         from = end;
     }

@@ -40,9 +40,11 @@ QByteArray validateMessage(QByteArrayView challenge);
 
 // The "\ip\address:port" entries of a master's reply, in the order sent.
 // Entries whose address is not a dotted IPv4 address or whose port is not
-// a number from 1 to 65535 are left out.
+// a number from 1 to 65535 are left out; addresses are given without
+// leading zeros, as replies name their sender.
 QList<ListedServer> parseServerList(QByteArrayView reply);
-// One "address:gameport" per line; the query port is the game port plus one.
+// One "address:gameport" per line; the query port is the game port plus one,
+// a dotted address is given without leading zeros.
 // Blank lines, lines without ":", and ports that are not numbers are left out.
 QList<ListedServer> parseHttpList(QByteArrayView body);
 // "(any gametype)" and then every distinct non-empty "\gametype\" value, in

@@ -71,10 +71,34 @@ void MasterRows::setServers(const QList<MasterList::ListedServer> &servers)
         row.id = m_nextId++;
         row.address = server.address;
         row.port = server.port;
+        row.listed = m_isListed && m_isListed(row.address, strToIntOrZero(row.port));
         m_rows.append(std::move(row));
     }
     rebuildIndex();
     endResetModel();
+}
+
+void MasterRows::setIsListed(IsListed isListed)
+{
+    m_isListed = std::move(isListed);
+    markListed();
+}
+
+void MasterRows::markListed()
+{
+    for (int i = 0; i < count(); ++i) {
+        Row &row = m_rows[i];
+        const bool listed = m_isListed && m_isListed(row.address, strToIntOrZero(row.port));
+        if (listed != row.listed) {
+            row.listed = listed;
+            emitRowChanged(i);
+        }
+    }
+}
+
+int MasterRows::listedCount() const
+{
+    return static_cast<int>(std::count_if(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.listed; }));
 }
 
 void MasterRows::clear()
@@ -168,6 +192,12 @@ QList<int> MasterRows::checkedPositions() const
     return positions;
 }
 
+int MasterRows::checkedNewCount() const
+{
+    return static_cast<int>(
+        std::count_if(m_rows.cbegin(), m_rows.cend(), [](const Row &row) { return row.checked && !row.listed; }));
+}
+
 void MasterRows::setChecked(int position, bool checked)
 {
     m_rows[position].checked = checked;
@@ -238,6 +268,8 @@ QVariant MasterRows::data(const QModelIndex &index, int role) const
         return cellText(row, index.column());
     if (role == Qt::CheckStateRole && index.column() == NameColumn)
         return row.checked ? Qt::Checked : Qt::Unchecked;
+    if (role == Qt::ToolTipRole && row.listed)
+        return alreadyListedTip();
     if (role == Qt::TextAlignmentRole && (index.column() == PortColumn || index.column() == PingColumn))
         return Qt::AlignCenter;
     return {};

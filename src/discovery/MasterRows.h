@@ -7,6 +7,7 @@
 #include <QList>
 
 #include <array>
+#include <functional>
 
 // The rows of the master server dialog: one per listed server, with its
 // name, address, query port, game type, ping, last reply, query time and
@@ -41,12 +42,23 @@ public:
         QByteArray data;
         quint32 startTime = 0;
         QString version;
+        // The main list holds this server already.
+        bool listed = false;
     };
+    using IsListed = std::function<bool(const QString &address, int port)>;
+    // What a row says when the main list holds its server already; the
+    // search dialogs say the same of theirs.
+    static QString alreadyListedTip() { return QStringLiteral("Already in the server list"); }
 
     using QAbstractTableModel::QAbstractTableModel;
 
     // Replaces every row with the listed servers.
     void setServers(const QList<MasterList::ListedServer> &servers);
+    // Tells the rows whose server the main list holds; they are marked
+    // now, with every new list and at markListed().
+    void setIsListed(IsListed isListed);
+    void markListed();
+    int listedCount() const;
     void clear();
 
     int count() const { return static_cast<int>(m_rows.size()); }
@@ -70,6 +82,8 @@ public:
     int sortColumn() const { return m_sortColumn; }
 
     QList<int> checkedPositions() const;
+    // The ticked rows whose server the main list does not hold yet.
+    int checkedNewCount() const;
     void setChecked(int position, bool checked);
 
     // QAbstractItemModel
@@ -89,6 +103,7 @@ private:
     QList<Row> m_rows;
     QHash<QString, quint64> m_firstRowOfSender;
     QHash<quint64, int> m_positionOfId;
+    IsListed m_isListed;
     quint64 m_nextId = 1;
     int m_sortColumn = kNoSortColumn;
 };

@@ -41,7 +41,8 @@ void DiscoveryCommands::openMasterServer()
             MasterServerDialog::Context{m_context.config, *m_context.sockets, *m_context.stack.services.clock,
                                         m_context.messages, m_context.settings.LocalPort,
                                         static_cast<quint32>(std::max(0, m_context.settings.SleepTime)),
-                                        [this] { return m_context.stack.table.count(); }},
+                                        [this] { return m_context.stack.table.count(); },
+                                        [this](const QString &address, int port) { return isListed(address, port); }},
             m_window);
     }
     if (m_master->exec() != QDialog::Accepted)
@@ -62,7 +63,8 @@ void DiscoveryCommands::addServer()
             AddServersDialog::Context{*m_context.sockets, *m_context.stack.services.resolver, m_context.messages,
                                       m_context.settings.LocalPort,
                                       static_cast<quint32>(std::max(0, m_context.settings.SleepTime)),
-                                      m_context.settings.ServerTimeOut, m_context.lanTargets},
+                                      m_context.settings.ServerTimeOut, m_context.lanTargets,
+                                      [this](const QString &address, int port) { return isListed(address, port); }},
             m_window);
     }
     if (m_addServers->exec() == QDialog::Accepted)
@@ -71,7 +73,9 @@ void DiscoveryCommands::addServer()
 
 void DiscoveryCommands::findLanServers()
 {
-    LanServersDialog dialog({*m_context.sockets, m_context.settings.LocalPort, m_context.lanTargets}, m_window);
+    LanServersDialog dialog({*m_context.sockets, m_context.settings.LocalPort, m_context.lanTargets,
+                             [this](const QString &address, int port) { return isListed(address, port); }},
+                            m_window);
     if (dialog.exec() == QDialog::Accepted)
         addFound(dialog.tickedServers(), false);
 }
@@ -93,6 +97,11 @@ void DiscoveryCommands::editServer(int slot)
     m_context.lists.storeServerList(true);
 }
 
+bool DiscoveryCommands::isListed(const QString &address, int port) const
+{
+    return m_context.stack.table.slotOfServer(address, port) >= 0;
+}
+
 void DiscoveryCommands::addFound(const QList<FoundServer> &servers, bool storeEach)
 {
     if (servers.isEmpty()) {
@@ -111,6 +120,12 @@ void DiscoveryCommands::addFound(const QList<FoundServer> &servers, bool storeEa
         },
         [this, servers, storeEach, &stack](int i) {
             const FoundServer &server = servers[i];
+            // A second row of a server would never hear from it: replies go to one row.
+            if (isListed(server.address, server.port)) {
+                stack.log.log(
+                    QStringLiteral("server %1:%2 is already in the list").arg(server.address).arg(server.port));
+                return PacedWalk::Step::Skipped;
+            }
             stack.log.log(QStringLiteral("adding server %1:%2").arg(server.address).arg(server.port));
             const int slot = stack.table.addServer(server.address, server.port, server.name);
             if (slot >= ServerTable::kSlotCount)

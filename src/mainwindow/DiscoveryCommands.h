@@ -68,6 +68,8 @@ private:
     // them; stops at a full table. storeEach writes each new server as it
     // comes, otherwise the whole list is rewritten at the end.
     void addFound(const QList<FoundServer> &servers, bool storeEach);
+    // Whether the main list holds a server at this address and query port.
+    bool isListed(const QString &address, int port) const;
     void queryImportedServers(const QList<quint64> &items, int found);
 
     Context m_context;

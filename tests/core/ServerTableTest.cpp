@@ -87,6 +87,16 @@ TEST_F(ServerTableTest, LooksNamesUpInTheBackgroundAndNamesUnnamedServersByAddre
     EXPECT_FALSE(platform.resolver.lookUps.contains(QStringLiteral("1.2.3")));
 }
 
+TEST_F(ServerTableTest, AnAddressWithLeadingZerosIsKeptAsRepliesNameTheirSender)
+{
+    // As a stored list or an older installation may hold it.
+    const int slot = table.addServer(QStringLiteral("010.000.000.001"), 7778, QString());
+    EXPECT_EQ(table.server(slot)->Host, QStringLiteral("10.0.0.1"));
+    EXPECT_EQ(table.slotForSender(QStringLiteral("10.0.0.1"), 7778), slot);
+    EXPECT_EQ(table.slotOfServer(QStringLiteral("010.0.0.01"), 7778), slot);
+    EXPECT_EQ(table.addressState(slot), ServerTable::AddressState::Known);
+}
+
 TEST_F(ServerTableTest, RepliesGoToTheHigherOfTwoIdenticalEntries)
 {
     table.addServer(QStringLiteral("127.0.0.1"), 7778, QString());

@@ -166,6 +166,26 @@ TEST_F(MasterDialogTest, AddingStopsAtTheTableLimit)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
+TEST_F(MasterDialogTest, RowsTheListHoldsAreMarkedAndAddNothing)
+{
+    dialog.rows().setIsListed([](const QString &address, int port) {
+        return address == QStringLiteral("127.0.0.1") && (port == 7778 || port == 7780);
+    });
+    selectMaster();
+    dialog.connectToMaster();
+    ASSERT_TRUE(waitUntil([this] { return !dialog.isBusy(); }));
+    EXPECT_EQ(dialog.statusText(3), QStringLiteral("2 already in the list"));
+    EXPECT_EQ(dialog.rows().data(dialog.rows().index(2, MasterRows::NameColumn), Qt::ToolTipRole).toString(),
+              QStringLiteral("Already in the server list"));
+    // Only the one new server counts against the table limit.
+    listed = 255;
+    for (int i = 0; i < 3; ++i)
+        dialog.rows().setChecked(i, true);
+    dialog.addServers();
+    EXPECT_TRUE(platform.messages.errors.isEmpty()) << platform.messages.errors.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
 class AddServersTest : public ::testing::Test
 {
 protected:
@@ -261,6 +281,73 @@ TEST_F(AddServersTest, ResolvesNamesAndRejectsBadHosts)
     EXPECT_EQ(platform.messages.errors[0], QStringLiteral("Invalid host address. Please correct this"));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Add servers - invalid host"));
     EXPECT_FALSE(dialog.isSearching());
+}
+
+TEST_F(AddServersTest, EachRowKeepsTheAddressOfTheHostThatAnswered)
+{
+    // A broadcast address typed in: two hosts answer, one of them with the same port.
+    search(QStringLiteral("10.1.2.255"));
+    ASSERT_TRUE(waitUntil([this] { return findLan()->sent.size() == 10; }));
+    findLan()->deliver("ut 7778", QStringLiteral("10.1.2.3"), 8777);
+    findLan()->deliver("ut 7778", QStringLiteral("10.1.2.4"), 8777);
+    findLan()->deliver("ut 7790", QStringLiteral("10.1.2.3"), 8778);
+    ASSERT_EQ(list()->topLevelItemCount(), 3);
+    getInfo()->deliver("\\hostname\\Four\\", QStringLiteral("10.1.2.4"), 7778);
+    getInfo()->deliver("\\hostname\\Three\\", QStringLiteral("10.1.2.3"), 7778);
+    for (int i = 0; i < 3; ++i)
+        list()->topLevelItem(i)->setCheckState(0, Qt::Checked);
+    QList<FoundServer> ticked = dialog.tickedServers();
+    ASSERT_EQ(ticked.size(), 3);
+    EXPECT_EQ(ticked[0].address, QStringLiteral("10.1.2.3"));
+    EXPECT_EQ(ticked[0].name, QStringLiteral("Three"));
+    EXPECT_EQ(ticked[1].address, QStringLiteral("10.1.2.4"));
+    EXPECT_EQ(ticked[1].name, QStringLiteral("Four"));
+    EXPECT_EQ(ticked[2].address, QStringLiteral("10.1.2.3"));
+    EXPECT_EQ(ticked[2].port, 7790);
+
+    // A late answer to the previous search keeps its own host too.
+    search(QStringLiteral("10.1.2.9"));
+    ASSERT_TRUE(waitUntil([this] { return findLan()->sent.size() == 20; }));
+    findLan()->deliver("ut 7778", QStringLiteral("10.1.2.9"), 8777);
+    findLan()->deliver("ut 7791", QStringLiteral("10.1.2.3"), 8779);
+    ASSERT_EQ(list()->topLevelItemCount(), 2);
+    for (int i = 0; i < 2; ++i)
+        list()->topLevelItem(i)->setCheckState(0, Qt::Checked);
+    ticked = dialog.tickedServers();
+    ASSERT_EQ(ticked.size(), 2);
+    EXPECT_EQ(ticked[0].address, QStringLiteral("10.1.2.9"));
+    EXPECT_EQ(ticked[1].address, QStringLiteral("10.1.2.3"));
+    EXPECT_EQ(ticked[1].port, 7791);
+}
+
+TEST_F(AddServersTest, ALateNameAnswerStartsNoSearchTheUserCancelled)
+{
+    platform.resolver.holdAnswers = true;
+    platform.resolver.names.insert(QStringLiteral("slow-box"), QStringLiteral("10.9.9.9"));
+    search(QStringLiteral("slow-box"));
+    ASSERT_EQ(platform.resolver.pending, QStringList{QStringLiteral("slow-box")});
+    dialog.cancel();
+    tick(&dialog, "tmr_TimeOut");
+    EXPECT_FALSE(dialog.isSearching());
+    platform.resolver.answerPending();
+    EXPECT_TRUE(findLan()->sent.isEmpty());
+    EXPECT_FALSE(dialog.isSearching());
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Add servers"));
+    EXPECT_TRUE(child<QPushButton>(&dialog, "btn_FindLAN")->isEnabled());
+
+    // The same with the search given up by the countdown.
+    search(QStringLiteral("slow-box"));
+    for (int i = 0; i <= 3; ++i)
+        tick(&dialog, "tmr_TimeOut");
+    EXPECT_FALSE(dialog.isSearching());
+    platform.resolver.answerPending();
+    EXPECT_TRUE(findLan()->sent.isEmpty());
+
+    // A search that is still running goes on when the name answers.
+    search(QStringLiteral("slow-box"));
+    platform.resolver.answerPending();
+    ASSERT_TRUE(waitUntil([this] { return findLan()->sent.size() == 10; }));
+    EXPECT_EQ(findLan()->sent[0].address, QStringLiteral("10.9.9.9"));
 }
 
 TEST(LanServers, ListsEachAnswerOnceAndNamesIt)
@@ -360,6 +447,35 @@ TEST_F(PropertiesTest, OnlyTheTestedServerTurnsTheTestGreen)
     dialog.confirm();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(PropertiesTest, AnAddressTypedWithLeadingZerosIsTestedAndTakenInItsCanonicalForm)
+{
+    auto *address = child<QLineEdit>(&dialog, "ed_ServerAddress");
+    address->clear();
+    QTest::keyClicks(address, QStringLiteral("010.000.000.001"));
+    dialog.startTest();
+    ASSERT_EQ(socket()->sent.size(), 1);
+    EXPECT_EQ(socket()->sent[0].address, QStringLiteral("10.0.0.1"));
+    socket()->deliver("\\gamename\\ut\\gamever\\451\\", QStringLiteral("10.0.0.1"), 7778);
+    EXPECT_EQ(dialog.testResult(), ServerPropertiesDialog::TestResult::Found) << dialog.resultText().toStdString();
+    EXPECT_EQ(dialog.address(), QStringLiteral("10.0.0.1"));
+    dialog.confirm();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST_F(AddServersTest, AHostTypedWithLeadingZerosIsTheOneThatAnswers)
+{
+    child<QPushButton>(&dialog, "btn_Advanced")->click();
+    search(QStringLiteral("010.001.002.003"));
+    ASSERT_EQ(getInfo()->sent.size(), 1);
+    EXPECT_EQ(getInfo()->sent[0].address, QStringLiteral("10.1.2.3"));
+    getInfo()->deliver("\\hostname\\Bolt\\", QStringLiteral("10.1.2.3"), 7778);
+    list()->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    const QList<FoundServer> ticked = dialog.tickedServers();
+    ASSERT_EQ(ticked.size(), 1);
+    EXPECT_EQ(ticked[0].address, QStringLiteral("10.1.2.3"));
+    EXPECT_EQ(ticked[0].name, QStringLiteral("Bolt"));
 }
 
 TEST_F(PropertiesTest, SilenceCancelAndBadAddressesFailTheTest)

@@ -1,3 +1,5 @@
+#include "core/DottedAddress.h"
+#include "core/ServerAddress.h"
 #include "discovery/Beacon.h"
 #include "discovery/MasterList.h"
 #include "discovery/MasterRows.h"
@@ -55,6 +57,34 @@ TEST(MasterListParse, TakesIpFieldsOnlyAndDropsWhatCannotBeQueried)
     EXPECT_TRUE(MasterList::parseServerList("\\ip\\evil.example:7778\\ip\\1.2.3.4:99999\\ip\\1.2.3.4:0"
                                             "\\ip\\1.2.3:7778\\ip\\1.2.3.4\\ip\\")
                     .isEmpty());
+}
+
+// Replies name their sender in the canonical dotted form, so an address
+// written with leading zeros is taken in that form wherever it comes in.
+TEST(AddressesWithLeadingZeros, AreTakenInTheFormRepliesComeFrom)
+{
+    const DottedAddress zeros = DottedAddress::parse(QStringLiteral("010.000.000.001"));
+    ASSERT_TRUE(zeros.ok);
+    EXPECT_EQ(zeros.text(), QStringLiteral("10.0.0.1"));
+    EXPECT_EQ(DottedAddress::canonical(QStringLiteral("127.000.000.001")), QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(DottedAddress::canonical(QStringLiteral("0.0.0.0")), QStringLiteral("0.0.0.0"));
+    // Text that is no dotted address stays as it is.
+    for (const char *text : {"ut.example.org", "1.2.3", "1.2.3.256", "", "0"})
+        EXPECT_EQ(DottedAddress::canonical(QString::fromLatin1(text)), QString::fromLatin1(text)) << text;
+
+    QString error;
+    const std::optional<ServerAddress> typed = ServerAddress::parse(QStringLiteral("010.000.000.001:7778"), &error);
+    ASSERT_TRUE(typed) << error.toStdString();
+    EXPECT_EQ(typed->address, QStringLiteral("10.0.0.1"));
+    EXPECT_EQ(ServerAddress::parse(QStringLiteral("ut.example.org:7778"), &error)->address,
+              QStringLiteral("ut.example.org"));
+
+    EXPECT_EQ(MasterList::parseServerList("\\ip\\010.000.000.001:7778\\ip\\192.168.001.020:7779\\final\\"),
+              (QList<ListedServer>{{QStringLiteral("10.0.0.1"), QStringLiteral("7778")},
+                                   {QStringLiteral("192.168.1.20"), QStringLiteral("7779")}}));
+    EXPECT_EQ(MasterList::parseHttpList("010.000.000.001:7777\r\nut.example.org:7777\r\n"),
+              (QList<ListedServer>{{QStringLiteral("10.0.0.1"), QStringLiteral("7778")},
+                                   {QStringLiteral("ut.example.org"), QStringLiteral("7778")}}));
 }
 
 TEST(HttpListParse, GivesQueryPortsAndSkipsUnusableLines)

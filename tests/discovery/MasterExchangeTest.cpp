@@ -1,9 +1,11 @@
 #include "SimulatedHttpList.h"
 #include "SimulatedMaster.h"
+#include "discovery/ConsoleMaster.h"
 #include "discovery/MasterExchange.h"
 #include "support/EventLoopWait.h"
 #include "support/QtPrinters.h"
 
+#include <QBuffer>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -107,7 +109,7 @@ TEST_F(MasterExchangeTest, ReportsRefusalsAndCutTransfersInsteadOfAnEmptyList)
          "The master server refused the request: 333networks failed to validate your request. Use the correct "
          "authorization cipher!"},
         {Misbehaviour::None, SimulatedMasterConfig::Refusal::Silent, true,
-         "The master server closed the connection before the list was complete."},
+         "The master server closed the connection without answering the request."},
     };
     for (const auto &c : cases) {
         SimulatedMasterConfig config;
@@ -145,6 +147,148 @@ TEST_F(MasterExchangeTest, ListEndsAtFinalWhateverTheConnectionDoes)
     ASSERT_TRUE(ended());
     ASSERT_TRUE(listed);
     EXPECT_TRUE(listed->isEmpty());
+}
+
+// "\basic\\secure\" + challenge, and "\final\" when the master ends its greeting.
+qsizetype greetingSize(const SimulatedMasterConfig &config)
+{
+    return 15 + config.challenge.size() + (config.greetingWithFinal ? 7 : 0);
+}
+
+TEST_F(MasterExchangeTest, GreetingsAndListsCutIntoSegmentsAnywhereGiveTheWholeList)
+{
+    SimulatedMasterConfig config;
+    config.challenge = "QWERTY";
+    config.greetingWithFinal = true;
+    for (qsizetype cut = 1; cut < greetingSize(config); ++cut) {
+        config.greetingCuts = {int(cut)};
+        startMaster(config);
+        fetch(entry());
+        ASSERT_TRUE(ended());
+        ASSERT_TRUE(listed) << "cut at " << cut << ": " << failure.value_or(QString()).toStdString();
+        EXPECT_EQ(listed->size(), 3) << "cut at " << cut;
+        EXPECT_EQ(master->refusedCount(), 0) << "cut at " << cut;
+    }
+    // A greeting that never ends with "\\final\\" is answered once its challenge is whole.
+    MasterExchange::Limits limits;
+    limits.greetingSettleMs = 50;
+    exchange.setLimits(limits);
+    config.greetingWithFinal = false;
+    for (qsizetype cut = 1; cut < greetingSize(config); ++cut) {
+        config.greetingCuts = {int(cut)};
+        startMaster(config);
+        fetch(entry());
+        ASSERT_TRUE(ended());
+        ASSERT_TRUE(listed) << "cut at " << cut << ": " << failure.value_or(QString()).toStdString();
+        EXPECT_EQ(listed->size(), 3) << "cut at " << cut;
+    }
+    exchange.setLimits({});
+    config.greetingWithFinal = true;
+
+    // Every byte a segment of its own, greeting and list.
+    config.segmentPauseMs = 2;
+    config.greetingCuts.clear();
+    for (int cut = 1; cut < greetingSize(config); ++cut)
+        config.greetingCuts.append(cut);
+    const QByteArray reply = "\\ip\\127.0.0.1:7778\\ip\\127.0.0.1:7779\\ip\\127.0.0.1:7780\\final\\";
+    for (int cut = 1; cut < reply.size(); ++cut)
+        config.replyCuts.append(cut);
+    startMaster(config);
+    fetch(entry());
+    ASSERT_TRUE(ended());
+    ASSERT_TRUE(listed) << failure.value_or(QString()).toStdString();
+    EXPECT_EQ(listed->size(), 3);
+
+    // The list cut once at every position.
+    config.segmentPauseMs = 20;
+    config.greetingCuts.clear();
+    for (int cut = 1; cut < reply.size(); ++cut) {
+        config.replyCuts = {cut};
+        startMaster(config);
+        fetch(entry());
+        ASSERT_TRUE(ended());
+        ASSERT_TRUE(listed) << "cut at " << cut << ": " << failure.value_or(QString()).toStdString();
+        EXPECT_EQ(listed->size(), 3) << "cut at " << cut;
+    }
+}
+
+TEST_F(MasterExchangeTest, AGreetingsFinalInASegmentOfItsOwnIsNoAnswerToTheRequest)
+{
+    // The master refuses the answer to its challenge and closes without a list.
+    SimulatedMasterConfig config;
+    config.challenge = "ABCDEFGH";
+    config.greetingWithFinal = true;
+    for (qsizetype cut = 1; cut < greetingSize(config); ++cut) {
+        config.greetingCuts = {int(cut)};
+        startMaster(config);
+        fetch(entry());
+        ASSERT_TRUE(ended());
+        EXPECT_FALSE(listed) << "cut at " << cut << ": " << (listed ? listed->size() : 0) << " servers";
+        EXPECT_EQ(failure, QStringLiteral("The master server closed the connection without answering the request."))
+            << "cut at " << cut;
+    }
+    // An echo says why.
+    config.refusal = SimulatedMasterConfig::Refusal::Echo;
+    config.greetingCuts = {int(greetingSize(config)) - 7};
+    startMaster(config);
+    fetch(entry());
+    ASSERT_TRUE(ended());
+    EXPECT_FALSE(listed);
+    ASSERT_TRUE(failure);
+    EXPECT_TRUE(failure->startsWith(QStringLiteral("The master server refused the request: 333networks")))
+        << failure->toStdString();
+
+    // A list of no servers that ends with its own "\final\" is still a list.
+    SimulatedMasterConfig empty;
+    empty.greetingWithFinal = true;
+    empty.servers.clear();
+    empty.challenge = "QWERTY";
+    empty.greetingCuts = {int(greetingSize(empty)) - 7};
+    master = std::make_unique<SimulatedMaster>(empty);
+    ASSERT_TRUE(master->listen());
+    fetch(entry());
+    ASSERT_TRUE(ended());
+    ASSERT_TRUE(listed) << failure.value_or(QString()).toStdString();
+    EXPECT_TRUE(listed->isEmpty());
+}
+
+TEST_F(MasterExchangeTest, ConsoleMasterSaysWhyAfterACutGreetingAndListsACutList)
+{
+    SimulatedMasterConfig config;
+    config.challenge = "ABCDEFGH";
+    config.greetingWithFinal = true;
+    config.greetingCuts = {int(greetingSize(config)) - 7};
+    startMaster(config);
+    QBuffer out;
+    QBuffer err;
+    out.open(QIODevice::WriteOnly);
+    err.open(QIODevice::WriteOnly);
+    std::optional<int> exitCode;
+    {
+        ConsoleMaster console({entry(), false}, out, err);
+        QObject::connect(&console, &ConsoleMaster::finished, &console, [&exitCode](int code) { exitCode = code; });
+        console.start();
+        ASSERT_TRUE(waitUntil([&exitCode] { return exitCode.has_value(); }, 10000));
+    }
+    EXPECT_EQ(exitCode, int(ConsoleMaster::NoList));
+    EXPECT_TRUE(out.data().isEmpty());
+    EXPECT_FALSE(err.data().contains("0 servers")) << err.data().constData();
+    EXPECT_TRUE(err.data().contains("without answering the request")) << err.data().constData();
+
+    config.challenge = "QWERTY";
+    config.replyCuts = {9, 30};
+    startMaster(config);
+    out.buffer().clear();
+    err.buffer().clear();
+    exitCode.reset();
+    {
+        ConsoleMaster console({entry(), false}, out, err);
+        QObject::connect(&console, &ConsoleMaster::finished, &console, [&exitCode](int code) { exitCode = code; });
+        console.start();
+        ASSERT_TRUE(waitUntil([&exitCode] { return exitCode.has_value(); }, 10000));
+    }
+    EXPECT_EQ(exitCode, int(ConsoleMaster::ListRead)) << err.data().constData();
+    EXPECT_EQ(out.data(), QByteArray("127.0.0.1:7778\n127.0.0.1:7779\n127.0.0.1:7780\n"));
 }
 
 TEST_F(MasterExchangeTest, StopsEndlessSilentAndGarbledMastersWithAMessage)

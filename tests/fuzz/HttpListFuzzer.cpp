@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the reader of web server lists, as a hostile or
 // broken web server would send them.
+#include "core/DottedAddress.h"
 #include "discovery/MasterList.h"
 
 #include <QByteArray>
@@ -17,6 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const MasterList::ListedServer &server : servers) {
         if (server.address.isEmpty() || server.address.contains(QLatin1Char(':'))
             || server.address.contains(QLatin1Char('\n')))
+            std::abort();
+        // A dotted address is listed as replies name their sender.
+        if (DottedAddress::canonical(server.address) != server.address)
             std::abort();
         bool ok = false;
         const int port = server.port.toInt(&ok);

@@ -31,6 +31,8 @@ void checkServerList(const QByteArray &reply)
     require(servers.size() <= reply.size() / 11);
     for (const MasterList::ListedServer &server : servers) {
         require(DottedAddress::parse(server.address).ok);
+        // Listed as replies name their sender, or replies would never find the row.
+        require(DottedAddress::canonical(server.address) == server.address);
         qint32 port = 0;
         require(tryStrToInt(server.port.toLatin1(), port));
         require(port >= 1 && port <= 65535);

@@ -1,4 +1,7 @@
 // The window's commands that find servers and edit one, through their dialogs.
+#include "SimulatedMaster.h"
+#include "SimulatedServer.h"
+#include "SimulatedServerFarm.h"
 #include "config/ConfigFile.h"
 #include "config/IniFile.h"
 #include "discovery/MasterRows.h"
@@ -13,9 +16,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QTest>
 
@@ -91,6 +98,56 @@ TEST_F(DiscoveryCommandsTest, LanServersAreAddedQueriedAndStored)
                        ini.readString(QStringLiteral("servers"), QStringLiteral("desc[1]"))};
     stored.sort();
     EXPECT_EQ(stored, (QStringList{QStringLiteral("127.0.0.6:7790"), QStringLiteral("Five")}));
+}
+
+TEST_F(DiscoveryCommandsTest, ServersAlreadyListedAreMarkedAndKeepTheirOneRow)
+{
+    table.addServer(QStringLiteral("127.0.0.5"), 7778, QStringLiteral("Five"));
+    table.addServer(QStringLiteral("127.0.0.7"), 7778, QStringLiteral("Seven"));
+    whileOpen<LanServersDialog>("mi_FindLANServers", [this](LanServersDialog *dialog) {
+        sockets.recent(1)->deliver("ut 7778", QStringLiteral("127.0.0.5"), 9000);
+        sockets.recent(1)->deliver("ut 7790", QStringLiteral("127.0.0.6"), 9000);
+        auto *list = dialog->findChild<QTreeWidget *>();
+        ASSERT_EQ(list->topLevelItemCount(), 2);
+        EXPECT_EQ(list->topLevelItem(0)->toolTip(0), QStringLiteral("Already in the server list"));
+        EXPECT_TRUE(list->topLevelItem(1)->toolTip(0).isEmpty());
+        EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("lbl_Listed"))->text(),
+                  QStringLiteral("1 already in the list"));
+        list->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        list->topLevelItem(1)->setCheckState(0, Qt::Checked);
+        dialog->accept();
+    });
+    ASSERT_TRUE(waitUntil([this] { return table.count() == 3 && !queriesTo(QStringLiteral("127.0.0.6")).isEmpty(); }));
+    EXPECT_EQ(table.slotForSender(QStringLiteral("127.0.0.5"), 7778), table.slotAt(0));
+    EXPECT_EQ(table.entry(table.slotAt(0))->Name, QStringLiteral("Five"));
+
+    // The master's rows: those listed are marked and not added again.
+    whileOpen<MasterServerDialog>("mi_MasterServer", [](MasterServerDialog *dialog) {
+        MasterRows &rows = dialog->rows();
+        rows.setServers({{QStringLiteral("127.0.0.7"), QStringLiteral("7778")},
+                         {QStringLiteral("127.0.0.8"), QStringLiteral("7778")},
+                         {QStringLiteral("127.0.0.6"), QStringLiteral("7790")}});
+        EXPECT_EQ(rows.data(rows.index(0, MasterRows::NameColumn), Qt::ToolTipRole).toString(),
+                  QStringLiteral("Already in the server list"));
+        EXPECT_FALSE(rows.data(rows.index(1, MasterRows::NameColumn), Qt::ToolTipRole).isValid());
+        EXPECT_EQ(rows.listedCount(), 2);
+        for (int i = 0; i < 3; ++i)
+            rows.setChecked(i, true);
+        dialog->addServers();
+    });
+    ASSERT_TRUE(waitUntil([this] {
+        return config.read().readString(QStringLiteral("servers"), QStringLiteral("ip[3]"))
+            == QStringLiteral("127.0.0.8");
+    }));
+    EXPECT_EQ(table.count(), 4);
+    QStringList servers;
+    for (int position = 0; position < table.count(); ++position) {
+        const TServerListInfo *entry = table.entry(table.slotAt(position));
+        servers.append(entry->Host + QLatin1Char(':') + entry->Port);
+    }
+    servers.sort();
+    EXPECT_EQ(servers, (QStringList{QStringLiteral("127.0.0.5:7778"), QStringLiteral("127.0.0.6:7790"),
+                                  QStringLiteral("127.0.0.7:7778"), QStringLiteral("127.0.0.8:7778")}));
 }
 
 TEST_F(DiscoveryCommandsTest, PropertiesChangeTheServerOnlyAfterAPassingTest)
@@ -170,6 +227,175 @@ TEST_F(DiscoveryCommandsTest, ShortcutsOpenTheDialogsFromTheServerList)
         QTest::keyClick(window->serverList(), k.key, k.modifier);
         EXPECT_EQ(opened, QString::fromLatin1(k.dialog));
     }
+}
+
+// The window with real UDP sockets, as a user meets it: two simulated game
+// servers on 127.0.0.1 with their LAN beacons, and a master server listing
+// both. One of the two is in the server list already.
+class FindingServersTest : public ::testing::Test, protected FakeEngineStack
+{
+protected:
+    FindingServersTest()
+    {
+        EXPECT_TRUE(farm.start(2));
+        // A beacon port range of this process's own, so parallel tests do not meet.
+        const auto firstBeacon = static_cast<quint16>(42000 + (QCoreApplication::applicationPid() % 2000) * 10);
+        EXPECT_EQ(farm.startBeacons(firstBeacon, static_cast<quint16>(firstBeacon + 9)), 2);
+        SimulatedMasterConfig listing;
+        for (const SimulatedServer *server : farm.servers())
+            listing.servers.append({QStringLiteral("127.0.0.1"), server->queryPort(), server->config().gameType, 1});
+        master.setConfig(listing);
+        EXPECT_TRUE(master.listen());
+        config.write([this](IniFile &ini, QString *error) {
+            return ini.writeString(QStringLiteral("locations"), QStringLiteral("MasterServers"),
+                                   QStringLiteral("127.0.0.1:%1").arg(master.port()), error);
+        });
+        Settings settings;
+        settings.SleepTime = 0;
+        window = std::make_unique<MainWindow>(MainWindow::Context{stack, platform.messages, platform.files, config,
+                                                                  settings, profile.path(), nullptr,
+                                                                  {{QStringLiteral("127.0.0.1")}, firstBeacon, 10}});
+        table.addServer(QStringLiteral("127.0.0.1"), listedPort(), QStringLiteral("Already here"));
+        window->show();
+    }
+
+    quint16 listedPort() const { return farm.server(0)->queryPort(); }
+    quint16 newPort() const { return farm.server(1)->queryPort(); }
+
+    // Presses the command's keys in the server list; while its dialog is
+    // open, does what a user would, and closes it if that went wrong.
+    void whileOpenAfterKeys(Qt::Key key, std::function<void(QDialog *)> user)
+    {
+        QApplication::setActiveWindow(window.get());
+        window->serverList()->setFocus();
+        bool ran = false;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            ran = true;
+            // What a window manager does for a dialog that opens.
+            QApplication::setActiveWindow(dialog);
+            user(dialog);
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "the dialog is still open";
+                dialog->reject();
+            }
+        });
+        QTest::keyClick(window->serverList(), key, Qt::ControlModifier);
+        EXPECT_TRUE(ran);
+    }
+
+    // Ticks the rows of the simulated servers with the keyboard: Home, then
+    // Space on each of them and Down to the next row. Beacons of other test
+    // processes on this machine may answer too; their rows are passed over.
+    void tickOurs(QAbstractItemView *rows, int portColumn)
+    {
+        rows->setFocus();
+        QTest::keyClick(rows, Qt::Key_Home);
+        for (int i = 0; i < rows->model()->rowCount(); ++i) {
+            if (isOurs(rows->model()->index(i, portColumn).data().toString()))
+                QTest::keyClick(rows, Qt::Key_Space);
+            QTest::keyClick(rows, Qt::Key_Down);
+        }
+    }
+
+    bool isOurs(const QString &port) const
+    {
+        return port == QString::number(listedPort()) || port == QString::number(newPort());
+    }
+
+    // The server list holds each simulated server once, the one listed
+    // before under its old name, and so does the stored list.
+    void expectEachServerOnce()
+    {
+        ASSERT_TRUE(waitUntil([this] { return table.count() >= 2 && !storedHost(1).isEmpty(); }, 10000));
+        EXPECT_EQ(table.count(), 2);
+        QStringList ports;
+        for (int position = 0; position < table.count(); ++position) {
+            const TServerListInfo *entry = table.entry(table.slotAt(position));
+            ports.append(entry->Port);
+            if (entry->Port == QString::number(listedPort()))
+                EXPECT_EQ(entry->Name, QStringLiteral("Already here"));
+        }
+        QStringList expected{QString::number(listedPort()), QString::number(newPort())};
+        ports.sort();
+        expected.sort();
+        EXPECT_EQ(ports, expected);
+        EXPECT_TRUE(storedHost(2).isEmpty());
+    }
+
+    QString storedHost(int position)
+    {
+        return config.read().readString(QStringLiteral("servers"), QStringLiteral("ip[%1]").arg(position));
+    }
+
+    // Both simulated servers have answered and are named in the list.
+    bool bothNamed(const QTreeWidget *list, int portColumn, int nameColumn) const
+    {
+        int named = 0;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem *row = list->topLevelItem(i);
+            named += isOurs(row->text(portColumn)) && !row->text(nameColumn).isEmpty() ? 1 : 0;
+        }
+        return named == 2;
+    }
+
+    QTemporaryDir profile;
+    ConfigFile config{profile.filePath(QStringLiteral("Quorvelin.ini")), platform.messages};
+    SimulatedServerFarm farm;
+    SimulatedMaster master;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(FindingServersTest, FindLanServersKeepsTheListedServerInItsOneRow)
+{
+    whileOpenAfterKeys(Qt::Key_F, [this](QDialog *dialog) {
+        auto *list = dialog->findChild<QTreeWidget *>(QStringLiteral("lv_LANServers"));
+        ASSERT_TRUE(waitUntil([this, list] { return bothNamed(list, 1, 2); }, 10000));
+        EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("lbl_Listed"))->text(),
+                  QStringLiteral("1 already in the list"));
+        tickOurs(list, 1);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btn_AddServers")), Qt::LeftButton);
+    });
+    expectEachServerOnce();
+}
+
+TEST_F(FindingServersTest, AddServerKeepsTheListedServerInItsOneRow)
+{
+    whileOpenAfterKeys(Qt::Key_A, [this](QDialog *dialog) {
+        auto *host = dialog->findChild<QLineEdit *>(QStringLiteral("ed_IP"));
+        QTest::mouseClick(host, Qt::LeftButton);
+        QTest::keyClicks(host, QStringLiteral("127.0.0.1"));
+        QTest::keyClick(host, Qt::Key_Return);
+        auto *list = dialog->findChild<QTreeWidget *>(QStringLiteral("lv_LANServers"));
+        ASSERT_TRUE(waitUntil([this, list] { return bothNamed(list, 0, 1); }, 10000));
+        EXPECT_EQ(dialog->findChild<QLabel *>(QStringLiteral("lbl_Listed"))->text(),
+                  QStringLiteral("1 already in the list"));
+        tickOurs(list, 0);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btn_AddServers")), Qt::LeftButton);
+    });
+    expectEachServerOnce();
+}
+
+TEST_F(FindingServersTest, MasterServerListKeepsTheListedServerInItsOneRow)
+{
+    whileOpenAfterKeys(Qt::Key_M, [this](QDialog *dialog) {
+        auto *masters = dialog->findChild<QComboBox *>(QStringLiteral("cb_MasterServer"));
+        masters->setFocus();
+        QTest::keyClick(masters, Qt::Key_Down);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btn_Connect")), Qt::LeftButton);
+        auto *master = qobject_cast<MasterServerDialog *>(dialog);
+        ASSERT_TRUE(waitUntil([master] {
+            const MasterRows &rows = master->rows();
+            return !master->isBusy() && rows.count() == 2 && !rows.row(0).name.isEmpty() && !rows.row(1).name.isEmpty();
+        }, 10000));
+        EXPECT_EQ(master->statusText(3), QStringLiteral("1 already in the list"));
+        tickOurs(dialog->findChild<QTreeView *>(QStringLiteral("lv_Servers")), MasterRows::PortColumn);
+        EXPECT_EQ(master->rows().checkedPositions().size(), 2);
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btn_AddServers")), Qt::LeftButton);
+    });
+    expectEachServerOnce();
 }
 
 } // namespace

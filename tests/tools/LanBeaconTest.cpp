@@ -65,6 +65,22 @@ TEST_F(LanBeaconTest, AnswersExactQueriesOnly)
     }
 }
 
+TEST_F(LanBeaconTest, ReportTextKeepsWindows1252Punctuation)
+{
+    SimulatedServerConfig c = m_server->config();
+    c.computerName = QStringLiteral("Fragger\u2122");
+    c.mapTitle = QStringLiteral("Morpheus\u2019 \u20ac-Deck \u2013 Final");
+    c.maxPlayers = 12;
+    SimulatedServer server(c);
+    ASSERT_TRUE(server.start());
+    LanBeacon beacon(&server);
+    ASSERT_TRUE(beacon.start(0));
+    const QByteArray expected = "ut " + QByteArray::number(server.gamePort())
+        + " Fragger\x99 Morpheus\x92 \x80-Deck \x96 Final " + c.beaconName.toLatin1() + " 0/12";
+    EXPECT_EQ(beacon.reportReply(), expected);
+    EXPECT_EQ(exchange(beacon.port(), "REPORT"), QList<QByteArray>{expected});
+}
+
 TEST_F(LanBeaconTest, TakesTheNextFreePort)
 {
     QUdpSocket blocker;

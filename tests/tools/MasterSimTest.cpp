@@ -38,7 +38,10 @@ class Client
 public:
     explicit Client(quint16 port)
     {
-        QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] { m_received += m_socket.readAll(); });
+        QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] {
+            m_received += m_socket.readAll();
+            m_readEnds.append(int(m_received.size()));
+        });
         m_socket.connectToHost(QHostAddress::LocalHost, port);
     }
 
@@ -52,11 +55,14 @@ public:
         return waitUntil([this] { return m_socket.state() == QAbstractSocket::UnconnectedState; });
     }
     QByteArray received() const { return m_received; }
+    // Where each read ended, as offsets into everything received.
+    QList<int> readEnds() const { return m_readEnds; }
     QByteArray afterGreeting() const { return m_received.mid(Greeting.size()); }
 
 private:
     QTcpSocket m_socket;
     QByteArray m_received;
+    QList<int> m_readEnds;
 };
 
 QList<ListedServer> testServers()
@@ -115,6 +121,28 @@ TEST_F(MasterSimTest, HonouredFiltersSelectByGameTypeAndLocation)
               "\\ip\\127.0.0.1:7779\\ip\\127.0.0.3:7800\\final\\");
 }
 
+TEST_F(MasterSimTest, CutsGreetingAndListIntoSegmentsAndAnswersOnlyOnceItHasGreeted)
+{
+    SimulatedMasterConfig c = testConfig(false);
+    c.greetingWithFinal = true;
+    c.greetingCuts = {6, 21}; // "\basic" | "\\secure\ABCDEF" | "\final\"
+    c.replyCuts = {4, 20, 200}; // a cut past the end is passed over
+    SimulatedMaster master(c);
+    ASSERT_TRUE(master.listen());
+    Client client(master.port());
+    ASSERT_TRUE(client.waitFor("\\basic"));
+    // A request sent before the greeting is whole waits for the rest of it.
+    client.send(ListRequest);
+    ASSERT_TRUE(client.waitForClose());
+    const QByteArray greeting = Greeting + "\\final\\";
+    EXPECT_EQ(client.received(), greeting + FullList);
+    // Reads may take several segments at once, but never end inside one.
+    const QList<int> boundaries{6, 21, int(greeting.size()), int(greeting.size()) + 4, int(greeting.size()) + 20,
+                                int(client.received().size())};
+    for (const int end : client.readEnds())
+        EXPECT_TRUE(boundaries.contains(end)) << "a read ended at " << end;
+}
+
 TEST_F(MasterSimTest, ProgramPrintsItsListenersAndRejectsBadArguments)
 {
     QProcess program;
@@ -122,6 +150,8 @@ TEST_F(MasterSimTest, ProgramPrintsItsListenersAndRejectsBadArguments)
                   {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--http-port"), QStringLiteral("0"),
                    QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--base-port"),
                    QStringLiteral("9000"), QStringLiteral("--no-validate"), QStringLiteral("--quiet"),
+                   QStringLiteral("--greeting-cuts"), QStringLiteral("6,15"), QStringLiteral("--list-cuts"),
+                   QStringLiteral("10"),
                    QStringLiteral("--run-for"), QStringLiteral("30000")});
     QByteArray out;
     ASSERT_TRUE(waitUntil([&] {
@@ -148,4 +178,10 @@ TEST_F(MasterSimTest, ProgramPrintsItsListenersAndRejectsBadArguments)
     ASSERT_TRUE(bad.waitForFinished(5000));
     EXPECT_EQ(bad.exitCode(), 1);
     EXPECT_TRUE(bad.readAllStandardError().contains("--misbehave must be one of"));
+
+    QProcess badCut;
+    badCut.start(QStringLiteral(MASTERSIM_PROGRAM), {QStringLiteral("--greeting-cuts"), QStringLiteral("6,x")});
+    ASSERT_TRUE(badCut.waitForFinished(5000));
+    EXPECT_EQ(badCut.exitCode(), 1);
+    EXPECT_TRUE(badCut.readAllStandardError().contains("--greeting-cuts takes byte offsets"));
 }

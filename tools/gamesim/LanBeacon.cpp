@@ -1,6 +1,7 @@
 #include "LanBeacon.h"
 
 #include "SimulatedServer.h"
+#include "core/Windows1252.h"
 
 #include <QHostAddress>
 #include <QNetworkDatagram>
@@ -61,7 +62,7 @@ QByteArray LanBeacon::reportReply() const
                              .arg(m_server->playerCount())
                              .arg(c.maxPlayers);
     return BeaconProduct + ' ' + QByteArray::number(m_server->gamePort()) + ' '
-        + (c.utf8Text ? text.toUtf8() : text.toLatin1());
+        + (c.utf8Text ? text.toUtf8() : toWindows1252(text));
 }
 
 void LanBeacon::readPendingDatagrams()

@@ -27,7 +27,9 @@ public:
     quint16 port() const;
 
     QByteArray queryReply() const;  // "ut <queryport>"
-    QByteArray reportReply() const; // "ut <gameport> <computer> <title> <beaconname> <n>/<max>"
+    // "ut <gameport> <computer> <title> <beaconname> <n>/<max>", in Windows-1252 as the game
+    // writes it (UTF-8 when the server is set to send UTF-8).
+    QByteArray reportReply() const;
 
 private:
     void readPendingDatagrams();

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 
@@ -9,7 +10,9 @@ class QTcpSocket;
 
 // Keeps a socket's write buffer topped up from a source of chunks, one chunk at a
 // time as the peer takes the data, so long or endless replies neither pile up in
-// memory nor hold the event loop.
+// memory nor hold the event loop. With a pause, each chunk leaves on its own: the
+// next one is written a pause after the one before has gone out, so the peer gets
+// every chunk in a TCP segment of its own.
 class ChunkFeeder final : public QObject
 {
     Q_OBJECT
@@ -20,7 +23,7 @@ public:
     using Source = std::function<QByteArray()>; // an empty chunk ends the stream
 
     // The feeder is a child of the socket and goes with it.
-    ChunkFeeder(QTcpSocket *socket, Source source);
+    ChunkFeeder(QTcpSocket *socket, Source source, int pauseMs = 0);
 
     void start();
 
@@ -29,8 +32,10 @@ Q_SIGNALS:
 
 private:
     void topUp();
+    void writeNext();
 
     QTcpSocket *m_socket;
     Source m_source;
+    QTimer m_pause;
     bool m_finished = false;
 };

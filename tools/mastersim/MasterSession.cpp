@@ -36,6 +36,21 @@ QByteArray valueOf(const MasterSession::Pairs &pairs, const QByteArray &key)
     return {};
 }
 
+// The bytes between the cuts; cuts outside the bytes or out of order are passed over.
+QList<QByteArray> piecesOf(const QByteArray &bytes, const QList<int> &cuts)
+{
+    QList<QByteArray> pieces;
+    qsizetype from = 0;
+    for (const int cut : cuts) {
+        if (cut <= from || cut >= bytes.size())
+            continue;
+        pieces.append(bytes.mid(from, cut - from));
+        from = cut;
+    }
+    pieces.append(bytes.mid(from));
+    return pieces;
+}
+
 bool hasKey(const MasterSession::Pairs &pairs, const QByteArray &key)
 {
     for (const auto &pair : pairs)
@@ -71,9 +86,28 @@ void MasterSession::start()
     QByteArray greeting = QByteArrayLiteral("\\basic\\\\secure\\") + m_challenge;
     if (m_config.greetingWithFinal)
         greeting += Final;
-    m_socket->write(greeting);
     if (m_config.idleTimeoutMs > 0)
         m_idleTimer.start(m_config.idleTimeoutMs);
+    m_greeting = true;
+    sendInPieces(greeting, m_config.greetingCuts, [this] {
+        m_greeting = false;
+        takeInput();
+    });
+}
+
+// Writes the bytes cut as configured and then runs then; at once when there are no cuts.
+void MasterSession::sendInPieces(const QByteArray &bytes, const QList<int> &cuts, const std::function<void()> &then)
+{
+    const QList<QByteArray> pieces = piecesOf(bytes, cuts);
+    if (pieces.size() < 2) {
+        m_socket->write(bytes);
+        then();
+        return;
+    }
+    auto next = [pieces, at = qsizetype(0)]() mutable { return at < pieces.size() ? pieces[at++] : QByteArray(); };
+    auto *feeder = new ChunkFeeder(m_socket, next, std::max(1, m_config.segmentPauseMs));
+    connect(feeder, &ChunkFeeder::finished, this, then);
+    feeder->start();
 }
 
 void MasterSession::abort()
@@ -99,6 +133,13 @@ void MasterSession::readInput()
     if (data.isEmpty() || m_finished)
         return;
     m_input += data;
+    takeInput();
+}
+
+void MasterSession::takeInput()
+{
+    if (m_greeting || m_input.isEmpty() || m_finished)
+        return;
     const bool listening = !m_replying && m_config.misbehaviour != Misbehaviour::NoGreeting;
     if (listening && m_config.idleTimeoutMs > 0)
         m_idleTimer.start(m_config.idleTimeoutMs);
@@ -203,8 +244,7 @@ void MasterSession::sendReply(const QByteArrayList &entries)
     switch (m_config.misbehaviour) {
     case Misbehaviour::None:
     case Misbehaviour::NoGreeting:
-        m_socket->write(entries.join() + Final);
-        m_socket->disconnectFromHost();
+        sendInPieces(entries.join() + Final, m_config.replyCuts, [this] { m_socket->disconnectFromHost(); });
         return;
     case Misbehaviour::CloseBeforeFinal:
         m_socket->write(entries.mid(0, entries.size() / 2).join());

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <utility>
 
 class QTcpSocket;
@@ -43,6 +44,8 @@ Q_SIGNALS:
 
 private:
     void readInput();
+    void takeInput();
+    void sendInPieces(const QByteArray &bytes, const QList<int> &cuts, const std::function<void()> &then);
     void takeMessages(bool handle);
     void takeQuietRequest();
     void handleMessage(const QByteArray &message);
@@ -63,6 +66,7 @@ private:
     QTimer m_idleTimer;
     QTimer m_quietTimer;
     bool m_validated = false;
+    bool m_greeting = false; // the greeting is still going out; input waits
     bool m_replying = false; // a reply or refusal has begun; later input is only recorded
     bool m_finished = false;
 };

@@ -35,4 +35,12 @@ struct SimulatedMasterConfig final
     int quietMs = 200;          // without validation, a \list\ request without \final\ is complete after this silence
     QByteArray challenge;       // empty: six random letters A-Z per connection
     Misbehaviour misbehaviour = Misbehaviour::None;
+
+    // Byte offsets at which the greeting and a list reply are cut into TCP segments of
+    // their own, each sent segmentPauseMs after the one before, as a slow or fragmenting
+    // path delivers them. The master acts on the client's messages only once its whole
+    // greeting is out, as a real one that wrote it at once would.
+    QList<int> greetingCuts;
+    QList<int> replyCuts;
+    int segmentPauseMs = 20;
 };

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -78,15 +79,40 @@ void addOptions(QCommandLineParser &parser)
                         "HOW", "none");
     ToolMain::addOption(parser, "http-misbehave",
                         "none, not-found, huge, never-ends or stall (default none).", "HOW", "none");
+    ToolMain::addOption(parser, "greeting-cuts",
+                        "Send the greeting in TCP segments cut at these byte offsets (comma-separated).", "LIST", "");
+    ToolMain::addOption(parser, "list-cuts",
+                        "Send a list reply in TCP segments cut at these byte offsets (comma-separated).", "LIST", "");
+    ToolMain::addOption(parser, "segment-pause", "Pause between cut segments (default 20).", "MS", "20");
     ToolMain::addOption(parser, "random-start", "RNG start value for the servers' locations (default 1).", "N", "1");
     ToolMain::addOption(parser, "run-for", "Exit after MS milliseconds (0 = until SIGINT/SIGTERM).", "MS", "0");
     ToolMain::addOption(parser, "quiet", "Print only the listener lines.");
+}
+
+// "3,21" -> {3, 21}; offsets from 1 up, in any order.
+bool readCuts(const QCommandLineParser &parser, const QString &option, QList<int> &cuts)
+{
+    const QString text = parser.value(option);
+    if (text.isEmpty())
+        return true;
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int cut = part.trimmed().toInt(&ok);
+        if (!ok || cut < 1) {
+            ToolMain::complain(QStringLiteral("--%1 takes byte offsets from 1 up, not %2").arg(option, part));
+            return false;
+        }
+        cuts.append(cut);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    return true;
 }
 
 // Stops at the first bad value, after saying which one it is.
 bool readSettings(const QCommandLineParser &parser, Settings &s)
 {
     qint64 idleTimeout = 0;
+    qint64 segmentPause = 0;
     if (!ToolMain::readNumber(parser, QStringLiteral("port"), 0, 65535, s.port)
         || (parser.isSet(QStringLiteral("http-port"))
             && !ToolMain::readNumber(parser, QStringLiteral("http-port"), 0, 65535, s.httpPort))
@@ -95,6 +121,9 @@ bool readSettings(const QCommandLineParser &parser, Settings &s)
         || !ToolMain::readNumber(parser, QStringLiteral("idle-timeout"), 0, 0x7fffffffLL, idleTimeout)
         || !ToolMain::readNumber(parser, QStringLiteral("random-start"), 0, 0xffffffffLL, s.randomStart)
         || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, s.runFor)
+        || !ToolMain::readNumber(parser, QStringLiteral("segment-pause"), 1, 60000, segmentPause)
+        || !readCuts(parser, QStringLiteral("greeting-cuts"), s.master.greetingCuts)
+        || !readCuts(parser, QStringLiteral("list-cuts"), s.master.replyCuts)
         || !ToolMain::readChoice(parser, QStringLiteral("refusal"), Refusals, s.master.refusal)
         || !ToolMain::readChoice(parser, QStringLiteral("misbehave"), MasterMisbehaviours, s.master.misbehaviour)
         || !ToolMain::readChoice(parser, QStringLiteral("http-misbehave"), HttpMisbehaviours, s.httpMisbehaviour))
@@ -108,6 +137,7 @@ bool readSettings(const QCommandLineParser &parser, Settings &s)
         return false;
     }
     s.master.idleTimeoutMs = int(idleTimeout);
+    s.master.segmentPauseMs = int(segmentPause);
     s.master.validating = !parser.isSet(QStringLiteral("no-validate"));
     s.master.greetingWithFinal = parser.isSet(QStringLiteral("greeting-final"));
     s.master.honourFilters = parser.isSet(QStringLiteral("honour-filters"));

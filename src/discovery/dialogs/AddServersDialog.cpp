@@ -105,6 +105,7 @@ void AddServersDialog::buildControls()
 
     m_servers = SearchRows::newList(this, {QStringLiteral("port"), QStringLiteral("Server name")});
     m_servers->setAccessibleName(QStringLiteral("Servers found"));
+    m_listedLine = SearchRows::newListedLine(this);
 
     auto *hostRow = new QFormLayout;
     hostRow->addRow(QStringLiteral("&Host:"), m_host);
@@ -118,6 +119,7 @@ void AddServersDialog::buildControls()
     layout->addLayout(hostRow);
     layout->addWidget(m_advanced);
     layout->addWidget(m_servers, 1);
+    layout->addWidget(m_listedLine);
     layout->addLayout(buttons);
     resize(420, 320);
 
@@ -139,7 +141,7 @@ bool AddServersDialog::eventFilter(QObject *watched, QEvent *event)
 void AddServersDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    m_servers->clear();
+    clearRows();
     if (m_findLan)
         return;
     m_findLan = m_context.sockets.createSocket();
@@ -187,8 +189,10 @@ void AddServersDialog::setSearching(bool searching)
     }
 }
 
+// The search is over: a name still being looked up no longer starts it.
 void AddServersDialog::endSearch()
 {
+    m_pendingName.clear();
     setSearching(false);
 }
 
@@ -197,7 +201,7 @@ void AddServersDialog::findServers()
     if (!m_findLan || !m_getInfo)
         return;
     m_beaconWalk->cancel();
-    m_servers->clear();
+    clearRows();
     setSearching(true);
     setWindowTitle(QStringLiteral("Add servers - searching..."));
     m_elapsed = 0;
@@ -212,7 +216,10 @@ void AddServersDialog::findServers()
         m_context.resolver.lookUp(text);
         return;
     }
-    searchHost(text);
+    // Replies name their sender without leading zeros; the rows must carry that form.
+    const QString address = DottedAddress::canonical(text);
+    m_host->setText(address);
+    searchHost(address);
 }
 
 void AddServersDialog::hostResolved(const QString &name, const QString &ipv4)
@@ -232,9 +239,7 @@ void AddServersDialog::hostResolved(const QString &name, const QString &ipv4)
 void AddServersDialog::searchHost(const QString &address)
 {
     if (m_advanced->isVisible()) {
-        const QString port = QString::number(m_port->value());
-        SearchRows::addRow(m_servers, {port});
-        m_lastHost = address;
+        addRow(address, static_cast<quint16>(m_port->value()));
         const DottedAddress dotted = DottedAddress::parse(address);
         if (dotted.ok)
             m_getInfo->send(QByteArrayLiteral("\\info\\"), dotted.ipv4, static_cast<quint16>(m_port->value()));
@@ -248,7 +253,7 @@ void AddServersDialog::searchHost(const QString &address)
 void AddServersDialog::countdownTick()
 {
     if (m_context.serverTimeOut <= m_elapsed) {
-        setSearching(false);
+        endSearch();
         m_elapsed = 0;
         return;
     }
@@ -263,7 +268,8 @@ void AddServersDialog::cancel()
         reject();
         return;
     }
-    // The next tick ends the search.
+    // The next tick ends the search; a name that answers meanwhile starts nothing.
+    m_pendingName.clear();
     m_elapsed = m_context.serverTimeOut + 1;
 }
 
@@ -271,17 +277,18 @@ void AddServersDialog::beaconAnswered(const QByteArray &datagram, const QString 
 {
     const std::optional<quint16> port = Beacon::answerPort(datagram);
     if (port && m_servers->topLevelItemCount() < kMaxRows) {
-        SearchRows::addRow(m_servers, {QString::number(*port)});
-        m_lastHost = senderAddress;
+        // Answers may come from several hosts (a broadcast address, a late
+        // answer to the search before): each row keeps its own.
+        addRow(senderAddress, *port);
         const DottedAddress dotted = DottedAddress::parse(senderAddress);
         if (dotted.ok)
             m_getInfo->send(QByteArrayLiteral("\\info\\"), dotted.ipv4, *port);
     }
     // Any datagram on the beacon socket ends the search; later answers still add rows.
-    setSearching(false);
+    endSearch();
 }
 
-void AddServersDialog::infoReplied(const QByteArray &datagram, const QString &, quint16 senderPort)
+void AddServersDialog::infoReplied(const QByteArray &datagram, const QString &senderAddress, quint16 senderPort)
 {
     const QString name = MasterList::hostNameOf(datagram);
     if (name.isEmpty())
@@ -289,9 +296,25 @@ void AddServersDialog::infoReplied(const QByteArray &datagram, const QString &, 
     const QString port = QString::number(senderPort);
     for (int i = 0; i < m_servers->topLevelItemCount(); ++i) {
         QTreeWidgetItem *row = m_servers->topLevelItem(i);
-        if (row->text(0) == port)
+        if (row->text(0) == port && SearchRows::address(row) == senderAddress)
             SearchRows::appendName(row, 1, name);
     }
+}
+
+void AddServersDialog::addRow(const QString &address, quint16 port)
+{
+    QTreeWidgetItem *row = SearchRows::addRow(m_servers, {QString::number(port)});
+    SearchRows::setAddress(row, address);
+    if (m_context.isListed && m_context.isListed(address, port)) {
+        SearchRows::markListed(row);
+        SearchRows::showListedCount(m_listedLine, m_servers);
+    }
+}
+
+void AddServersDialog::clearRows()
+{
+    m_servers->clear();
+    SearchRows::showListedCount(m_listedLine, m_servers);
 }
 
 QList<FoundServer> AddServersDialog::tickedServers() const
@@ -300,7 +323,7 @@ QList<FoundServer> AddServersDialog::tickedServers() const
     for (int i = 0; i < m_servers->topLevelItemCount(); ++i) {
         const QTreeWidgetItem *row = m_servers->topLevelItem(i);
         if (row->checkState(0) == Qt::Checked)
-            servers.append({m_lastHost, strToIntOrZero(row->text(0)), SearchRows::firstName(row, 1)});
+            servers.append({SearchRows::address(row), strToIntOrZero(row->text(0)), SearchRows::firstName(row, 1)});
     }
     return servers;
 }

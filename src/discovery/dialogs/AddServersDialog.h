@@ -7,6 +7,7 @@
 #include <QList>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 class DatagramSocket;
@@ -14,6 +15,7 @@ class DatagramSocketFactory;
 class HostResolver;
 class MessageBoxes;
 class PacedWalk;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
@@ -36,6 +38,8 @@ public:
         quint32 sleepTime;
         int serverTimeOut;
         LanSearchTargets targets;
+        // Whether the main list holds a server at this address and query port.
+        std::function<bool(const QString &address, int port)> isListed = {};
     };
 
     static constexpr int kMaxRows = 1024;
@@ -64,6 +68,8 @@ private:
     void countdownTick();
     void beaconAnswered(const QByteArray &datagram, const QString &senderAddress, quint16 senderPort);
     void infoReplied(const QByteArray &datagram, const QString &senderAddress, quint16 senderPort);
+    void addRow(const QString &address, quint16 port);
+    void clearRows();
 
     Context m_context;
     std::unique_ptr<DatagramSocket> m_findLan;
@@ -71,7 +77,6 @@ private:
     PacedWalk *m_beaconWalk;
     QTimer m_countdown;
     int m_elapsed = 0;
-    QString m_lastHost;
     QString m_searchHost;
     QString m_pendingName;
     QLineEdit *m_host = nullptr;
@@ -82,4 +87,5 @@ private:
     QPushButton *m_cancel = nullptr;
     QPushButton *m_advancedButton = nullptr;
     QTreeWidget *m_servers = nullptr;
+    QLabel *m_listedLine = nullptr;
 };

@@ -9,6 +9,7 @@
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -32,6 +33,7 @@ LanServersDialog::LanServersDialog(const Context &context, QWidget *parent)
     m_servers =
         SearchRows::newList(this, {QStringLiteral("IP"), QStringLiteral("port"), QStringLiteral("Server name")});
     m_servers->setAccessibleName(QStringLiteral("Servers found on the local network"));
+    m_listedLine = SearchRows::newListedLine(this);
 
     auto *find = new QPushButton(QStringLiteral("Find servers"), this);
     find->setObjectName(QStringLiteral("btn_FindLAN"));
@@ -52,6 +54,7 @@ LanServersDialog::LanServersDialog(const Context &context, QWidget *parent)
     row->addWidget(buttons, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_servers, 1);
+    layout->addWidget(m_listedLine);
     layout->addLayout(row);
     resize(480, 320);
 }
@@ -85,6 +88,7 @@ void LanServersDialog::findServers()
         return;
     m_servers->clear();
     m_listed.clear();
+    SearchRows::showListedCount(m_listedLine, m_servers);
     const QByteArray question = Beacon::Question.toByteArray();
     for (const QString &target : m_context.targets.broadcastAddresses) {
         const DottedAddress address = DottedAddress::parse(target);
@@ -108,7 +112,11 @@ void LanServersDialog::beaconAnswered(const QByteArray &datagram, const QString 
     if (m_listed.contains(key))
         return;
     m_listed.insert(key);
-    SearchRows::addRow(m_servers, {senderAddress, portText});
+    QTreeWidgetItem *row = SearchRows::addRow(m_servers, {senderAddress, portText});
+    if (m_context.isListed && m_context.isListed(senderAddress, *port)) {
+        SearchRows::markListed(row);
+        SearchRows::showListedCount(m_listedLine, m_servers);
+    }
     const DottedAddress dotted = DottedAddress::parse(senderAddress);
     if (dotted.ok)
         m_getInfo->send(QByteArrayLiteral("\\info\\"), dotted.ipv4, *port);

@@ -6,10 +6,12 @@
 #include <QDialog>
 #include <QSet>
 
+#include <functional>
 #include <memory>
 
 class DatagramSocket;
 class DatagramSocketFactory;
+class QLabel;
 class QPushButton;
 class QTreeWidget;
 
@@ -24,6 +26,8 @@ public:
         DatagramSocketFactory &sockets;
         int localPort;
         LanSearchTargets targets;
+        // Whether the main list holds a server at this address and query port.
+        std::function<bool(const QString &address, int port)> isListed = {};
     };
 
     static constexpr int kMaxRows = 1024;
@@ -47,4 +51,5 @@ private:
     std::unique_ptr<DatagramSocket> m_getInfo;
     QSet<QString> m_listed;
     QTreeWidget *m_servers = nullptr;
+    QLabel *m_listedLine = nullptr;
 };

@@ -66,6 +66,7 @@ MasterServerDialog::MasterServerDialog(const Context &context, QWidget *parent)
     setObjectName(QStringLiteral("frm_MasterServer"));
     setWindowTitle(QStringLiteral("Retreive servers from master server"));
     buildControls();
+    m_rows->setIsListed(m_context.isListed);
 
     const IniFile ini = m_context.config.read();
     setMasterServers(Configuration::masterServers(ini));
@@ -265,6 +266,7 @@ void MasterServerDialog::listReceived(const QList<MasterList::ListedServer> &ser
     setStatus(0, QStringLiteral("Parsing server list"));
     m_rows->setServers(servers);
     setStatus(1, QStringLiteral("%1 servers").arg(m_rows->count()));
+    showListedCount();
     setStatus(0, QStringLiteral(" "));
     pingAll();
 }
@@ -274,6 +276,13 @@ void MasterServerDialog::pingAll()
     // The list stays live: the view repaints only the rows a reply changed.
     setStatus(0, QStringLiteral("Retreiving server info"));
     m_pinger->pingAll(m_context.sleepTime);
+}
+
+// Panel 3 tells how many rows the main list holds already.
+void MasterServerDialog::showListedCount()
+{
+    const int listed = m_rows->listedCount();
+    setStatus(3, listed == 0 ? QString() : QStringLiteral("%1 already in the list").arg(listed));
 }
 
 void MasterServerDialog::pingsFinished()
@@ -316,7 +325,8 @@ void MasterServerDialog::cancel()
 void MasterServerDialog::addServers()
 {
     const int listed = m_context.serverCount();
-    const auto ticked = static_cast<int>(m_rows->checkedPositions().size());
+    // Ticked rows the list holds already add nothing.
+    const int ticked = m_rows->checkedNewCount();
     if (listed + ticked >= 257) {
         m_context.messages.showError(QStringLiteral("You can only add up to %1 new server.\n"
                                                     "If you want to add more you should delete\n"
@@ -348,6 +358,9 @@ void MasterServerDialog::repingTimeouts()
 void MasterServerDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Rows kept from an earlier opening may have been added since.
+    m_rows->markListed();
+    showListedCount();
     if (m_socket)
         return;
     m_socket = m_context.sockets.createSocket();

@@ -39,6 +39,8 @@ public:
         quint32 sleepTime;
         // How many servers the main list holds now.
         std::function<int()> serverCount;
+        // Whether the main list holds a server at this address and query port.
+        std::function<bool(const QString &address, int port)> isListed = {};
     };
 
     explicit MasterServerDialog(const Context &context, QWidget *parent = nullptr);
@@ -74,6 +76,7 @@ private:
     void transferFailed(const QString &message);
     void pingAll();
     void pingsFinished();
+    void showListedCount();
 
     Context m_context;
     MasterRows *m_rows;

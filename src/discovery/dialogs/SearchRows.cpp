@@ -1,11 +1,18 @@
 #include "SearchRows.h"
 
+#include "discovery/MasterRows.h"
 #include "platform/DatagramSocket.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QTreeWidget>
 
 namespace SearchRows {
+
+namespace {
+constexpr int AddressRole = Qt::UserRole + 1;
+constexpr int ListedRole = Qt::UserRole + 2;
+}
 
 QTreeWidget *newList(QWidget *parent, const QStringList &headers)
 {
@@ -28,6 +35,45 @@ QTreeWidgetItem *addRow(QTreeWidget *list, const QStringList &texts)
     row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     row->setCheckState(0, Qt::Unchecked);
     return row;
+}
+
+void setAddress(QTreeWidgetItem *row, const QString &address)
+{
+    row->setData(0, AddressRole, address);
+}
+
+QString address(const QTreeWidgetItem *row)
+{
+    return row->data(0, AddressRole).toString();
+}
+
+void markListed(QTreeWidgetItem *row)
+{
+    row->setData(0, ListedRole, true);
+    for (int column = 0; column < row->treeWidget()->columnCount(); ++column) {
+        row->setToolTip(column, MasterRows::alreadyListedTip());
+        row->setForeground(column, row->treeWidget()->palette().brush(QPalette::Disabled, QPalette::Text));
+    }
+}
+
+bool isListed(const QTreeWidgetItem *row)
+{
+    return row->data(0, ListedRole).toBool();
+}
+
+QLabel *newListedLine(QWidget *parent)
+{
+    auto *line = new QLabel(parent);
+    line->setObjectName(QStringLiteral("lbl_Listed"));
+    return line;
+}
+
+void showListedCount(QLabel *line, const QTreeWidget *list)
+{
+    int listed = 0;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        listed += isListed(list->topLevelItem(i)) ? 1 : 0;
+    line->setText(listed == 0 ? QString() : QStringLiteral("%1 already in the list").arg(listed));
 }
 
 void appendName(QTreeWidgetItem *row, int column, const QString &name)

@@ -102,9 +102,11 @@ void ServerPropertiesDialog::setServer(const QString &address, int port, const Q
     setResult(TestResult::Untested, QString());
 }
 
+// A dotted address in the form replies name their sender, so the server's
+// replies find it; a name as typed.
 QString ServerPropertiesDialog::address() const
 {
-    return m_address->text();
+    return DottedAddress::canonical(m_address->text());
 }
 
 int ServerPropertiesDialog::port() const
@@ -182,7 +184,7 @@ void ServerPropertiesDialog::startTest()
     m_elapsed = 0;
     m_countdown.start();
     const DottedAddress address = DottedAddress::parse(m_address->text());
-    m_testedAddress = m_address->text();
+    m_testedAddress = address.ok ? address.text() : m_address->text();
     m_testedPort = static_cast<quint16>(m_port->value());
     const bool sent =
         address.ok && m_testedPort != 0 && m_socket->send(QByteArrayLiteral("\\basic\\"), address.ipv4, m_testedPort);
