@@ -47,20 +47,22 @@ void ListStore::noteLoadedList()
         m_storedPositions.insert(m_loadedItems[n], static_cast<int>(n));
 }
 
-void ListStore::restoreServerChecks()
+void ListStore::finishStartUp(bool restoreChecks)
 {
-    for (int stored : StoredServers::restoreServerChecks(m_config.read())) {
-        if (stored >= 0 && stored < m_loadedItems.size())
-            m_table.setChecked(m_table.positionOfItemId(m_loadedItems[stored]), true);
+    if (restoreChecks) {
+        for (int stored : StoredServers::restoreServerChecks(m_config.read())) {
+            if (stored >= 0 && stored < m_loadedItems.size())
+                m_table.setChecked(m_table.positionOfItemId(m_loadedItems[stored]), true);
+        }
     }
-    m_checksRestored = true;
+    m_startUpFinished = true;
 }
 
 std::optional<QString> ListStore::serverListChecks(bool rememberServerCheck) const
 {
     if (!rememberServerCheck)
         return QString();
-    if (!m_checksRestored)
+    if (!m_startUpFinished)
         return std::nullopt;
     QList<int> stored;
     for (int position = 0; position < m_table.count(); ++position) {

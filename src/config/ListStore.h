@@ -31,11 +31,14 @@ public:
     // read at start, whatever order the list is shown in meanwhile. Call
     // noteLoadedList right after the stored servers were added to the empty list.
     void noteLoadedList();
-    // Checks the servers that ServerListChecks names.
-    void restoreServerChecks();
+    // The start-up has asked every server: checks the servers that
+    // ServerListChecks names when marks are remembered. From then on the
+    // marks in the list are the ones the close stores, also when they are
+    // remembered only from a later change of the setting.
+    void finishStartUp(bool restoreChecks);
     // ServerListChecks for the close: the stored positions of the checked
     // servers; empty when marks are not remembered; nothing (keep the stored
-    // value) while the marks were not restored yet.
+    // value) while the start-up has not finished.
     std::optional<QString> serverListChecks(bool rememberServerCheck) const;
 
     void saveCloseState(const Configuration::CloseState &state);
@@ -57,5 +60,5 @@ private:
     QList<quint64> m_loadedItems;
     // Each list item's position in the stored section as the file holds it now.
     QHash<quint64, int> m_storedPositions;
-    bool m_checksRestored = false;
+    bool m_startUpFinished = false;
 };

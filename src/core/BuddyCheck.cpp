@@ -23,6 +23,17 @@ QString soundPath(const QString &setting)
     return path;
 }
 
+namespace {
+
+// Names are compared without regard to case and without the blanks around
+// them, which the players view does not show and so cannot be selected.
+QString nameKey(const QString &name)
+{
+    return name.trimmed().toCaseFolded();
+}
+
+} // namespace
+
 Result check(const QStringList &players, const QStringList &buddies, const QList<bool> &marks,
              const QString &speechFormat, const QString &serverName)
 {
@@ -32,12 +43,12 @@ Result check(const QStringList &players, const QStringList &buddies, const QList
     // The first buddy of each name, found without regard to case.
     QHash<QString, int> positions;
     for (int b = static_cast<int>(buddies.size()) - 1; b >= 0; --b)
-        positions.insert(buddies[b].toCaseFolded(), b);
+        positions.insert(nameKey(buddies[b]), b);
 
     QList<bool> present(buddies.size(), false);
     QString names;
     for (const QString &player : players) {
-        const auto found = positions.constFind(player.toCaseFolded());
+        const auto found = positions.constFind(nameKey(player));
         if (found == positions.cend())
             continue;
         const int b = *found;

@@ -28,6 +28,8 @@ struct Result
 
 // players in the order of the players view; buddies in list order with
 // their marks from the last comparison; serverName the selected entry's text.
+// A player is a buddy when the names match without regard to case and to
+// blanks before and after them.
 Result check(const QStringList &players, const QStringList &buddies, const QList<bool> &marks,
              const QString &speechFormat, const QString &serverName);
 

@@ -4,20 +4,18 @@
 #include "core/StrToIntOrZero.h"
 #include "platform/SystemGameLocator.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+
+#include <algorithm>
 
 namespace GameLaunch {
 
 QString findExecutable(const QString &baseDirectory)
 {
-    if (baseDirectory.isEmpty())
-        return {};
-    for (const char *candidate : {"System64/ut-bin-amd64", "System/ut-bin", "System/UnrealTournament.exe"}) {
-        const QString found = SystemGameLocator::findIgnoringCase(baseDirectory, QString::fromLatin1(candidate));
-        if (!found.isEmpty())
-            return found;
-    }
-    return {};
+    // The same look-up that decides whether a directory holds the game.
+    return SystemGameLocator::findExecutable(baseDirectory);
 }
 
 QString gameAddress(const QString &host, const QString &reportedGamePort, int queryPort)
@@ -34,7 +32,26 @@ QString gameAddress(const QString &host, const QString &reportedGamePort, int qu
 
 QString parameters(const QString &address, const QString &runParams)
 {
-    return runParams.isEmpty() ? address : address + QLatin1Char(' ') + runParams;
+    if (runParams.isEmpty())
+        return address;
+    const bool wholeFile = QDir::isAbsolutePath(runParams) && QFileInfo(runParams).isFile();
+    return wholeFile ? withArgument(address, runParams) : address + QLatin1Char(' ') + runParams;
+}
+
+QString quotedArgument(const QString &argument)
+{
+    const bool plain = !argument.isEmpty() && !argument.contains(QLatin1Char('"'))
+        && std::none_of(argument.cbegin(), argument.cend(), [](QChar c) { return c.isSpace(); });
+    if (plain)
+        return argument;
+    QString quoted = argument;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString withArgument(const QString &text, const QString &argument)
+{
+    return text + QLatin1Char(' ') + quotedArgument(argument);
 }
 
 Command command(const QString &executable, const QString &parameterText, const QString &wineProgram)
@@ -69,7 +86,7 @@ QStringList promote(const QStringList &entries, const QString &text)
     QStringList result = entries;
     qsizetype at = -1;
     for (qsizetype i = 0; i < result.size() && at < 0; ++i) {
-        if (result[i].compare(text, Qt::CaseInsensitive) == 0)
+        if (result[i].compare(text, FileNameCase) == 0)
             at = i;
     }
     if (at >= 0) {

@@ -9,10 +9,9 @@ class IniFile;
 // is given, and the command line built from them.
 namespace GameLaunch {
 
-// The game's executable below the base directory: a native build
-// (System64/ut-bin-amd64, then System/ut-bin) or else the Windows one
-// (System/UnrealTournament.exe), names matched without regard to case.
-// Empty when none exists.
+// The game's executable below the base directory, as SystemGameLocator
+// finds it: a native build or else the Windows one, names matched without
+// regard to case. Empty when none exists.
 QString findExecutable(const QString &baseDirectory);
 
 // The address the game joins: the server's address with the game port it
@@ -22,7 +21,15 @@ QString findExecutable(const QString &baseDirectory);
 QString gameAddress(const QString &host, const QString &reportedGamePort, int queryPort);
 
 // The address, then a blank and the extra parameters when there are any.
+// Extra parameters that name an existing file by its full path, blanks and
+// all, stay one argument.
 QString parameters(const QString &address, const QString &runParams);
+
+// The argument as command() reads it back whole: in double quotes when it
+// holds a blank or a double quote, with each double quote tripled.
+QString quotedArgument(const QString &argument);
+// The text, a blank and the argument, which stays one argument.
+QString withArgument(const QString &text, const QString &argument);
 
 struct Command
 {
@@ -40,8 +47,16 @@ QStringList readHistory(const IniFile &ini, const QString &section);
 bool writeHistory(IniFile &ini, const QString &section, const QStringList &entries, QString *error);
 // The history after running with text: the entry moves to the top, or a
 // new one goes in at the top and the eleventh drops out. Entries are
-// compared without regard to case.
+// compared as the file system compares file names.
 QStringList promote(const QStringList &entries, const QString &text);
+
+// Letter case in file names, as Qt's file engine treats it: it counts
+// everywhere but on Windows.
+#ifdef Q_OS_WIN
+inline constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseInsensitive;
+#else
+inline constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
+#endif
 
 inline constexpr int HistorySize = 10;
 

@@ -17,7 +17,10 @@ struct Settings;
 
 // The HTML pages of the servers: "Create HTML Page" for the selected server
 // and the periodic pages of every checked server on tmr_GenerateHTML. A
-// run that has not ended when the timer fires again is not doubled.
+// run that has not ended when the timer fires again is not doubled. The
+// status bar names each page written; a page that cannot be written, or a
+// missing template, is told in a box when the user asked for the page and
+// in the status bar when the timer did.
 class ReportCommands final : public QObject
 {
     Q_OBJECT
@@ -47,8 +50,14 @@ public:
     ReportRun &run() const { return *m_run; }
 
 private:
+    void createCheckedPages();
+    void showStatus(const QString &text);
+
     Context m_context;
+    QWidget *m_window;
     ReportRun *m_run;
     QAction *m_createPage;
     QTimer m_timer;
+    // True while the page the user asked for is written.
+    bool m_onDemand = false;
 };

@@ -1,6 +1,7 @@
 #include "ServerRowDelegate.h"
 
 #include "FramePainter.h"
+#include "SystemColors.h"
 #include "viewlogic/ServerRowLayout.h"
 #include "core/ServerTable.h"
 
@@ -50,10 +51,11 @@ void paintCheckBox(QPainter *painter, const QStyleOptionViewItem &option, const 
     style->drawPrimitive(QStyle::PE_IndicatorCheckBox, &check, painter, widget);
 }
 
-// "[cur|max]" in the fixed-width font from the load box's left edge x, then
-// the name after it in the list's font, both in the painter's pen.
+// "[cur|max]" in the fixed-width font from the load box's left edge x in
+// countsColor, then the name after it in the list's font in nameColor.
 void paintCountsAndName(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index, int x,
-                        const QByteArray &cur, const QByteArray &max)
+                        const QByteArray &cur, const QByteArray &max, const QColor &countsColor,
+                        const QColor &nameColor)
 {
     using namespace ServerRowLayout;
     const QRect row = option.rect;
@@ -64,6 +66,7 @@ void paintCountsAndName(QPainter *painter, const QStyleOptionViewItem &option, c
     mono.setPointSizeF(option.font.pointSizeF());
     painter->setFont(mono);
     const int loadTop = loadTextTop(T, H, points);
+    painter->setPen(countsColor);
     const auto text = [&](int dx, const QString &s) {
         painter->drawText(QRect(x + dx, loadTop, 40, H), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, s);
     };
@@ -74,6 +77,7 @@ void paintCountsAndName(QPainter *painter, const QStyleOptionViewItem &option, c
     text(kCloseBracketX, QStringLiteral("]"));
 
     painter->setFont(option.font);
+    painter->setPen(nameColor);
     const QRect nameRect(x + kNameX, nameTextTop(T, H, points), row.right() - (x + kNameX), H);
     const QString name = index.data(Qt::DisplayRole).toString();
     painter->drawText(nameRect, Qt::AlignLeft | Qt::AlignTop,
@@ -144,9 +148,14 @@ void ServerRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     const QByteArray cur = index.data(ServerTable::CurPlayersRole).toByteArray();
     const QByteArray max = index.data(ServerTable::MaxPlayersRole).toByteArray();
     const int x = L + H;
-    painter->fillRect(QRect(x, T, kLoadBoxWidth, H), loadColor(cur, max, background));
-    painter->setPen(pal.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    paintCountsAndName(painter, option, index, x, cur, max);
+    const QColor box = loadColor(cur, max, background);
+    painter->fillRect(QRect(x, T, kLoadBoxWidth, H), box);
+    const QColor text = pal.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    // On a load colour the counts take black or white, whichever reads better.
+    const QColor counts = box == background
+        ? text
+        : SystemColors::fromPlatform(loadTextColor(static_cast<quint32>(SystemColors::toPlatform(box))));
+    paintCountsAndName(painter, option, index, x, cur, max, counts, text);
     paintRefreshButton(painter, pal, row, L);
     painter->restore();
 }

@@ -19,8 +19,7 @@ StartUpSequence::StartUpSequence(QueryStack &stack, ConfigFile &config, ListStor
         Q_EMIT progress(QStringLiteral("Quering servers : %1%").arg(n * 100 / total));
     });
     connect(m_walk, &PacedWalk::finished, this, [this] {
-        if (m_rememberChecks)
-            m_lists.restoreServerChecks();
+        m_lists.finishStartUp(m_rememberChecks);
         Q_EMIT finished();
     });
 }

@@ -118,9 +118,10 @@ void syncDirectory(const QByteArray &file)
 // For a directory that takes no new file: the file is overwritten where it
 // is. Room for the new contents is taken before any byte changes, and a
 // write that fails after that puts the old contents back.
-bool overwriteInPlace(const QString &path, const QByteArray &file, const QByteArray &bytes, QString *error)
+bool overwriteInPlace(const QString &path, const QByteArray &file, const QByteArray &bytes, QString *error,
+                      LinkPolicy links)
 {
-    const int fd = ::open(file.constData(), O_RDWR | O_CLOEXEC);
+    const int fd = ::open(file.constData(), O_RDWR | O_CLOEXEC | (links == LinkPolicy::Refuse ? O_NOFOLLOW : 0));
     if (fd < 0)
         return fail(error, path, errno);
     QByteArray old;
@@ -175,12 +176,20 @@ bool mayReplace(const QString &path, const QByteArray &file, struct stat *old, b
 
 } // namespace
 
-bool replaceFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+bool replaceFileAtomically(const QString &path, const QByteArray &bytes, QString *error, LinkPolicy links)
 {
     QByteArray file;
     int code = 0;
-    if (!followLinks(QFile::encodeName(path), &file, &code))
+    if (links == LinkPolicy::Refuse) {
+        // rename() below replaces a link itself, so one made after this
+        // look is not followed either.
+        file = QFile::encodeName(path);
+        struct stat st = {};
+        if (::lstat(file.constData(), &st) == 0 && S_ISLNK(st.st_mode))
+            return failWith(error, path, QStringLiteral("it is a symbolic link"));
+    } else if (!followLinks(QFile::encodeName(path), &file, &code)) {
         return fail(error, path, code);
+    }
 
     struct stat old = {};
     bool exists = false;
@@ -192,7 +201,7 @@ bool replaceFileAtomically(const QString &path, const QByteArray &bytes, QString
     if (fd < 0) {
         code = errno;
         if (exists && (code == EACCES || code == EPERM))
-            return overwriteInPlace(path, file, bytes, error);
+            return overwriteInPlace(path, file, bytes, error, links);
         return fail(error, path, code);
     }
 
@@ -217,7 +226,7 @@ bool replaceFileAtomically(const QString &path, const QByteArray &bytes, QString
         // that the user may still write.
         if (exists && (code == EACCES || code == EPERM)) {
             ::unlink(temporary.constData());
-            return overwriteInPlace(path, file, bytes, error);
+            return overwriteInPlace(path, file, bytes, error, links);
         }
     }
     if (code != 0) {

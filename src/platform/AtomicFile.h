@@ -9,13 +9,19 @@
 // Every short write counts as a failure.
 //
 // A symbolic link stays a link: the file it leads to is replaced, with the
-// temporary file beside that one. A file that is read-only (its owner's
-// write permission is off) or that the user may not write is left alone and
-// the write fails, also for root. When the directory takes no new file but
-// the file itself may be written, the file is overwritten in place instead:
-// its room is taken first, so a full disk still leaves the old contents,
-// and a write that fails half way puts the old contents back.
-bool replaceFileAtomically(const QString &path, const QByteArray &bytes, QString *error);
+// temporary file beside that one. With LinkPolicy::Refuse a path that is a
+// link, dangling or not, is not written at all; a link that appears there
+// during the write is replaced itself, never written through.
+//
+// A file that is read-only (its owner's write permission is off) or that
+// the user may not write is left alone and the write fails, also for root.
+// When the directory takes no new file but the file itself may be written,
+// the file is overwritten in place instead: its room is taken first, so a
+// full disk still leaves the old contents, and a write that fails half way
+// puts the old contents back.
+enum class LinkPolicy { Follow, Refuse };
+bool replaceFileAtomically(const QString &path, const QByteArray &bytes, QString *error,
+                           LinkPolicy links = LinkPolicy::Follow);
 
 // Removes the temporary files that replaceFileAtomically() left beside the
 // file at path when the program was killed during a write. Only regular

@@ -5,8 +5,12 @@
 
 namespace {
 
+// Below the base directory, the preferred first: the native builds, the
+// 64-bit ones in their own folders as later patches ship them, then the
+// Windows build.
 const char *const kExecutables[] = {
-    "unrealtournament.exe", "ut-bin", "ut-bin-x86", "ut-bin-amd64", "ut-bin-arm64", "ut",
+    "System64/ut-bin-amd64", "SystemARM64/ut-bin-arm64", "System/ut-bin-amd64", "System/ut-bin-arm64",
+    "System/ut-bin-x86",     "System/ut-bin",            "System/UnrealTournament.exe",
 };
 
 // The entry of dir whose name matches without regard to case.
@@ -38,20 +42,21 @@ SystemGameLocator::SystemGameLocator(QStringList candidates)
 {
 }
 
+QString SystemGameLocator::findExecutable(const QString &baseDirectory)
+{
+    if (baseDirectory.isEmpty() || !QDir(baseDirectory).exists())
+        return {};
+    for (const char *executable : kExecutables) {
+        const QString file = findIgnoringCase(baseDirectory, QString::fromLatin1(executable));
+        if (!file.isEmpty() && QFileInfo(file).isFile())
+            return file;
+    }
+    return {};
+}
+
 bool SystemGameLocator::isGameBaseDirectory(const QString &directory)
 {
-    const QDir base(directory);
-    if (!base.exists())
-        return false;
-    const QString system = childIgnoringCase(base, QStringLiteral("System"), QDir::Dirs);
-    if (system.isEmpty())
-        return false;
-    for (const char *executable : kExecutables) {
-        const QString file = childIgnoringCase(QDir(system), QString::fromLatin1(executable), QDir::Files);
-        if (!file.isEmpty() && QFileInfo(file).isFile())
-            return true;
-    }
-    return false;
+    return !findExecutable(directory).isEmpty();
 }
 
 QString SystemGameLocator::findBaseDirectory()

@@ -5,9 +5,9 @@
 #include <QStringList>
 
 // Looks in the usual places of native installs and Wine prefixes. A
-// directory counts only when it holds the game's System folder with a game
-// executable in it; names match without regard to case, as the game ships
-// them in mixed case.
+// directory counts only when it holds a game executable that findExecutable
+// finds, so every directory found can be joined from; names match without
+// regard to case, as the game ships them in mixed case.
 class SystemGameLocator final : public GameLocator
 {
 public:
@@ -17,6 +17,10 @@ public:
 
     QString findBaseDirectory() override;
 
+    // The game's executable below the base directory: a native build
+    // (System64/ut-bin-amd64, ..., System/ut-bin) or else the Windows one
+    // (System/UnrealTournament.exe). Empty when none exists.
+    static QString findExecutable(const QString &baseDirectory);
     static bool isGameBaseDirectory(const QString &directory);
     // The file or directory at the relative path below base, each name
     // matched without regard to case; empty when there is none.

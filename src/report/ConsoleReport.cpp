@@ -36,6 +36,15 @@ void ConsoleReport::start(const IniFile &profile, const Settings &settings, QIOD
         if (position >= 0 && position < stored.size())
             options.targets.append({stored[position].address, stored[position].port});
     }
+    if (options.targets.isEmpty()) {
+        err.write(QStringLiteral("quorvelin: no checked server to report in %1: tick servers in the window with "
+                                 "\"Remember server list checks\" (Program options, Miscelaneous) switched on; "
+                                 "the window keeps them as ServerListChecks in section [general]\n")
+                      .arg(profile.path())
+                      .toUtf8());
+        end(ConsoleQuery::CannotRun);
+        return;
+    }
     options.print = false;
     // As long as the command-line query waits after its last server.
     options.timeoutMs = ReplyWaitMs;
@@ -51,7 +60,12 @@ void ConsoleReport::start(const IniFile &profile, const Settings &settings, QIOD
         m_err->write(QStringLiteral("quorvelin: %1\n").arg(message).toUtf8());
         end(ConsoleQuery::CannotRun);
     });
-    connect(m_run, &ReportRun::finished, this, [this] { end(m_queryExit); });
+    connect(m_run, &ReportRun::pageNotWritten, this, [this](const QString &message) {
+        m_err->write(QStringLiteral("quorvelin: %1\n").arg(message).toUtf8());
+        m_pageSkipped = true;
+    });
+    connect(m_run, &ReportRun::finished, this,
+            [this] { end(m_pageSkipped ? ConsoleQuery::SomeSilent : m_queryExit); });
     m_query->start(err, err, static_cast<quint32>(std::max(0, settings.SleepTime)));
 }
 

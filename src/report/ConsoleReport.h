@@ -37,8 +37,10 @@ public:
     ~ConsoleReport() override;
 
     // Starts the run from the profile's file and settings; finished tells
-    // the exit code: 0 every checked server replied, 2 some did not (their
-    // pages are written from what is known), 1 no template or no socket.
+    // the exit code: 0 every checked server replied and every page was
+    // written, 2 some did not reply (their pages are written from what is
+    // known) or a page could not be written, 1 no template, no checked
+    // server or no socket. Each reason goes to err.
     void start(const IniFile &profile, const Settings &settings, QIODevice &err);
 
 Q_SIGNALS:
@@ -53,4 +55,5 @@ private:
     ReportRun *m_run = nullptr;
     QIODevice *m_err = nullptr;
     int m_queryExit = ConsoleQuery::AllReplied;
+    bool m_pageSkipped = false;
 };

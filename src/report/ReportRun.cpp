@@ -11,6 +11,28 @@
 #include <QFile>
 #include <QFileInfo>
 
+namespace {
+
+// The first folder between the output directory and the page that is a
+// symbolic link; empty when there is none. The page's own name is left to
+// the writer, which refuses a link there without a gap between look and write.
+QString linkedDirectory(const QString &outputDir, const QString &fileName)
+{
+    QString folder = outputDir;
+    const QStringList parts = fileName.split(QLatin1Char('/'));
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        if (parts[i].isEmpty())
+            continue;
+        folder += parts[i];
+        if (QFileInfo(folder).isSymLink())
+            return folder;
+        folder += QLatin1Char('/');
+    }
+    return {};
+}
+
+} // namespace
+
 ReportRun::ReportRun(Context context, QObject *parent)
     : QObject(parent)
     , m_context(std::move(context))
@@ -85,6 +107,17 @@ bool ReportRun::isRunning() const
     return m_walk->isRunning();
 }
 
+QString ReportRun::missingTemplateMessage() const
+{
+    const QString where = QStringLiteral("Choose one as \"HTML Template\" on the \"HTML output\" page of the program "
+                                         "options; until then no HTML page is written.");
+    if (m_templatePath.isEmpty())
+        return QStringLiteral("No HTML template is set. ") + where;
+    if (!QFileInfo(m_templatePath).isFile())
+        return QStringLiteral("The HTML template \"%1\" does not exist. ").arg(m_templatePath) + where;
+    return {};
+}
+
 ReportRun::Outcome ReportRun::writePage(int slot, QString *error)
 {
     const TUTServer *server = m_context.table.server(slot);
@@ -103,12 +136,21 @@ ReportRun::Outcome ReportRun::writePage(int slot, QString *error)
     const std::optional<QByteArray> page = Report::generatePage(templateBytes, *server, m_context.now(), error);
     if (!page)
         return Outcome::Failed;
-    const std::optional<QString> path =
-        Report::outputPath(m_outputDir, Report::outputFileName(*server, m_outputFormat));
-    if (!path || !replaceFileAtomically(*path, *page, nullptr))
-        return Outcome::Skipped;
-    Q_EMIT pageWritten(*path);
-    return Outcome::Written;
+    const QString fileName = Report::outputFileName(*server, m_outputFormat);
+    const std::optional<QString> path = Report::outputPath(m_outputDir, fileName);
+    QString writeError;
+    if (!path) {
+        writeError = QStringLiteral("Cannot write the HTML page \"%1\": it is no file inside the output "
+                                    "directory \"%2\"")
+                         .arg(fileName, m_outputDir);
+    } else if (const QString link = linkedDirectory(m_outputDir, fileName); !link.isEmpty()) {
+        writeError = QStringLiteral("Cannot write %1: %2 is a symbolic link").arg(*path, link);
+    } else if (replaceFileAtomically(*path, *page, &writeError, LinkPolicy::Refuse)) {
+        Q_EMIT pageWritten(*path);
+        return Outcome::Written;
+    }
+    Q_EMIT pageNotWritten(writeError);
+    return Outcome::Skipped;
 }
 
 void ReportRun::walkFinished(bool completed)

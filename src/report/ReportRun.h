@@ -15,9 +15,12 @@ class UrlOpener;
 // over the checked servers goes down the server list in its order, one page
 // per checked server with a pause after each, so replies keep arriving
 // meanwhile; runs do not overlap. The template is read afresh for every
-// page. A missing template writes no page and a page that cannot be written
-// is skipped, both silently; a value that is no whole number, or a template
-// that cannot be read, ends the run with failed() and without the command.
+// page. A missing template writes no page (missingTemplateMessage() says
+// so before a run); a page that cannot be written is skipped with
+// pageNotWritten(). A page is never written through a symbolic link, so a
+// link named like a page cannot lead it out of the output directory. A
+// value that is no whole number, or a template that cannot be read, ends
+// the run with failed() and without the command.
 class ReportRun final : public QObject
 {
     Q_OBJECT
@@ -48,9 +51,14 @@ public:
     // Ends a run without the command or a signal.
     void cancel();
     bool isRunning() const;
+    // Why no page can be written for want of a template, naming the setting
+    // to change; empty when the template file exists.
+    QString missingTemplateMessage() const;
 
 Q_SIGNALS:
     void pageWritten(const QString &path);
+    // A page was skipped; the message names it and says why.
+    void pageNotWritten(const QString &message);
     // The run ended with this message; the command was not run.
     void failed(const QString &message);
     // The run ended and the command, if any, was run.

@@ -24,6 +24,18 @@ enum class LoadLevel { Background, BelowHalf, HalfOrMore, Full };
 // Below half, half or more, full; the background when the maximum is 0.
 LoadLevel loadLevel(const QByteArray &current, const QByteArray &maximum);
 
+// Colours are red + 256 x green + 65536 x blue; higher bits are ignored.
+constexpr quint32 kBlack = 0x000000;
+constexpr quint32 kWhite = 0xffffff;
+
+// The contrast of two colours as the web content accessibility guidelines
+// measure it: from 1 (the same) to 21 (black and white).
+double contrastRatio(quint32 a, quint32 b);
+
+// Black or white, whichever contrasts more with the load box's colour. One
+// of the two always reaches 4.5 to 1, whatever colour the user picked.
+quint32 loadTextColor(quint32 box);
+
 // A count as the box shows it: at least two characters, " 0" when empty.
 QString countText(const QByteArray &count);
 

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 
@@ -95,6 +96,40 @@ TEST_F(ConsoleReportTest, AMissingTemplateOrABadArgumentGivesStatusOne)
     const ProcessRun bad = run(QStringLiteral(QUORVELIN_BINARY),
                                {QStringLiteral("--report"), QStringLiteral("--server"), QStringLiteral("1.2.3.4:7778")});
     EXPECT_EQ(bad.exitCode, 1);
+}
+
+TEST_F(ConsoleReportTest, NoCheckedServerGivesStatusOneAndNamesTheSettingToChange)
+{
+    writeProfile({server->queryPort()}, exampleTemplate);
+    QFile file(profile.filePath(QStringLiteral("Quorvelin.ini")));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray ini = file.readAll().replace("ServerListChecks=0,", "ServerListChecks=");
+    file.resize(0);
+    file.write(ini);
+    file.close();
+    const ProcessRun r = report();
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("Remember server list checks")) << r.err.constData();
+    EXPECT_TRUE(written().isEmpty());
+}
+
+TEST_F(ConsoleReportTest, ALinkNamedLikeAPageIsLeftAloneAndSaysSo)
+{
+    writeProfile({server->queryPort()}, exampleTemplate);
+    const ProcessRun first = report();
+    ASSERT_EQ(first.exitCode, 0) << first.err.constData();
+    ASSERT_EQ(written().size(), 1);
+    const QString page = pages() + written().constFirst();
+    const QString victim = profile.filePath(QStringLiteral("victim"));
+    QFile(victim).open(QIODevice::WriteOnly);
+    ASSERT_TRUE(QFile::remove(page));
+    ASSERT_TRUE(QFile::link(victim, page));
+
+    const ProcessRun r = report();
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("symbolic link")) << r.err.constData();
+    EXPECT_EQ(QFileInfo(victim).size(), 0);
+    EXPECT_TRUE(QFileInfo(page).isSymLink());
 }
 
 } // namespace

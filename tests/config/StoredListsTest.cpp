@@ -130,7 +130,7 @@ TEST_F(StoredListsTest, CheckMarksNameStoredPositionsWhateverTheListShows)
     // Until the marks are restored, the close keeps the stored ones.
     EXPECT_EQ(lists.serverListChecks(true), std::nullopt);
 
-    lists.restoreServerChecks();
+    lists.finishStartUp(true);
     table.sortServerList(ServerTable::NameAscending);
     EXPECT_EQ(checkedNames(), (QStringList{QStringLiteral("bravo"), QStringLiteral("Charlie")}));
     EXPECT_EQ(lists.serverListChecks(true), QStringLiteral("0,2,"));
@@ -140,6 +140,31 @@ TEST_F(StoredListsTest, CheckMarksNameStoredPositionsWhateverTheListShows)
     EXPECT_EQ(lists.serverListChecks(true), QStringLiteral("1,2,"));
     EXPECT_EQ(lists.serverListChecks(false), QString());
     EXPECT_EQ(StoredServers::restoreServerChecks(parse("[general]\nserverlistchecks=0,2,9,\n")), (QList<int>{0, 2, 9}));
+}
+
+TEST_F(StoredListsTest, MarksSetWhileTheyWereNotRememberedAreStoredOnceTheyAre)
+{
+    QTemporaryDir dir;
+    ConfigFile config(dir.filePath(QStringLiteral("Quorvelin.ini")), platform.messages);
+    config.write([](IniFile &ini, QString *) {
+        for (int n = 0; n < 2; ++n) {
+            ini.writeString(QStringLiteral("servers"), QStringLiteral("ip[%1]").arg(n), QStringLiteral("10.0.0.%1").arg(n + 1));
+            ini.writeInteger(QStringLiteral("servers"), QStringLiteral("port[%1]").arg(n), 7778);
+            ini.writeString(QStringLiteral("servers"), QStringLiteral("desc[%1]").arg(n), QStringLiteral("s%1").arg(n));
+        }
+        return ini.writeString(QStringLiteral("general"), QStringLiteral("ServerListChecks"), QStringLiteral("0,"));
+    });
+    ListStore lists(config, table, log, platform.messages, {});
+    for (const StoredServers::Entry &e : StoredServers::loadServerList(config.read()))
+        table.addServer(e.address, e.port, e.name);
+    lists.noteLoadedList();
+    // Started with the option off: nothing restored.
+    lists.finishStartUp(false);
+    EXPECT_TRUE(checkedNames().isEmpty());
+    // Turned on later: the marks of the list are the ones to keep.
+    table.setChecked(1, true);
+    EXPECT_EQ(lists.serverListChecks(true), QStringLiteral("1,"));
+    EXPECT_EQ(lists.serverListChecks(false), QString());
 }
 
 TEST_F(StoredListsTest, FavoritesFromARealShapedGameIni)

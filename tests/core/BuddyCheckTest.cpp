@@ -32,6 +32,19 @@ TEST(BuddyCheck, AnnouncesBuddiesAsTheListWritesThemOnceEach)
     EXPECT_EQ(BuddyCheck::check({}, buddies, {true, true}, kFormat, {}).marks, (QList<bool>{false, false}));
 }
 
+TEST(BuddyCheck, BlanksAroundANameDoNotCount)
+{
+    // The players view shows, and so selects, names without the blanks around them.
+    const QStringList buddies{QStringLiteral("Neo"), QStringLiteral(" trin ")};
+    const auto result = BuddyCheck::check({QStringLiteral("  Neo "), QStringLiteral("Trin"), QStringLiteral("Ne o")},
+                                          buddies, {false, false}, kFormat, {});
+    EXPECT_EQ(result.marks, (QList<bool>{true, true}));
+    EXPECT_EQ(result.joined, buddies);
+    // Blanks inside a name still count.
+    EXPECT_EQ(BuddyCheck::check({QStringLiteral("N eo")}, buddies, {false, false}, kFormat, {}).marks,
+              (QList<bool>{false, false}));
+}
+
 TEST(BuddyCheck, FillsThePlaceholdersInAnyCaseWithSpeakableNames)
 {
     const auto result = BuddyCheck::check({QStringLiteral("[AB]Neo")}, {QStringLiteral("[AB]Neo")}, {false},

@@ -4,13 +4,18 @@
 #include "config/IniFile.h"
 #include "config/ListStore.h"
 #include "core/Poller.h"
+#include "launch/dialogs/SettingsDialog.h"
 #include "mainwindow/DiscoveryCommands.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/ServerListView.h"
 #include "support/EventLoopWait.h"
 #include "support/FakeEngineStack.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
 #include <QDir>
 #include <QFile>
 #include <QSlider>
@@ -158,6 +163,47 @@ TEST_F(PersistenceTest, AnEndDuringStartUpKeepsTheStoredCheckMarks)
         window.close();
     }
     EXPECT_TRUE(readIni().contains("ServerListChecks=1,\n"));
+}
+
+TEST_F(PersistenceTest, ChecksTickedAfterTheOptionIsTurnedOnSurviveARestart)
+{
+    writeIni("[general]\nSleepTime=0\n[servers]\nip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=Alpha\nip[1]=10.0.0.2\n"
+             "port[1]=7778\ndesc[1]=Beta\nip[2]=10.0.0.3\nport[2]=7778\ndesc[2]=Gamma\n");
+    {
+        Session first(profile.path());
+        ServerListView *list = first.window->serverList();
+        // Program options (Ctrl+O), "Miscelaneous", "Remember server list checks", OK.
+        QApplication::setActiveWindow(first.window.get());
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_O, Qt::ControlModifier);
+        auto *dialog = qobject_cast<SettingsDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto *pages = dialog->findChild<QTreeWidget *>(QStringLiteral("tv_Pages"));
+        const QList<QTreeWidgetItem *> misc = pages->findItems(QStringLiteral("Miscelaneous"), Qt::MatchExactly);
+        ASSERT_EQ(misc.size(), 1);
+        QTest::mouseClick(pages->viewport(), Qt::LeftButton, {}, pages->visualItemRect(misc[0]).center());
+        auto *remember = dialog->findChild<QCheckBox *>(QStringLiteral("cb_RememberChecks"));
+        ASSERT_TRUE(remember->isVisible());
+        ASSERT_FALSE(remember->isChecked());
+        const QPoint box(remember->iconSize().width() / 2 + 2, remember->height() / 2);
+        QTest::mouseClick(remember, Qt::LeftButton, {}, box);
+        ASSERT_TRUE(remember->isChecked());
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btn_OK")), Qt::LeftButton);
+        ASSERT_TRUE(first.window->settings().RememberServerCheck);
+
+        // Alpha's box clicked, Gamma ticked from the keyboard.
+        const int alpha = list->visualRect(first.table.index(0)).center().y();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, alpha));
+        QApplication::setActiveWindow(first.window.get());
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_End);
+        QTest::keyClick(list, Qt::Key_Space);
+        ASSERT_EQ(first.checkedNames(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Gamma")}));
+        first.window->close();
+    }
+    Session second(profile.path());
+    EXPECT_EQ(second.checkedNames(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Gamma")}));
+    second.window->close();
 }
 
 TEST_F(PersistenceTest, ChecksAreForgottenWhenNotRemembered)

@@ -11,10 +11,13 @@
 #include "mainwindow/ServerRowDelegate.h"
 #include "mainwindow/TeamScoreStrip.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/BuddiesPage.h"
+#include "viewlogic/ServerRowLayout.h"
 #include "mainwindow/TrayBlinker.h"
 #include "core/ReplyCodec.h"
 #include "support/FakeEngineStack.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QMenu>
 #include <QStatusTipEvent>
@@ -71,6 +74,36 @@ TEST_F(ServerListViewTest, LoadBoxTakesTheLoadColour)
     EXPECT_EQ(at(2), QColor(0, 128, 0));
     EXPECT_EQ(at(3), view.palette().color(QPalette::Base));
     EXPECT_EQ(view.visualRect(table.index(1)).top() - y + 1, 16);
+}
+
+TEST_F(ServerListViewTest, CountsOnTheLoadBoxReadOnItsColour)
+{
+    add("16", "16"); // dark red: light text
+    add("8", "16");  // olive: dark text
+    view.show();
+    const QImage image = view.grab().toImage();
+    const auto lightness = [](const QColor &c) { return c.red() + c.green() + c.blue(); };
+    for (const int row : {0, 1}) {
+        const QRect line = view.visualRect(table.index(row));
+        const QColor box = image.pixelColor(15 + 16 + 42, line.top() + 1);
+        int lighter = 0;
+        int darker = 0;
+        // The refresh square's edge reaches two pixels into the box.
+        for (int x = 15 + 16 + 2; x < 15 + 16 + ServerRowLayout::kLoadBoxWidth; ++x) {
+            for (int y = line.top(); y <= line.bottom(); ++y) {
+                const int difference = lightness(image.pixelColor(x, y)) - lightness(box);
+                lighter += difference > 60;
+                darker += difference < -60;
+            }
+        }
+        if (row == 0) {
+            EXPECT_GT(lighter, 20);
+            EXPECT_EQ(darker, 0);
+        } else {
+            EXPECT_GT(darker, 20);
+            EXPECT_EQ(lighter, 0);
+        }
+    }
 }
 
 TEST_F(ServerListViewTest, ClicksOnTheCheckBoxAndTheRefreshSquare)
@@ -255,6 +288,32 @@ TEST_F(WindowViewsTest, TeamStripsShowForTeamGamesOnlyAndScaleWithTheWindow)
     window->serverList()->setCurrentIndex(table.index(1));
     EXPECT_TRUE(window->playersTeamStrip()->isHidden());
     EXPECT_EQ(window->scorePage()->legend()->count(), 1);
+    window->close();
+}
+
+TEST_F(WindowViewsTest, APlayerWithBlanksAroundTheNameAddedAsBuddyIsFound)
+{
+    table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Frag Zone"));
+    const QByteArray reply = "\\hostname\\Frag Zone\\numplayers\\2\\maxplayers\\16\\player_0\\  Neo \\player_1\\Trin"
+                             "\\final\\";
+    socket.deliver(reply, QStringLiteral("127.0.0.1"), 7778);
+    window->show();
+    window->serverList()->setCurrentIndex(table.index(0));
+    window->pages()->setCurrentIndex(1); // "Players"
+    PlayersView *players = window->playersView();
+    ASSERT_EQ(players->topLevelItemCount(), 2);
+    QTreeWidgetItem *neo = players->findItems(QStringLiteral("Neo"), Qt::MatchExactly).value(0);
+    ASSERT_NE(neo, nullptr);
+    QTest::mouseClick(players->viewport(), Qt::LeftButton, {}, players->visualItemRect(neo).center());
+    ASSERT_EQ(players->currentItem(), neo);
+    window->findChild<QAction *>(QStringLiteral("mi_AddToBuddies"))->trigger();
+    ASSERT_EQ(window->pages()->buddiesPage()->names(), QStringList{players->selectedPlayerName()});
+
+    // The next look at the server finds the buddy on it.
+    socket.deliver(reply, QStringLiteral("127.0.0.1"), 7778);
+    window->serverList()->clearSelection();
+    window->serverList()->setCurrentIndex(table.index(0));
+    EXPECT_EQ(window->pages()->buddiesPage()->marks(), QList<bool>{true});
     window->close();
 }
 

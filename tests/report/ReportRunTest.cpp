@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -32,6 +33,8 @@ protected:
         });
         QObject::connect(&run, &ReportRun::finished, &run, [this](int pages) { finishes.append(pages); });
         QObject::connect(&run, &ReportRun::failed, &run, [this](const QString &message) { failures.append(message); });
+        QObject::connect(&run, &ReportRun::pageNotWritten, &run,
+                         [this](const QString &message) { notWritten.append(message); });
     }
 
     void writeTemplate(const QByteArray &text)
@@ -59,6 +62,7 @@ protected:
     QStringList written;
     QList<int> finishes;
     QStringList failures;
+    QStringList notWritten;
 };
 
 TEST_F(ReportRunTest, PagesForCheckedServersInListOrderThenTheCommandOnce)
@@ -128,7 +132,7 @@ TEST_F(ReportRunTest, ConversionErrorEndsTheRunWithoutTheCommand)
     EXPECT_FALSE(run.isRunning());
 }
 
-TEST_F(ReportRunTest, PageThatCannotBeWrittenIsSkipped)
+TEST_F(ReportRunTest, PageThatCannotBeWrittenIsSkippedAndSaysWhy)
 {
     run.setSettings(templatePath, u"%ip/x.html"_s, out.path() + u'/', QString());
     check({0, 1});
@@ -136,6 +140,57 @@ TEST_F(ReportRunTest, PageThatCannotBeWrittenIsSkipped)
     ASSERT_TRUE(waitUntil([this] { return !finishes.isEmpty(); }));
     EXPECT_EQ(finishes, QList<int>{0});
     EXPECT_TRUE(failures.isEmpty());
+    ASSERT_EQ(notWritten.size(), 2);
+    EXPECT_TRUE(notWritten[0].contains(out.filePath(u"10.0.0.1/x.html"_s))) << notWritten[0].toStdString();
+}
+
+TEST_F(ReportRunTest, PagesAreNeverWrittenThroughALink)
+{
+    // Page names are easy to guess: a link named like one must not lead the page elsewhere.
+    const QString victim = program.filePath(u"victim.html"_s);
+    {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep");
+    }
+    ASSERT_TRUE(QFile::link(victim, out.filePath(u"10.0.0.1-7777.html"_s)));
+    const QString nowhere = program.filePath(u"created.html"_s);
+    ASSERT_TRUE(QFile::link(nowhere, out.filePath(u"10.0.0.2-7777.html"_s)));
+    check({0, 1});
+    ASSERT_TRUE(run.runChecked());
+    ASSERT_TRUE(waitUntil([this] { return !finishes.isEmpty(); }));
+    run.runOne(table.slotAt(0));
+
+    EXPECT_EQ(read(victim), u"keep"_s);
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+    EXPECT_TRUE(QFileInfo(out.filePath(u"10.0.0.1-7777.html"_s)).isSymLink());
+    EXPECT_TRUE(QFileInfo(out.filePath(u"10.0.0.2-7777.html"_s)).isSymLink());
+    EXPECT_TRUE(written.isEmpty());
+    EXPECT_EQ(finishes, (QList<int>{0, 0}));
+    ASSERT_EQ(notWritten.size(), 3);
+    for (const QString &message : std::as_const(notWritten))
+        EXPECT_TRUE(message.contains(u"symbolic link"_s)) << message.toStdString();
+    EXPECT_TRUE(notWritten[1].contains(out.filePath(u"10.0.0.2-7777.html"_s))) << notWritten[1].toStdString();
+    // The template and the two links; no temporary file is left.
+    const QDir::Filters everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    EXPECT_EQ(QDir(out.path()).entryList(everything).size(), 3);
+
+    // Nor through a linked directory below the output directory.
+    ASSERT_TRUE(QFile::link(program.path(), out.filePath(u"sub"_s)));
+    run.setSettings(templatePath, u"sub/%ip.html"_s, out.path() + u'/', QString());
+    run.runOne(table.slotAt(0));
+    EXPECT_FALSE(QFileInfo::exists(program.filePath(u"10.0.0.1.html"_s)));
+    ASSERT_EQ(notWritten.size(), 4);
+    EXPECT_TRUE(notWritten[3].contains(u"symbolic link"_s)) << notWritten[3].toStdString();
+}
+
+TEST_F(ReportRunTest, AMissingTemplateIsNamedWithTheSettingToChange)
+{
+    EXPECT_TRUE(run.missingTemplateMessage().isEmpty());
+    QFile::remove(templatePath);
+    EXPECT_TRUE(run.missingTemplateMessage().contains(templatePath));
+    run.setSettings(QString(), u"%ip.html"_s, out.path() + u'/', QString());
+    EXPECT_TRUE(run.missingTemplateMessage().contains(u"HTML Template"_s));
 }
 
 } // namespace

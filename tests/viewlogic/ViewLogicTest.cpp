@@ -48,6 +48,58 @@ TEST(ServerRowLayout, CountsRefreshRegionAndHints)
     EXPECT_EQ(ServerRowLayout::hintAt(31), QStringLiteral("List with all the server that can be monitored"));
 }
 
+// Colours are red + 256 x green + 65536 x blue.
+struct LoadTextCase
+{
+    quint32 box;
+    quint32 text;
+};
+
+class LoadTextColour : public ::testing::TestWithParam<LoadTextCase>
+{
+};
+
+TEST_P(LoadTextColour, BlackOrWhiteWhicheverReadsBetter)
+{
+    const quint32 box = GetParam().box;
+    const quint32 text = ServerRowLayout::loadTextColor(box);
+    EXPECT_EQ(text, GetParam().text) << std::hex << box;
+    const quint32 other = text == ServerRowLayout::kBlack ? ServerRowLayout::kWhite : ServerRowLayout::kBlack;
+    EXPECT_GE(ServerRowLayout::contrastRatio(text, box), ServerRowLayout::contrastRatio(other, box));
+    // Every colour reaches 4.5 to 1 with one of the two.
+    EXPECT_GE(ServerRowLayout::contrastRatio(text, box), 4.5) << std::hex << box;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ServerRowLayout, LoadTextColour,
+    ::testing::Values(LoadTextCase{128, ServerRowLayout::kWhite},       // the stored full colour, dark red
+                      LoadTextCase{32768, ServerRowLayout::kWhite},     // green, below half
+                      LoadTextCase{32896, ServerRowLayout::kBlack},     // olive, half or more
+                      LoadTextCase{0x0000ff, ServerRowLayout::kBlack},  // pure red: 5.25 against 4.00
+                      LoadTextCase{0x00ff00, ServerRowLayout::kBlack},  // pure green
+                      LoadTextCase{0xff0000, ServerRowLayout::kWhite},  // pure blue
+                      LoadTextCase{0x00ffff, ServerRowLayout::kBlack},  // yellow
+                      // Where the two change places: 4.61 white against 4.56 black, then 4.54 against 4.62.
+                      LoadTextCase{0x757575, ServerRowLayout::kWhite},
+                      LoadTextCase{0x767676, ServerRowLayout::kBlack},
+                      LoadTextCase{0, ServerRowLayout::kWhite},
+                      LoadTextCase{0xffffff, ServerRowLayout::kBlack},
+                      // Only the colour counts, whatever else the stored number holds.
+                      LoadTextCase{0xff000080, ServerRowLayout::kWhite}));
+
+TEST(ServerRowLayout, ContrastRatiosAsTheWebGuidelinesComputeThem)
+{
+    using ServerRowLayout::contrastRatio;
+    EXPECT_DOUBLE_EQ(contrastRatio(ServerRowLayout::kBlack, ServerRowLayout::kWhite), 21.0);
+    EXPECT_DOUBLE_EQ(contrastRatio(ServerRowLayout::kWhite, ServerRowLayout::kBlack), 21.0);
+    EXPECT_DOUBLE_EQ(contrastRatio(0x123456, 0x123456), 1.0);
+    // Dark red with black text, as the list drew it: hardly readable.
+    EXPECT_NEAR(contrastRatio(ServerRowLayout::kBlack, 128), 1.92, 0.01);
+    EXPECT_NEAR(contrastRatio(ServerRowLayout::kWhite, 128), 10.95, 0.01);
+    EXPECT_NEAR(contrastRatio(ServerRowLayout::kBlack, 32768), 4.09, 0.01);
+    EXPECT_NEAR(contrastRatio(ServerRowLayout::kWhite, 0x767676), 4.54, 0.01);
+}
+
 TEST(ServerInfoRows, SilentServerShowsAddressPingAndPlayers)
 {
     const TUTServer server(QStringLiteral("10.0.0.1"), 7778);

@@ -181,5 +181,5 @@ void RunPromptDialog::browseParameterFile()
                                                            "*.bat ut-bin*);;All files (*)"),
                                             QString());
     if (!chosen.isEmpty())
-        m_parameters->setEditText(parameters() + QLatin1Char(' ') + QFileInfo(chosen).absoluteFilePath());
+        m_parameters->setEditText(GameLaunch::withArgument(parameters(), QFileInfo(chosen).absoluteFilePath()));
 }
