@@ -1,6 +1,7 @@
 // The window while a listed server's address floods it with 10,000
 // datagrams a second of a shape that is costly to decode: the longest
 // stretch during which the event loop did not come round.
+#include "StallMeter.h"
 #include "config/ConfigFile.h"
 #include "core/Poller.h"
 #include "core/QueryStack.h"
@@ -101,28 +102,19 @@ void flood(benchmark::State &state)
     while (hostile.size() < 1000)
         hostile += "\\player_\\x";
 
-    QElapsedTimer clock;
+    StallMeter meter;
     qint64 worst = 0;
     int received = 0;
     QObject::connect(&stack.engine, &QueryEngine::replyDecoded, &window, [&received] { ++received; });
     for (auto _ : state) {
-        QTimer beat;
-        beat.setTimerType(Qt::PreciseTimer);
-        qint64 last = 0;
-        QObject::connect(&beat, &QTimer::timeout, &beat, [&] {
-            const qint64 now = clock.elapsed();
-            worst = std::max(worst, now - last);
-            last = now;
-        });
-        clock.start();
-        beat.start(5);
+        meter.start();
         {
             const Flood flood(kFloodPort, socket.localPort(), hostile, std::chrono::seconds(5));
-            while (clock.elapsed() < 5000)
+            while (meter.elapsed() < 5000)
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
         }
-        beat.stop();
-        state.SetIterationTime(static_cast<double>(clock.elapsed()) / 1000.0);
+        state.SetIterationTime(static_cast<double>(meter.stop()) / 1000.0);
+        worst = std::max(worst, meter.longestGap());
     }
     state.counters["longest_gap_ms"] = static_cast<double>(worst);
     state.counters["decoded"] = received;

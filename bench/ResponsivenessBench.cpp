@@ -2,6 +2,7 @@
 // default pacing (SleepTime 20 ms): the longest stretch during which the
 // event loop did not come round, which bounds the longest handler.
 #include "SimulatorProcess.h"
+#include "StallMeter.h"
 #include "config/ConfigFile.h"
 #include "core/Poller.h"
 #include "core/QueryStack.h"
@@ -54,24 +55,10 @@ void playerScan256(benchmark::State &state)
     poller.stop();
     window.serverList()->setCurrentIndex(table.index(3));
 
-    // A 5 ms heartbeat: the gap between two beats is the longest time the
-    // loop spent in one handler (plus the beat itself).
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 worst = 0;
-    QTimer beat;
-    beat.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&beat, &QTimer::timeout, &beat, [&] {
-        const qint64 now = clock.elapsed();
-        worst = std::max(worst, now - last);
-        last = now;
-    });
+    StallMeter meter;
     qint64 worstOverall = 0;
     for (auto _ : state) {
-        clock.start();
-        last = 0;
-        worst = 0;
-        beat.start(5);
+        meter.start();
         bool scanned = false;
         const QMetaObject::Connection done =
             QObject::connect(&poller, &Poller::playerScanFinished, &poller, [&scanned] { scanned = true; });
@@ -79,9 +66,8 @@ void playerScan256(benchmark::State &state)
         while (!scanned)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QObject::disconnect(done);
-        beat.stop();
-        state.SetIterationTime(static_cast<double>(clock.elapsed()) / 1000.0);
-        worstOverall = std::max(worstOverall, worst);
+        state.SetIterationTime(static_cast<double>(meter.stop()) / 1000.0);
+        worstOverall = std::max(worstOverall, meter.longestGap());
     }
     state.counters["longest_gap_ms"] = static_cast<double>(worstOverall);
     window.close();

@@ -21,6 +21,13 @@ protected:
         engine.setSleepTime(0);
         EXPECT_TRUE(engine.bindMain(0));
         QObject::connect(&poller, &Poller::playerScanFinished, &poller, [this](int d) { netChanges.append(d); });
+        // A scan ends once its queries are sent; its replies are read later.
+        // Each answered query ends in a \final\ packet, so counting them tells
+        // when a server's replies are all in.
+        QObject::connect(&engine, &QueryEngine::replyDecoded, &engine, [this](int slot, const QByteArray &datagram) {
+            if (datagram.contains("\\final\\"))
+                ++finalReplies[slot];
+        });
     }
 
     int add(const SimulatedServer &server, bool checked = true)
@@ -33,7 +40,7 @@ protected:
     template<typename Condition>
     bool waitFor(Condition condition)
     {
-        return waitUntil(condition, 2000);
+        return waitUntil(condition, 10000);
     }
 
     ConsoleMessageBoxes messages;
@@ -44,6 +51,7 @@ protected:
     QueryEngine &engine = stack.engine;
     Poller poller{engine, table};
     QList<int> netChanges;
+    QHash<int, int> finalReplies;
 };
 
 TEST_F(EngineIntegrationTest, FullQueryFillsTheRecordFromSplitReplies)
@@ -108,10 +116,16 @@ TEST_F(EngineIntegrationTest, ScansSeeJoinsOnCheckedServersAndSilentServersGoSta
     ASSERT_TRUE(waitFor([&] { return netChanges.size() == 3; }));
     EXPECT_EQ(netChanges[2], -1);
 
+    // Silence the server only once every reply it owes is read (the update's
+    // four queries and three scans of three), or a late one would clear the
+    // ping of the query below.
+    ASSERT_TRUE(waitFor([&] { return finalReplies.value(slots[2]) == 4 + 3 * 3; }));
     const QByteArray before = table.server(slots[2])->HostName;
-    farm.server(2)->setSilent(true);
+    SimulatedServer &silent = *farm.server(2);
+    silent.setSilent(true);
+    const quint64 requestsBefore = silent.requestCount();
     engine.queryServer(slots[2]);
-    runEventLoopFor(100);
+    ASSERT_TRUE(waitFor([&] { return silent.requestCount() == requestsBefore + 4; }));
     EXPECT_EQ(table.server(slots[2])->HostName, before);
     EXPECT_NE(table.server(slots[2])->PingSentTick, 0u);
 }
