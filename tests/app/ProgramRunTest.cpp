@@ -81,6 +81,13 @@ TEST(ProgramRun, ATerminationSignalNeverWaitsForABox)
     // the close writes: the close cannot save, and nobody is there to read a box.
     QTemporaryDir profile;
     ListedServer server;
+    const QString ini = QDir(profile.path()).filePath(QStringLiteral("Quorvelin.ini"));
+    {
+        // Any free port: another run beside this one may hold the usual one.
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[general]\nLocalPort=0\n");
+    }
     QProcess program;
     program.setChildProcessModifier([] {
         ::signal(SIGXFSZ, SIG_IGN);
@@ -91,7 +98,6 @@ TEST(ProgramRun, ATerminationSignalNeverWaitsForABox)
     ASSERT_TRUE(program.waitForStarted(kStartUpMs));
     // The list is stored before the first query goes out.
     ASSERT_TRUE(server.waitForQuery()) << program.readAllStandardError().constData();
-    const QString ini = QDir(profile.path()).filePath(QStringLiteral("Quorvelin.ini"));
     ASSERT_TRUE(readFile(ini).contains("ip[0]=127.0.0.1")) << readFile(ini).constData();
 
     ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
