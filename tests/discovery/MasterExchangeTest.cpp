@@ -58,6 +58,14 @@ protected:
         return waitUntil([this] { return listed || gameTypes || failure; }, milliseconds);
     }
 
+    // A master of this configuration asked for its whole list; tells whether the exchange ended.
+    bool fetchedFrom(const SimulatedMasterConfig &config)
+    {
+        startMaster(config);
+        fetch(entry());
+        return ended();
+    }
+
     MasterExchange exchange;
     std::unique_ptr<SimulatedMaster> master;
     std::optional<QList<MasterList::ListedServer>> listed;
@@ -87,9 +95,7 @@ TEST_F(MasterExchangeTest, SendsThePlainRequestToMastersThatDoNotChallenge)
     SimulatedMasterConfig config;
     config.validating = false;
     config.challenge = "\\";
-    startMaster(config);
-    fetch(entry());
-    ASSERT_TRUE(ended());
+    ASSERT_TRUE(fetchedFrom(config));
     ASSERT_TRUE(listed) << failure.value_or(QString()).toStdString();
     EXPECT_EQ(listed->size(), 3);
 }
@@ -119,9 +125,7 @@ TEST_F(MasterExchangeTest, ReportsRefusalsAndCutTransfersInsteadOfAnEmptyList)
         if (c.wrongKey)
             config.challenge = "ABCDEFGH";
         config.servers = generatedServers(40, 7778, 1);
-        startMaster(config);
-        fetch(entry());
-        ASSERT_TRUE(ended());
+        ASSERT_TRUE(fetchedFrom(config));
         EXPECT_FALSE(listed);
         EXPECT_EQ(failure, QString::fromLatin1(c.message));
     }
@@ -132,9 +136,7 @@ TEST_F(MasterExchangeTest, ListEndsAtFinalWhateverTheConnectionDoes)
     for (const Misbehaviour misbehaviour : {Misbehaviour::NeverClose, Misbehaviour::SplitFinal}) {
         SimulatedMasterConfig config;
         config.misbehaviour = misbehaviour;
-        startMaster(config);
-        fetch(entry());
-        ASSERT_TRUE(ended());
+        ASSERT_TRUE(fetchedFrom(config));
         ASSERT_TRUE(listed) << failure.value_or(QString()).toStdString();
         EXPECT_EQ(listed->size(), 3);
     }
@@ -162,9 +164,7 @@ TEST_F(MasterExchangeTest, GreetingsAndListsCutIntoSegmentsAnywhereGiveTheWholeL
     config.greetingWithFinal = true;
     for (qsizetype cut = 1; cut < greetingSize(config); ++cut) {
         config.greetingCuts = {int(cut)};
-        startMaster(config);
-        fetch(entry());
-        ASSERT_TRUE(ended());
+        ASSERT_TRUE(fetchedFrom(config));
         ASSERT_TRUE(listed) << "cut at " << cut << ": " << failure.value_or(QString()).toStdString();
         EXPECT_EQ(listed->size(), 3) << "cut at " << cut;
         EXPECT_EQ(master->refusedCount(), 0) << "cut at " << cut;
@@ -176,9 +176,7 @@ TEST_F(MasterExchangeTest, GreetingsAndListsCutIntoSegmentsAnywhereGiveTheWholeL
     config.greetingWithFinal = false;
     for (qsizetype cut = 1; cut < greetingSize(config); ++cut) {
         config.greetingCuts = {int(cut)};
-        startMaster(config);
-        fetch(entry());
-        ASSERT_TRUE(ended());
+        ASSERT_TRUE(fetchedFrom(config));
         ASSERT_TRUE(listed) << "cut at " << cut << ": " << failure.value_or(QString()).toStdString();
         EXPECT_EQ(listed->size(), 3) << "cut at " << cut;
     }
@@ -193,9 +191,7 @@ TEST_F(MasterExchangeTest, GreetingsAndListsCutIntoSegmentsAnywhereGiveTheWholeL
     const QByteArray reply = "\\ip\\127.0.0.1:7778\\ip\\127.0.0.1:7779\\ip\\127.0.0.1:7780\\final\\";
     for (int cut = 1; cut < reply.size(); ++cut)
         config.replyCuts.append(cut);
-    startMaster(config);
-    fetch(entry());
-    ASSERT_TRUE(ended());
+    ASSERT_TRUE(fetchedFrom(config));
     ASSERT_TRUE(listed) << failure.value_or(QString()).toStdString();
     EXPECT_EQ(listed->size(), 3);
 
@@ -204,9 +200,7 @@ TEST_F(MasterExchangeTest, GreetingsAndListsCutIntoSegmentsAnywhereGiveTheWholeL
     config.greetingCuts.clear();
     for (int cut = 1; cut < reply.size(); ++cut) {
         config.replyCuts = {cut};
-        startMaster(config);
-        fetch(entry());
-        ASSERT_TRUE(ended());
+        ASSERT_TRUE(fetchedFrom(config));
         ASSERT_TRUE(listed) << "cut at " << cut << ": " << failure.value_or(QString()).toStdString();
         EXPECT_EQ(listed->size(), 3) << "cut at " << cut;
     }
@@ -220,9 +214,7 @@ TEST_F(MasterExchangeTest, AGreetingsFinalInASegmentOfItsOwnIsNoAnswerToTheReque
     config.greetingWithFinal = true;
     for (qsizetype cut = 1; cut < greetingSize(config); ++cut) {
         config.greetingCuts = {int(cut)};
-        startMaster(config);
-        fetch(entry());
-        ASSERT_TRUE(ended());
+        ASSERT_TRUE(fetchedFrom(config));
         EXPECT_FALSE(listed) << "cut at " << cut << ": " << (listed ? listed->size() : 0) << " servers";
         EXPECT_EQ(failure, QStringLiteral("The master server closed the connection without answering the request."))
             << "cut at " << cut;
@@ -230,9 +222,7 @@ TEST_F(MasterExchangeTest, AGreetingsFinalInASegmentOfItsOwnIsNoAnswerToTheReque
     // An echo says why.
     config.refusal = SimulatedMasterConfig::Refusal::Echo;
     config.greetingCuts = {int(greetingSize(config)) - 7};
-    startMaster(config);
-    fetch(entry());
-    ASSERT_TRUE(ended());
+    ASSERT_TRUE(fetchedFrom(config));
     EXPECT_FALSE(listed);
     ASSERT_TRUE(failure);
     EXPECT_TRUE(failure->startsWith(QStringLiteral("The master server refused the request: 333networks")))
