@@ -57,7 +57,7 @@ protected:
 TEST_F(EngineIntegrationTest, FullQueryFillsTheRecordFromSplitReplies)
 {
     SimulatedServerConfig config;
-    config.hostname = QStringLiteral("Integration CTF");
+    config.hostname = QStringLiteral("Integration CTF \u2122 \u2019s");
     config.setGameType(QStringLiteral("CTFGame"));
     config.mapName = QStringLiteral("CTF-Face");
     config.maxPlayers = 32;
@@ -72,7 +72,8 @@ TEST_F(EngineIntegrationTest, FullQueryFillsTheRecordFromSplitReplies)
     ASSERT_EQ(engine.queryServer(slot), QueryEngine::Sent::Yes);
     const TUTServer &record = *table.server(slot);
     ASSERT_TRUE(waitFor([&] { return record.Players[19].Name == "Player19" && !record.Teams[1].Name.isEmpty(); }));
-    EXPECT_EQ(record.HostName, "Integration CTF");
+    // Kept as the bytes the server sent, in its Windows-1252 code page.
+    EXPECT_EQ(record.HostName, "Integration CTF \x99 \x92s");
     EXPECT_EQ(record.MapName, "CTF-Face");
     EXPECT_EQ(record.GameType, "CTFGame");
     EXPECT_EQ(record.NumPlayers, "20");

@@ -1,5 +1,7 @@
 #include "SimulatedServer.h"
 
+#include "core/Windows1252.h"
+
 #include <QHostAddress>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -275,7 +277,8 @@ void SimulatedServer::sendPlayers(Reply &reply, bool final) const
 
 QByteArray SimulatedServer::text(const QString &value) const
 {
-    return m_config.utf8Text ? value.toUtf8() : value.toLatin1();
+    // The game sends its names in the machine's code page: Windows-1252.
+    return m_config.utf8Text ? value.toUtf8() : toWindows1252(value);
 }
 
 QByteArray SimulatedServer::basicSection() const

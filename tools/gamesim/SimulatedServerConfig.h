@@ -50,7 +50,7 @@ struct SimulatedServerConfig final
 
     bool legacyPackets = false; // one packet per section with \final\ before \queryid\ (pre-451 style)
     bool silent = false;        // take queries (and their ids) but never answer
-    bool utf8Text = false;      // send text as UTF-8 instead of Latin-1
+    bool utf8Text = false;      // send text as UTF-8 instead of Windows-1252
 
     void setGameType(const QString &type);
 
