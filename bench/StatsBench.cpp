@@ -46,6 +46,17 @@ void BM_ScrapeSearchListAtCap(benchmark::State &state)
 }
 BENCHMARK(BM_ScrapeSearchListAtCap)->Unit(benchmark::kMillisecond);
 
+// Lines ended by CR alone, as old Mac pages end them, at the size cap: each
+// line break is found once, not by a search to the end of the page.
+void BM_LinesOfACrEndedPageAtCap(benchmark::State &state)
+{
+    const QByteArray page = pageOfLines("<td class=r>12\r");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(pageLines(page));
+    state.SetBytesProcessed(state.iterations() * page.size());
+}
+BENCHMARK(BM_LinesOfACrEndedPageAtCap)->Unit(benchmark::kMillisecond);
+
 StatsLists manyEntries(int count)
 {
     StatsLists lists;

@@ -78,14 +78,23 @@ QStringList pageLines(QByteArrayView body, PageCharset charset)
     const char *const data = body.data();
     const qsizetype n = body.size();
     qsizetype start = 0;
+    // The next LF is looked for once and kept, so that a page of CR-ended
+    // lines is not searched to its end for every line.
+    qsizetype nextLf = -1;
     while (start < n) {
         // A line ends at the first LF, or at a CR before it.
-        const void *lf = std::memchr(data + start, '\n', size_t(n - start));
-        qsizetype end = lf ? static_cast<const char *>(lf) - data : n;
+        if (nextLf < start) {
+            const void *lf = std::memchr(data + start, '\n', size_t(n - start));
+            nextLf = lf ? static_cast<const char *>(lf) - data : n;
+        }
+        qsizetype end = nextLf;
         if (const void *cr = std::memchr(data + start, '\r', size_t(end - start)))
             end = static_cast<const char *>(cr) - data;
         const QByteArrayView line(data + start, end - start);
-        lines.append(charset == PageCharset::Utf8 ? QString::fromUtf8(line) : fromWindows1252(line));
+        if (line.isEmpty())
+            lines.append(QString());
+        else
+            lines.append(charset == PageCharset::Utf8 ? QString::fromUtf8(line) : fromWindows1252(line));
         if (end < n)
             end += data[end] == '\r' && end + 1 < n && data[end + 1] == '\n' ? 2 : 1;
         start = end;

@@ -315,8 +315,9 @@ protected:
         for (int position = 0; position < table.count(); ++position) {
             const TServerListInfo *entry = table.entry(table.slotAt(position));
             ports.append(entry->Port);
-            if (entry->Port == QString::number(listedPort()))
+            if (entry->Port == QString::number(listedPort())) {
                 EXPECT_EQ(entry->Name, QStringLiteral("Already here"));
+            }
         }
         QStringList expected{QString::number(listedPort()), QString::number(newPort())};
         ports.sort();
@@ -385,14 +386,14 @@ TEST_F(FindingServersTest, MasterServerListKeepsTheListedServerInItsOneRow)
         masters->setFocus();
         QTest::keyClick(masters, Qt::Key_Down);
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btn_Connect")), Qt::LeftButton);
-        auto *master = qobject_cast<MasterServerDialog *>(dialog);
-        ASSERT_TRUE(waitUntil([master] {
-            const MasterRows &rows = master->rows();
-            return !master->isBusy() && rows.count() == 2 && !rows.row(0).name.isEmpty() && !rows.row(1).name.isEmpty();
+        auto *masterDialog = qobject_cast<MasterServerDialog *>(dialog);
+        ASSERT_TRUE(waitUntil([masterDialog] {
+            const MasterRows &rows = masterDialog->rows();
+            return !masterDialog->isBusy() && rows.count() == 2 && !rows.row(0).name.isEmpty() && !rows.row(1).name.isEmpty();
         }, 10000));
-        EXPECT_EQ(master->statusText(3), QStringLiteral("1 already in the list"));
+        EXPECT_EQ(masterDialog->statusText(3), QStringLiteral("1 already in the list"));
         tickOurs(dialog->findChild<QTreeView *>(QStringLiteral("lv_Servers")), MasterRows::PortColumn);
-        EXPECT_EQ(master->rows().checkedPositions().size(), 2);
+        EXPECT_EQ(masterDialog->rows().checkedPositions().size(), 2);
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btn_AddServers")), Qt::LeftButton);
     });
     expectEachServerOnce();

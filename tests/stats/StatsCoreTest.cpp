@@ -280,6 +280,8 @@ TEST(RankingPageRequest, WritesIdsAsThePageDoes)
     EXPECT_EQ(displayPath(QStringLiteral("CTF"), QStringLiteral("42"), RankingKind::Player),
               QStringLiteral("/fcgi-bin/Display?gt=UT&gm=CTF&uid=42&page=m&view=p"));
     EXPECT_EQ(lines("a\r\n\r\nb\rc\n"), texts({"a", "", "b", "c"}));
+    EXPECT_EQ(lines("x\r\ry\n\rz\r"), texts({"x", "", "y", "", "z"}));
+    EXPECT_EQ(lines("\r\r\n"), texts({"", ""}));
 }
 
 TEST(SearchRequest, EncodesNamesAsWindows1252)
