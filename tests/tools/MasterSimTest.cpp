@@ -13,6 +13,7 @@
 #include <QHostAddress>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -94,6 +95,41 @@ QByteArray replyTo(SimulatedMaster &master, const QByteArray &request)
     if (!client.waitForClose())
         return "still open: " + client.afterGreeting();
     return client.afterGreeting();
+}
+
+// The body of an HTTP list's answer to a GET.
+QByteArray httpBody(quint16 port)
+{
+    Client client(port);
+    client.send("GET /servers.txt HTTP/1.0\r\n\r\n");
+    if (!client.waitForClose())
+        return "still open";
+    const QByteArray received = client.received();
+    const qsizetype body = received.indexOf("\r\n\r\n");
+    return body < 0 ? QByteArray() : received.mid(body + 4);
+}
+
+// "\ip\a\ip\b\final\" -> {"a", "b"}: every entry, empty ones included.
+QByteArrayList masterEntries(QByteArray reply)
+{
+    if (!reply.endsWith("\\final\\"))
+        return {"no final"};
+    reply.chop(7);
+    QByteArrayList entries = reply.split('\\');
+    QByteArrayList values;
+    for (qsizetype i = 1; i + 1 < entries.size(); i += 2)
+        values.append(entries.at(i) == "ip" ? entries.at(i + 1) : "key " + entries.at(i));
+    return values;
+}
+
+QByteArrayList httpEntries(const QByteArray &body)
+{
+    QByteArrayList lines = body.split('\n');
+    if (lines.constLast().isEmpty())
+        lines.removeLast();
+    for (QByteArray &line : lines)
+        line = line.endsWith('\r') ? line.chopped(1) : "no CR: " + line;
+    return lines;
 }
 
 class MasterSimTest : public testing::Test
@@ -184,4 +220,100 @@ TEST_F(MasterSimTest, ProgramPrintsItsListenersAndRejectsBadArguments)
     ASSERT_TRUE(badCut.waitForFinished(5000));
     EXPECT_EQ(badCut.exitCode(), 1);
     EXPECT_TRUE(badCut.readAllStandardError().contains("--greeting-cuts takes byte offsets"));
+}
+
+TEST_F(MasterSimTest, AwkwardEntriesMixIntoTheListOfBothMasterAndHttpList)
+{
+    SimulatedMasterConfig c = testConfig(false);
+    const QList<ListedServer> plain = generatedServers(40, 9000, 1);
+    c.servers = withAwkwardEntries(plain, 6, 12);
+    SimulatedMaster master(c);
+    ASSERT_TRUE(master.listen());
+    SimulatedHttpList http(c.servers);
+    ASSERT_TRUE(http.listen());
+
+    const QByteArrayList fromMaster = masterEntries(replyTo(master, ListRequest));
+    QByteArrayList fromHttp = httpEntries(httpBody(http.port()));
+    ASSERT_EQ(fromMaster.size(), 40 + 6 + 12);
+    ASSERT_EQ(fromHttp.size(), fromMaster.size());
+
+    QByteArrayList servers;
+    QByteArrayList others;
+    qsizetype firstOther = -1;
+    qsizetype lastOther = -1;
+    for (qsizetype i = 0; i < fromMaster.size(); ++i) {
+        const QByteArray &entry = fromMaster.at(i);
+        const bool server = entry.startsWith("127.0.0.1:") && !servers.contains(entry);
+        (server ? servers : others).append(entry);
+        if (!server) {
+            firstOther = firstOther < 0 ? i : firstOther;
+            lastOther = i;
+        }
+        // The HTTP list names game ports, one below the query ports the master lists; others go as they are.
+        const bool listedServer = entry.startsWith("127.0.0.1:");
+        EXPECT_EQ(fromHttp.at(i), listedServer ? "127.0.0.1:" + QByteArray::number(entry.mid(10).toInt() - 1) : entry);
+    }
+    EXPECT_EQ(servers.size(), 40);
+    EXPECT_LT(firstOther, 10);
+    EXPECT_GT(lastOther, 48);
+    for (const QByteArray bad : {"999.1.2.3:7778", "1.2.3.4:70000", "hello:1", "1.2.3.4:65543", ""})
+        EXPECT_TRUE(others.contains(bad)) << bad.constData();
+    EXPECT_EQ(others.count("127.0.0.1:9000"), 1);
+    EXPECT_EQ(others.count("127.0.0.1:9005"), 1);
+}
+
+TEST_F(MasterSimTest, HugeListFillsUpWithDistinctServers)
+{
+    constexpr int kLength = 200000;
+    SimulatedMasterConfig c = testConfig(false);
+    c.listLength = kLength;
+    SimulatedMaster master(c);
+    ASSERT_TRUE(master.listen());
+    SimulatedHttpList http(c.servers);
+    http.setListLength(kLength);
+    ASSERT_TRUE(http.listen());
+
+    const QByteArrayList fromMaster = masterEntries(replyTo(master, ListRequest));
+    ASSERT_EQ(fromMaster.size(), kLength);
+    EXPECT_EQ(fromMaster.mid(0, 4), masterEntries(FullList));
+    EXPECT_EQ(QSet<QByteArray>(fromMaster.begin(), fromMaster.end()).size(), kLength);
+
+    const QByteArrayList fromHttp = httpEntries(httpBody(http.port()));
+    ASSERT_EQ(fromHttp.size(), kLength);
+    EXPECT_EQ(fromHttp.at(0), "127.0.0.1:7777");
+    EXPECT_EQ(QSet<QByteArray>(fromHttp.begin(), fromHttp.end()).size(), kLength);
+}
+
+TEST_F(MasterSimTest, ProgramShapesItsListFromTheCommandLine)
+{
+    QProcess program;
+    program.start(QStringLiteral(MASTERSIM_PROGRAM),
+                  {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--http-port"), QStringLiteral("0"),
+                   QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--base-port"),
+                   QStringLiteral("9000"), QStringLiteral("--no-validate"), QStringLiteral("--quiet"),
+                   QStringLiteral("--duplicates"), QStringLiteral("1"), QStringLiteral("--bad-entries"),
+                   QStringLiteral("2"), QStringLiteral("--huge-list"), QStringLiteral("10"),
+                   QStringLiteral("--run-for"), QStringLiteral("30000")});
+    QByteArray out;
+    ASSERT_TRUE(waitUntil([&] {
+        out += program.readAllStandardOutput();
+        return out.count('\n') >= 2 || program.state() == QProcess::NotRunning;
+    }));
+    const QRegularExpression pattern(
+        QStringLiteral("^master 127\\.0\\.0\\.1:(\\d+)\nhttp http://127\\.0\\.0\\.1:(\\d+)/servers\\.txt\n$"));
+    const QRegularExpressionMatch lines = pattern.match(QString::fromLatin1(out));
+    ASSERT_TRUE(lines.hasMatch()) << out.toStdString();
+
+    Client client(quint16(lines.captured(1).toUInt()));
+    ASSERT_TRUE(client.waitFor("\\secure\\"));
+    client.send(ListRequest);
+    ASSERT_TRUE(client.waitForClose());
+    const QByteArrayList fromMaster = masterEntries(client.afterGreeting());
+    ASSERT_EQ(fromMaster.size(), 10);
+    EXPECT_EQ(fromMaster.count("127.0.0.1:9000"), 2);
+    EXPECT_TRUE(fromMaster.contains("999.1.2.3:7778"));
+    EXPECT_TRUE(fromMaster.contains("1.2.3.4:70000"));
+    EXPECT_EQ(httpEntries(httpBody(quint16(lines.captured(2).toUInt()))).size(), 10);
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(5000));
 }

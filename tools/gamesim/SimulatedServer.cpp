@@ -134,36 +134,78 @@ SimulatedServer::SimulatedServer(const SimulatedServerConfig &config, QObject *p
 {
 }
 
-SimulatedServer::~SimulatedServer() = default;
+SimulatedServer::~SimulatedServer()
+{
+    stop();
+}
 
 bool SimulatedServer::start()
 {
-    if (m_socket)
+    if (isRunning())
         return true;
     m_socket = new QUdpSocket(this);
-    if (!m_socket->bind(QHostAddress::LocalHost, m_config.queryPort)) {
-        delete m_socket;
-        m_socket = nullptr;
+    if (m_config.answerFromOtherPort)
+        m_replySocket = new QUdpSocket(this);
+    if (!m_socket->bind(QHostAddress::LocalHost, m_config.queryPort)
+        || (m_replySocket && !m_replySocket->bind(QHostAddress::LocalHost, 0))) {
+        stop();
         return false;
     }
     connect(m_socket, &QUdpSocket::readyRead, this, &SimulatedServer::readPendingDatagrams);
+    prepareReplies();
     return true;
+}
+
+bool SimulatedServer::start(QueryPortHub &hub)
+{
+    if (isRunning())
+        return true;
+    const std::optional<QueryPortHub::Binding> binding = hub.bind(this, m_config.queryPort, m_config.answerFromOtherPort);
+    if (!binding)
+        return false;
+    m_hub = &hub;
+    m_hubBinding = *binding;
+    prepareReplies();
+    return true;
+}
+
+// The bound port is in \info\; made now, the first query costs no more than the next.
+void SimulatedServer::prepareReplies()
+{
+    m_sections.reset();
+    sections();
 }
 
 void SimulatedServer::stop()
 {
+    if (m_hub)
+        m_hub->release(this);
+    m_hub = nullptr;
+    m_hubBinding = {};
     delete m_socket;
     m_socket = nullptr;
+    delete m_replySocket;
+    m_replySocket = nullptr;
+    m_sections.reset();
 }
 
 bool SimulatedServer::isRunning() const
 {
-    return m_socket != nullptr;
+    return m_socket != nullptr || m_hub != nullptr;
 }
 
 quint16 SimulatedServer::queryPort() const
 {
+    if (m_hub)
+        return m_hubBinding.port;
     return m_socket ? m_socket->localPort() : m_config.queryPort;
+}
+
+quint16 SimulatedServer::replyPort() const
+{
+    if (m_hub)
+        return m_hubBinding.replyPort;
+    return m_replySocket ? m_replySocket->localPort() : queryPort();
 }
 
 quint16 SimulatedServer::gamePort() const
@@ -176,16 +218,31 @@ quint16 SimulatedServer::gamePort() const
 void SimulatedServer::setConfig(const SimulatedServerConfig &config)
 {
     m_config = config;
+    m_sections.reset();
+}
+
+void SimulatedServer::setPlayers(const QList<SimulatedPlayer> &players)
+{
+    m_players = players;
+    m_sections.reset();
+}
+
+void SimulatedServer::addPlayer(const SimulatedPlayer &player)
+{
+    m_players.append(player);
+    m_sections.reset();
 }
 
 void SimulatedServer::setTeamScore(int team, double score)
 {
     if (team >= 0 && team < int(m_config.teamScores.size()))
         m_config.teamScores[std::size_t(team)] = score;
+    m_sections.reset();
 }
 
 bool SimulatedServer::removePlayer(const QString &name)
 {
+    m_sections.reset();
     return m_players.removeIf([&](const SimulatedPlayer &p) { return p.name == name; }) > 0;
 }
 
@@ -194,6 +251,7 @@ bool SimulatedServer::setFrags(const QString &name, int frags)
     for (SimulatedPlayer &player : m_players) {
         if (player.name == name) {
             player.frags = frags;
+            m_sections.reset();
             return true;
         }
     }
@@ -206,8 +264,9 @@ void SimulatedServer::readPendingDatagrams()
         const QNetworkDatagram request = m_socket->receiveDatagram();
         if (!request.isValid())
             continue;
+        QUdpSocket *from = m_replySocket ? m_replySocket : m_socket;
         for (const QByteArray &packet : answer(request.data()))
-            m_socket->writeDatagram(packet, request.senderAddress(), quint16(request.senderPort()));
+            from->writeDatagram(packet, request.senderAddress(), quint16(request.senderPort()));
     }
 }
 
@@ -223,27 +282,49 @@ QList<QByteArray> SimulatedServer::answer(const QByteArray &request)
         answerItem(item->type, item->value, item->final, reply);
         query = item->rest;
     }
-    return m_config.silent ? QList<QByteArray>() : reply.packets();
+    if (m_config.silent)
+        return {};
+    QList<QByteArray> packets = reply.packets();
+    if (m_config.dropPercent <= 0)
+        return packets;
+    QList<QByteArray> kept;
+    for (int i = 0; i < packets.size(); ++i)
+        if (!isDropped(m_config.dropSeed, m_requestCount, i, m_config.dropPercent))
+            kept.append(packets.at(i));
+    return kept;
+}
+
+bool SimulatedServer::isDropped(quint64 dropSeed, quint64 request, int packet, int dropPercent)
+{
+    // splitmix64's finaliser spreads neighbouring inputs over the whole range.
+    const auto mix = [](quint64 z) {
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+        return z ^ (z >> 31);
+    };
+    const quint64 h = mix(dropSeed ^ mix(request * 0x9e3779b97f4a7c15ULL + quint64(packet)));
+    return int(h % 100) < dropPercent;
 }
 
 void SimulatedServer::answerItem(const QByteArray &type, const QByteArray &value, bool final, Reply &reply) const
 {
     const bool hasPlayers = !m_players.isEmpty();
+    const Sections &made = sections();
     if (type == "basic") {
-        reply.send(basicSection(), final);
+        reply.send(made.basic, final);
     } else if (type == "info") {
-        reply.send(infoSection(), final);
+        reply.send(made.info, final);
     } else if (type == "rules") {
-        reply.send(rulesSection(), final);
+        reply.send(made.rules, final);
     } else if (type == "players") {
         if (hasPlayers)
             sendPlayers(reply, final);
         else
             reply.send({}, final);
     } else if (type == "status") {
-        reply.send(basicSection(), false);
-        reply.send(infoSection(), false);
-        reply.send(rulesSection(), final && !hasPlayers);
+        reply.send(made.basic, false);
+        reply.send(made.info, false);
+        reply.send(made.rules, final && !hasPlayers);
         if (hasPlayers)
             sendPlayers(reply, final);
     } else if (type == "echo") {
@@ -260,8 +341,8 @@ void SimulatedServer::answerItem(const QByteArray &type, const QByteArray &value
         reply.send(section, final);
     } else if (type == "teams") {
         if (m_config.teamGame && m_config.teamInfo) {
-            for (int team = 0; team < int(teamName.size()); ++team)
-                reply.send(teamSection(team), final && team == int(teamName.size()) - 1);
+            for (int team = 0; team < int(made.teams.size()); ++team)
+                reply.send(made.teams.at(team), final && team == int(made.teams.size()) - 1);
         } else {
             reply.send({}, final);
         }
@@ -271,8 +352,22 @@ void SimulatedServer::answerItem(const QByteArray &type, const QByteArray &value
 
 void SimulatedServer::sendPlayers(Reply &reply, bool final) const
 {
-    for (int i = 0; i < playerCount(); ++i)
-        reply.send(playerSection(i), final && i == playerCount() - 1);
+    const QByteArrayList &players = sections().players;
+    for (int i = 0; i < players.size(); ++i)
+        reply.send(players.at(i), final && i == players.size() - 1);
+}
+
+const SimulatedServer::Sections &SimulatedServer::sections() const
+{
+    if (!m_sections) {
+        Sections made{basicSection(), infoSection(), rulesSection(), {}, {}};
+        for (int i = 0; i < playerCount(); ++i)
+            made.players.append(playerSection(i));
+        for (int team = 0; team < int(teamName.size()); ++team)
+            made.teams.append(teamSection(team));
+        m_sections = std::move(made);
+    }
+    return *m_sections;
 }
 
 QByteArray SimulatedServer::text(const QString &value) const

@@ -51,6 +51,12 @@ struct SimulatedServerConfig final
     bool legacyPackets = false; // one packet per section with \final\ before \queryid\ (pre-451 style)
     bool silent = false;        // take queries (and their ids) but never answer
     bool utf8Text = false;      // send text as UTF-8 instead of Windows-1252
+    bool answerFromOtherPort = false; // reply from a second socket, not the query port
+
+    // Share (0..100) of reply datagrams lost on the way, each on its own, so a
+    // reply of several packets can arrive in part. Which ones follows from dropSeed.
+    int dropPercent = 0;
+    quint64 dropSeed = 0;
 
     void setGameType(const QString &type);
 

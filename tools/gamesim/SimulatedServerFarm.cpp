@@ -60,6 +60,13 @@ constexpr std::array<Look, 5> Looks = {{
     {"Boss", "BossSkins.boss", "BossSkins.Xan"},
 }};
 
+// Server index i is in a share when (i + 1) * percent / 100 steps up there, which
+// spreads exactly count * percent / 100 (rounded down) of any first count servers evenly.
+bool inShare(int index, int percent)
+{
+    return (qint64(index) + 1) * percent / 100 > qint64(index) * percent / 100;
+}
+
 template<typename T, std::size_t N>
 const T &pick(const std::array<T, N> &items, QRandomGenerator &rng)
 {
@@ -70,6 +77,7 @@ const T &pick(const std::array<T, N> &items, QRandomGenerator &rng)
 
 SimulatedServerFarm::SimulatedServerFarm(quint32 randomStart, QObject *parent)
     : QObject(parent)
+    , m_randomStart(randomStart)
     , m_rng(randomStart)
 {
     connect(&m_churnTimer, &QTimer::timeout, this, &SimulatedServerFarm::churnOnce);
@@ -145,14 +153,26 @@ SimulatedPlayer SimulatedServerFarm::makePlayer(const SimulatedServer &server, b
     return p;
 }
 
+void SimulatedServerFarm::applyFaults(int index, SimulatedServerConfig &config) const
+{
+    config.silent = inShare(index, m_faults.silentPercent);
+    config.answerFromOtherPort = m_faults.otherPortEvery > 0 && (index + 1) % m_faults.otherPortEvery == 0;
+    config.dropPercent = m_faults.dropPercent;
+    config.dropSeed = quint64(m_randomStart) << 32 | quint32(index);
+}
+
 bool SimulatedServerFarm::start(int count, quint16 basePort)
 {
     stop();
-    if (basePort != 0 && int(basePort) + count - 1 > 65535)
+    m_error.clear();
+    if (basePort != 0 && int(basePort) + count - 1 > 65535) {
+        m_error = QStringLiteral("the ports run out above 65535");
         return false;
+    }
     for (int i = 0; i < count; ++i) {
         SimulatedServerConfig c = makeConfig(i, m_rng);
         c.queryPort = basePort == 0 ? quint16(0) : quint16(basePort + i);
+        applyFaults(i, c);
         auto *server = new SimulatedServer(c, this);
         m_servers.append(server);
         // One name with non-ASCII bytes on every server that starts with two or more players.
@@ -161,7 +181,8 @@ bool SimulatedServerFarm::start(int count, quint16 basePort)
             server->addPlayer(makePlayer(*server, p == 1));
         for (std::size_t team = 0; c.teamGame && team < c.teamScores.size(); ++team)
             server->setTeamScore(int(team), int(team) < c.maxTeams ? m_rng.bounded(0, 5) : 0);
-        if (!server->start()) {
+        if (m_hub.isAvailable() ? !server->start(m_hub) : !server->start()) {
+            m_error = m_hub.isAvailable() ? m_hub.errorString() : QStringLiteral("cannot bind port %1").arg(c.queryPort);
             stop();
             return false;
         }

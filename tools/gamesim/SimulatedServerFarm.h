@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LanBeacon.h"
+#include "QueryPortHub.h"
 #include "SimulatedPlayer.h"
 #include "SimulatedServerConfig.h"
 
@@ -14,18 +15,31 @@ class SimulatedServer;
 // A set of varied simulated servers on consecutive query ports, with optional
 // churn: players join and leave, frags, pings and team scores move. Everything
 // follows from the RNG start value, so the same value gives the same farm.
+// The query ports share one QueryPortHub where the system has one.
 class SimulatedServerFarm final : public QObject
 {
     Q_OBJECT
 
 public:
+    // Servers that fail their clients. The shares pick servers evenly over the
+    // farm, so they hold for any count; none of this changes what the others send.
+    struct Faults
+    {
+        int dropPercent = 0;   // of every server's reply datagrams, each lost on its own
+        int silentPercent = 0; // of the servers, which never answer
+        int otherPortEvery = 0; // every Nth server (N, 2N, ...) answers from another port; 0: none
+    };
+
     explicit SimulatedServerFarm(quint32 randomStart = 1, QObject *parent = nullptr);
     ~SimulatedServerFarm() override;
+
+    void setFaults(const Faults &faults) { m_faults = faults; } // for the next start()
 
     // Creates count servers on basePort, basePort + 1, ... (basePort 0: ephemeral
     // ports). On a bind failure nothing is left running and false is returned.
     bool start(int count, quint16 basePort = 0);
     void stop();
+    QString errorString() const { return m_error; } // why the last start() failed
 
     // One beacon per server, in order, while ports in the range last; returns how many run.
     int startBeacons(quint16 firstPort = LanBeacon::FirstPort, quint16 lastPort = LanBeacon::LastPort);
@@ -45,8 +59,13 @@ Q_SIGNALS:
 
 private:
     SimulatedPlayer makePlayer(const SimulatedServer &server, bool latin1Name);
+    void applyFaults(int index, SimulatedServerConfig &config) const;
 
+    quint32 m_randomStart;
     QRandomGenerator m_rng;
+    Faults m_faults;
+    QueryPortHub m_hub;
+    QString m_error;
     QList<SimulatedServer *> m_servers;
     QList<LanBeacon *> m_beacons;
     QTimer m_churnTimer;

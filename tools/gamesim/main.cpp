@@ -9,6 +9,12 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
+
 
 namespace {
 
@@ -19,9 +25,25 @@ struct Settings
     qint64 churn = 0;
     qint64 randomStart = 0;
     qint64 runFor = 0;
+    SimulatedServerFarm::Faults faults;
     bool beacon = false;
     bool quiet = false;
 };
+
+// Every port is a socket, so thousands of servers need more descriptors than the
+// usual soft limit of 1024; the hard limit is as far as a process may go alone.
+void raiseOpenFileLimit(qint64 needed)
+{
+#ifdef Q_OS_UNIX
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || qint64(limit.rlim_cur) >= needed)
+        return;
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? rlim_t(needed) : std::min(rlim_t(needed), limit.rlim_max);
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+#else
+    Q_UNUSED(needed);
+#endif
+}
 
 void addOptions(QCommandLineParser &parser)
 {
@@ -40,6 +62,15 @@ void addOptions(QCommandLineParser &parser)
          QStringLiteral("N"), QStringLiteral("1")},
         {QStringLiteral("run-for"), QStringLiteral("Exit after MS milliseconds (0 = until SIGINT/SIGTERM)."),
          QStringLiteral("MS"), QStringLiteral("0")},
+        {QStringLiteral("drop"),
+         QStringLiteral("Lose PERCENT of the reply datagrams, each on its own (default 0)."), QStringLiteral("PERCENT"),
+         QStringLiteral("0")},
+        {QStringLiteral("silent-share"),
+         QStringLiteral("PERCENT of the servers, spread evenly, never answer (default 0)."), QStringLiteral("PERCENT"),
+         QStringLiteral("0")},
+        {QStringLiteral("answer-from-other-port"),
+         QStringLiteral("Every Kth server answers from another port than it was asked on (default 0 = none)."),
+         QStringLiteral("K"), QStringLiteral("0")},
         {QStringLiteral("quiet"), QStringLiteral("Print only the server lines.")},
     });
 }
@@ -47,15 +78,42 @@ void addOptions(QCommandLineParser &parser)
 // Stops at the first number out of range, after saying which one it is.
 bool readSettings(const QCommandLineParser &parser, Settings &settings)
 {
-    if (!ToolMain::readNumber(parser, QStringLiteral("count"), 1, 4096, settings.count)
+    qint64 drop = 0;
+    qint64 silent = 0;
+    qint64 otherPort = 0;
+    if (!ToolMain::readNumber(parser, QStringLiteral("count"), 1, 65535, settings.count)
         || !ToolMain::readNumber(parser, QStringLiteral("base-port"), 0, 65535, settings.basePort)
         || !ToolMain::readNumber(parser, QStringLiteral("churn"), 0, 3600000, settings.churn)
         || !ToolMain::readNumber(parser, QStringLiteral("random-start"), 0, 0xffffffffLL, settings.randomStart)
-        || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, settings.runFor))
+        || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, settings.runFor)
+        || !ToolMain::readNumber(parser, QStringLiteral("drop"), 0, 100, drop)
+        || !ToolMain::readNumber(parser, QStringLiteral("silent-share"), 0, 100, silent)
+        || !ToolMain::readNumber(parser, QStringLiteral("answer-from-other-port"), 0, 65535, otherPort))
         return false;
+    if (settings.basePort != 0 && settings.basePort + settings.count - 1 > 65535) {
+        ToolMain::complain(
+            QStringLiteral("--base-port %1 leaves no room for %2 servers").arg(settings.basePort).arg(settings.count));
+        return false;
+    }
+    settings.faults = {int(drop), int(silent), int(otherPort)};
     settings.beacon = parser.isSet(QStringLiteral("beacon"));
     settings.quiet = parser.isSet(QStringLiteral("quiet"));
     return true;
+}
+
+// Which servers misbehave, on stderr, so the server lines stay one per server.
+void reportFaults(const SimulatedServerFarm &farm)
+{
+    QTextStream err(stderr);
+    for (const SimulatedServer *server : farm.servers()) {
+        if (server->config().silent)
+            err << "127.0.0.1:" << server->queryPort() << " never answers\n";
+        if (server->replyPort() != server->queryPort())
+            err << "127.0.0.1:" << server->queryPort() << " answers from 127.0.0.1:" << server->replyPort() << '\n';
+    }
+    if (farm.size() > 0 && farm.server(0)->config().dropPercent > 0)
+        err << "reply datagrams lost: " << farm.server(0)->config().dropPercent << "%\n";
+    err.flush();
 }
 
 void startBeacons(SimulatedServerFarm &farm, bool quiet)
@@ -75,15 +133,20 @@ void startBeacons(SimulatedServerFarm &farm, bool quiet)
 // simulator can read its ports while it runs.
 bool startFarm(SimulatedServerFarm &farm, const Settings &settings)
 {
+    farm.setFaults(settings.faults);
+    const int otherPorts = settings.faults.otherPortEvery > 0 ? int(settings.count / settings.faults.otherPortEvery) : 0;
+    raiseOpenFileLimit(settings.count + otherPorts + 64);
     if (!farm.start(int(settings.count), quint16(settings.basePort))) {
         QTextStream(stderr) << "quorvelin-gamesim: cannot bind " << settings.count << " query ports from 127.0.0.1:"
-                            << settings.basePort << Qt::endl;
+                            << settings.basePort << " (" << farm.errorString() << ')' << Qt::endl;
         return false;
     }
     QTextStream out(stdout);
     for (const SimulatedServer *server : farm.servers())
         out << "127.0.0.1:" << server->queryPort() << ' ' << server->config().hostname << '\n';
     out.flush();
+    if (!settings.quiet)
+        reportFaults(farm);
 
     if (settings.beacon)
         startBeacons(farm, settings.quiet);

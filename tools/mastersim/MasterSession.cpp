@@ -16,7 +16,6 @@ const QByteArray EchoRefusal =
 constexpr int ChallengeLength = 6;
 constexpr int GarbageSize = 2048;
 constexpr int SplitFinalDelayMs = 100;
-constexpr quint16 EndlessQueryPort = 7778;
 
 using Misbehaviour = SimulatedMasterConfig::Misbehaviour;
 
@@ -204,25 +203,43 @@ void MasterSession::answer(const Pairs &request)
     sendReply(valueOf(request, "list") == "info" ? gameTypeEntries() : serverEntries(request));
 }
 
-QByteArrayList MasterSession::serverEntries(const Pairs &request) const
+void MasterSession::Entries::append(const QByteArray &entry)
+{
+    starts.append(text.size());
+    text += entry;
+}
+
+QByteArray MasterSession::Entries::firstHalf() const
+{
+    return text.left(starts.size() < 2 ? 0 : starts.at(starts.size() / 2));
+}
+
+// The listed servers, then distinct synthetic ones up to the configured list length.
+MasterSession::Entries MasterSession::serverEntries(const Pairs &request) const
 {
     const QString gameType = QString::fromLatin1(valueOf(request, "gametype"));
     const int location = valueOf(request, "location").toInt();
-    QByteArrayList entries;
-    for (const ListedServer &server : m_config.servers) {
+    const auto listed = [&](const ListedServer &server) {
         if (m_config.honourFilters && !gameType.isEmpty()
             && server.gameType.compare(gameType, Qt::CaseInsensitive) != 0)
-            continue;
-        if (m_config.honourFilters && location != 0 && server.location != location)
-            continue;
-        entries.append(server.masterEntry());
+            return false;
+        return !(m_config.honourFilters && location != 0 && server.location != location);
+    };
+    Entries entries;
+    for (const ListedServer &server : m_config.servers)
+        if (listed(server))
+            entries.append(server.masterEntry());
+    for (qsizetype i = 0; i < qsizetype(m_config.listLength) - m_config.servers.size(); ++i) {
+        const ListedServer server = syntheticServer(quint32(i));
+        if (listed(server))
+            entries.append(server.masterEntry());
     }
     return entries;
 }
 
-QByteArrayList MasterSession::gameTypeEntries() const
+MasterSession::Entries MasterSession::gameTypeEntries() const
 {
-    QByteArrayList entries;
+    Entries entries;
     for (const QString &type : distinctGameTypes(m_config.servers))
         entries.append(QByteArrayLiteral("\\gametype\\") + type.toLatin1());
     return entries;
@@ -239,19 +256,19 @@ void MasterSession::refuse()
     m_socket->disconnectFromHost();
 }
 
-void MasterSession::sendReply(const QByteArrayList &entries)
+void MasterSession::sendReply(const Entries &entries)
 {
     switch (m_config.misbehaviour) {
     case Misbehaviour::None:
     case Misbehaviour::NoGreeting:
-        sendInPieces(entries.join() + Final, m_config.replyCuts, [this] { m_socket->disconnectFromHost(); });
+        sendInPieces(entries.text + Final, m_config.replyCuts, [this] { m_socket->disconnectFromHost(); });
         return;
     case Misbehaviour::CloseBeforeFinal:
-        m_socket->write(entries.mid(0, entries.size() / 2).join());
+        m_socket->write(entries.firstHalf());
         m_socket->disconnectFromHost();
         return;
     case Misbehaviour::NeverClose:
-        m_socket->write(entries.join() + Final);
+        m_socket->write(entries.text + Final);
         return;
     case Misbehaviour::Endless:
         sendEndless();
@@ -260,7 +277,7 @@ void MasterSession::sendReply(const QByteArrayList &entries)
         sendGarbage();
         return;
     case Misbehaviour::SplitFinal:
-        sendSplitFinal(entries.join());
+        sendSplitFinal(entries.text);
         return;
     }
 }
@@ -272,7 +289,7 @@ void MasterSession::sendEndless()
         QByteArray chunk;
         chunk.reserve(ChunkFeeder::ChunkSize + 64);
         while (chunk.size() < ChunkFeeder::ChunkSize)
-            chunk += "\\ip\\" + syntheticAddress(next++) + ':' + QByteArray::number(EndlessQueryPort);
+            chunk += syntheticServer(next++).masterEntry();
         return chunk;
     });
     feeder->start();

@@ -43,6 +43,16 @@ Q_SIGNALS:
     void finished(); // the connection is gone; the session deletes itself
 
 private:
+    // A reply's entries end to end, and where each one starts.
+    struct Entries
+    {
+        QByteArray text;
+        QList<qsizetype> starts;
+
+        void append(const QByteArray &entry);
+        QByteArray firstHalf() const; // the first half of the entries
+    };
+
     void readInput();
     void takeInput();
     void sendInPieces(const QByteArray &bytes, const QList<int> &cuts, const std::function<void()> &then);
@@ -50,10 +60,10 @@ private:
     void takeQuietRequest();
     void handleMessage(const QByteArray &message);
     void answer(const Pairs &request);
-    QByteArrayList serverEntries(const Pairs &request) const;
-    QByteArrayList gameTypeEntries() const;
+    Entries serverEntries(const Pairs &request) const;
+    Entries gameTypeEntries() const;
     void refuse();
-    void sendReply(const QByteArrayList &entries);
+    void sendReply(const Entries &entries);
     void sendEndless();
     void sendGarbage();
     void sendSplitFinal(const QByteArray &body);

@@ -6,13 +6,13 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
 namespace {
 
 constexpr qsizetype MaxRequestSize = 16 * 1024;
-constexpr quint16 SyntheticGamePort = 7777;
 
 QByteArray headers(const QByteArray &status, qsizetype contentLength)
 {
@@ -24,7 +24,7 @@ QByteArray headers(const QByteArray &status, qsizetype contentLength)
 
 QByteArray syntheticLine(quint32 index)
 {
-    return syntheticAddress(index) + ':' + QByteArray::number(SyntheticGamePort) + "\r\n";
+    return syntheticServer(index).httpLine();
 }
 
 // "GET /path HTTP/1.x" -> "/path"; empty for anything else.
@@ -87,14 +87,24 @@ QString SimulatedHttpList::url() const
 void SimulatedHttpList::setServers(const QList<ListedServer> &servers)
 {
     m_servers = servers;
+    m_body.clear();
     m_hugeBody.clear();
 }
 
-QByteArray SimulatedHttpList::listBody(const QList<ListedServer> &servers)
+void SimulatedHttpList::setListLength(int length)
+{
+    m_listLength = length;
+    m_body.clear();
+    m_hugeBody.clear();
+}
+
+QByteArray SimulatedHttpList::listBody(const QList<ListedServer> &servers, int listLength)
 {
     QByteArray body;
     for (const ListedServer &server : servers)
         body += server.httpLine();
+    for (qsizetype i = 0; i < qsizetype(listLength) - servers.size(); ++i)
+        body += syntheticLine(quint32(i));
     return body;
 }
 
@@ -136,7 +146,7 @@ void SimulatedHttpList::respond(QTcpSocket *socket, const QByteArray &path)
     Q_EMIT requestServed(m_requestPaths.constLast());
     switch (m_misbehaviour) {
     case Misbehaviour::None:
-        sendBody(socket, listBody(m_servers));
+        sendBody(socket, body());
         return;
     case Misbehaviour::NotFound: {
         const QByteArray body = QByteArrayLiteral("404 Not Found\r\n");
@@ -151,7 +161,7 @@ void SimulatedHttpList::respond(QTcpSocket *socket, const QByteArray &path)
         sendEndless(socket);
         return;
     case Misbehaviour::Stall:
-        socket->write(headers("200 OK", listBody(m_servers).size()));
+        socket->write(headers("200 OK", body().size()));
         return;
     }
 }
@@ -186,13 +196,21 @@ void SimulatedHttpList::sendEndless(QTcpSocket *socket)
     feeder->start();
 }
 
+const QByteArray &SimulatedHttpList::body()
+{
+    if (m_body.isNull())
+        m_body = listBody(m_servers, m_listLength);
+    return m_body;
+}
+
 // The servers' own lines first, then distinct loopback addresses up to the size.
 const QByteArray &SimulatedHttpList::hugeBody()
 {
     if (m_hugeBody.isEmpty()) {
-        m_hugeBody = listBody(m_servers);
+        m_hugeBody = body();
         m_hugeBody.reserve(HugeSize + 64);
-        for (quint32 next = 0; m_hugeBody.size() < HugeSize; ++next)
+        const qsizetype synthetic = std::max<qsizetype>(0, qsizetype(m_listLength) - m_servers.size());
+        for (auto next = quint32(synthetic); m_hugeBody.size() < HugeSize; ++next)
             m_hugeBody += syntheticLine(next);
     }
     return m_hugeBody;

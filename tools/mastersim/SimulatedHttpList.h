@@ -39,13 +39,15 @@ public:
 
     const QList<ListedServer> &servers() const { return m_servers; }
     void setServers(const QList<ListedServer> &servers);
+    // Above the servers' count, distinct syntheticServer() lines fill the list to this length.
+    void setListLength(int length);
     Misbehaviour misbehaviour() const { return m_misbehaviour; }
     void setMisbehaviour(Misbehaviour misbehaviour) { m_misbehaviour = misbehaviour; }
 
     const QStringList &requestPaths() const { return m_requestPaths; } // of every GET answered
     void clearRecords() { m_requestPaths.clear(); }
 
-    static QByteArray listBody(const QList<ListedServer> &servers);
+    static QByteArray listBody(const QList<ListedServer> &servers, int listLength = 0);
 
 Q_SIGNALS:
     void requestServed(const QString &path);
@@ -56,10 +58,13 @@ private:
     void respond(QTcpSocket *socket, const QByteArray &path);
     void sendBody(QTcpSocket *socket, const QByteArray &body);
     void sendEndless(QTcpSocket *socket);
+    const QByteArray &body();
     const QByteArray &hugeBody();
 
     QTcpServer *m_server;
     QList<ListedServer> m_servers;
+    int m_listLength = 0;
+    QByteArray m_body; // built on first use
     Misbehaviour m_misbehaviour = Misbehaviour::None;
     QStringList m_requestPaths;
     QByteArray m_hugeBody; // built on first use

@@ -65,6 +65,16 @@ void addOptions(QCommandLineParser &parser)
                         "Also serve the HTTP list on this port (0 = ephemeral; off unless given).", "P", "0");
     ToolMain::addOption(parser, "count", "Number of listed servers (default 20).", "N", "20");
     ToolMain::addOption(parser, "base-port", "First listed query port; the others follow (default 7778).", "P", "7778");
+    ToolMain::addOption(parser, "duplicates",
+                        "List K entries a second time, the first servers' again, spread over the list (default 0).",
+                        "K", "0");
+    ToolMain::addOption(parser, "bad-entries",
+                        "Mix K entries into the list that are no server, such as 999.1.2.3:7778 or hello:1 "
+                        "(default 0).",
+                        "K", "0");
+    ToolMain::addOption(parser, "huge-list",
+                        "Fill the list up to N entries with distinct servers on 127.x.y.z:7778 (default 0: no fill).",
+                        "N", "0");
     ToolMain::addOption(parser, "no-validate",
                         "Do not check \\validate\\; answer a \\list\\ request without \\final\\ too.");
     ToolMain::addOption(parser, "greeting-final", "End the greeting with \\final\\.");
@@ -113,11 +123,17 @@ bool readSettings(const QCommandLineParser &parser, Settings &s)
 {
     qint64 idleTimeout = 0;
     qint64 segmentPause = 0;
+    qint64 duplicates = 0;
+    qint64 badEntries = 0;
+    qint64 hugeList = 0;
     if (!ToolMain::readNumber(parser, QStringLiteral("port"), 0, 65535, s.port)
         || (parser.isSet(QStringLiteral("http-port"))
             && !ToolMain::readNumber(parser, QStringLiteral("http-port"), 0, 65535, s.httpPort))
         || !ToolMain::readNumber(parser, QStringLiteral("count"), 0, 65535, s.count)
         || !ToolMain::readNumber(parser, QStringLiteral("base-port"), 1, 65535, s.basePort)
+        || !ToolMain::readNumber(parser, QStringLiteral("duplicates"), 0, 1000000, duplicates)
+        || !ToolMain::readNumber(parser, QStringLiteral("bad-entries"), 0, 1000000, badEntries)
+        || !ToolMain::readNumber(parser, QStringLiteral("huge-list"), 0, 20000000, hugeList)
         || !ToolMain::readNumber(parser, QStringLiteral("idle-timeout"), 0, 0x7fffffffLL, idleTimeout)
         || !ToolMain::readNumber(parser, QStringLiteral("random-start"), 0, 0xffffffffLL, s.randomStart)
         || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, s.runFor)
@@ -141,7 +157,9 @@ bool readSettings(const QCommandLineParser &parser, Settings &s)
     s.master.validating = !parser.isSet(QStringLiteral("no-validate"));
     s.master.greetingWithFinal = parser.isSet(QStringLiteral("greeting-final"));
     s.master.honourFilters = parser.isSet(QStringLiteral("honour-filters"));
-    s.master.servers = generatedServers(int(s.count), quint16(s.basePort), quint32(s.randomStart));
+    s.master.servers = withAwkwardEntries(generatedServers(int(s.count), quint16(s.basePort), quint32(s.randomStart)),
+                                          int(duplicates), int(badEntries));
+    s.master.listLength = int(hugeList);
     s.quiet = parser.isSet(QStringLiteral("quiet"));
     return true;
 }
@@ -192,6 +210,7 @@ int main(int argc, char *argv[])
 
     SimulatedMaster master(settings.master);
     SimulatedHttpList http(settings.master.servers);
+    http.setListLength(settings.master.listLength);
     http.setMisbehaviour(settings.httpMisbehaviour);
     if (!startListeners(master, http, settings))
         return 1;
