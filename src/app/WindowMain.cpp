@@ -11,12 +11,12 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/SplashWindow.h"
 #include "platform/AtomicFile.h"
+#include "platform/LazyMedia.h"
 #include "platform/LocalSocketSingleInstance.h"
+#include "platform/MediaModule.h"
 #include "platform/QtFileDialogs.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/QtProcessLauncher.h"
-#include "platform/QtSoundPlayer.h"
-#include "platform/QtSpeechEngine.h"
 #include "platform/QtUrlOpener.h"
 #include "platform/SystemGameLocator.h"
 #include "platform/SystemPlatform.h"
@@ -73,9 +73,13 @@ int runWindow(const CommandLine &commandLine)
     LanSearchTargets lanTargets;
     lanTargets.broadcastAddresses = commandLine.lanBroadcast.isEmpty() ? Beacon::localBroadcastAddresses()
                                                                        : QStringList{commandLine.lanBroadcast};
-    QtSpeechEngine speech;
-    QtSoundPlayer sound;
-    DesktopNotifications notifications;
+    // Speech, sound and the session bus's notifications come from a module
+    // of their own, loaded when one of them is first used.
+    MediaModule media(MediaModule::standardLocations(QCoreApplication::applicationDirPath()));
+    LazySpeechEngine speech([&media] { return media.createSpeechEngine(); });
+    LazySoundPlayer sound([&media] { return media.createSoundPlayer(); });
+    LazyDesktopNotifier sessionBus([&media] { return media.createDesktopNotifier(); });
+    DesktopNotifications notifications(sessionBus);
     QtUrlOpener urls;
     QtProcessLauncher processes;
     MainWindow window({stack, messages, files, config, settings, profile, nullptr, lanTargets,

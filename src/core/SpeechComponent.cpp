@@ -2,6 +2,8 @@
 
 #include "platform/SpeechEngine.h"
 
+#include <utility>
+
 SpeechComponent::SpeechComponent(SpeechEngine *engine)
     : m_engine(engine)
 {
@@ -20,6 +22,10 @@ void SpeechComponent::create()
     }
     m_available = true;
     m_voices = *names;
+    // Voices chosen before the engine was needed, in the order chosen.
+    const QStringList pending = std::exchange(m_pendingVoices, {});
+    for (const QString &name : pending)
+        selectVoice(name);
 }
 
 bool SpeechComponent::isAvailable()
@@ -36,6 +42,10 @@ QStringList SpeechComponent::voices()
 
 void SpeechComponent::selectVoice(const QString &name)
 {
+    if (m_active && !m_created) {
+        m_pendingVoices.append(name);
+        return;
+    }
     if (!m_active || !isAvailable() || !m_voices.contains(name))
         return;
     m_voiceSelected = m_engine->selectVoice(name);

@@ -23,7 +23,8 @@ public:
     QStringList voices();
 
     // Only when available and active: takes a voice of the list; another
-    // name changes nothing.
+    // name changes nothing. Before the engine is first needed the choice is
+    // kept and made then, so choosing a voice at start loads no engine.
     void selectVoice(const QString &name);
 
     enum class Result { Spoken, Silent, NoVoice };
@@ -44,5 +45,6 @@ private:
     bool m_active = true;
     bool m_voiceSelected = false;
     QStringList m_voices;
+    QStringList m_pendingVoices;
     QStringList m_buffer;
 };

@@ -70,6 +70,16 @@ TEST(SpeechComponent, SpeaksOnlyWhenActiveWithAVoice)
     EXPECT_EQ(speech.speak(QStringLiteral("quiet")), SpeechComponent::Result::Silent);
     EXPECT_EQ(desktop.spoken, (QStringList{QStringLiteral("hi"), QStringLiteral("Welcome to Quorvelin.")}));
 
+    // A voice chosen at start asks the engine nothing until something is said.
+    FakeDesktop later;
+    SpeechComponent chosen(&later);
+    chosen.selectVoice(QStringLiteral("kal"));
+    chosen.selectVoice(QStringLiteral("missing"));
+    EXPECT_EQ(later.voiceListings, 0);
+    EXPECT_EQ(chosen.speak(QStringLiteral("hello")), SpeechComponent::Result::Spoken);
+    EXPECT_EQ(later.spokenWith, QStringList{QStringLiteral("kal")});
+    EXPECT_EQ(later.voiceListings, 1);
+
     // No engine: never available, and nothing is said or reported.
     desktop.voices.reset();
     SpeechComponent none(&desktop);

@@ -124,7 +124,11 @@ struct FakePlatform
 // opened and started.
 struct FakeDesktop final : SpeechEngine, SoundPlayer, DesktopNotifier, UrlOpener, ProcessLauncher
 {
-    std::optional<QStringList> voiceNames() override { return voices; }
+    std::optional<QStringList> voiceNames() override
+    {
+        ++voiceListings;
+        return voices;
+    }
     bool selectVoice(const QString &name) override
     {
         selectedVoice = name;
@@ -151,6 +155,7 @@ struct FakeDesktop final : SpeechEngine, SoundPlayer, DesktopNotifier, UrlOpener
     DesktopServices services() { return {this, this, this, this, this}; }
 
     std::optional<QStringList> voices = QStringList{QStringLiteral("kal"), QStringLiteral("slt")};
+    int voiceListings = 0;
     QString selectedVoice;
     QStringList spoken;
     QStringList spokenWith; // the voice selected when each text was spoken
