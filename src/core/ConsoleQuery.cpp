@@ -2,7 +2,6 @@
 
 #include "PacedWalk.h"
 #include "QueryStack.h"
-#include "ServerRecordFormat.h"
 
 #include <QIODevice>
 
@@ -12,55 +11,7 @@ namespace {
 
 constexpr int kFinalRepliesPerServer = 4;
 
-std::optional<int> parseMilliseconds(const QString &text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (!ok || value < 0)
-        return std::nullopt;
-    return value;
-}
-
 } // namespace
-
-std::optional<ConsoleQuery::Options> ConsoleQuery::parseArguments(const QStringList &arguments, QString *error)
-{
-    Options options;
-    for (qsizetype k = 0; k < arguments.size(); ++k) {
-        const QString &arg = arguments[k];
-        if (arg == QLatin1String("--json")) {
-            options.json = true;
-        } else if (arg == QLatin1String("--timeout") || arg == QLatin1String("--sleep")) {
-            const std::optional<int> ms = k + 1 < arguments.size() ? parseMilliseconds(arguments[k + 1]) : std::nullopt;
-            if (!ms) {
-                *error = arg + QStringLiteral(" needs a number of milliseconds");
-                return std::nullopt;
-            }
-            ++k;
-            if (arg == QLatin1String("--timeout"))
-                options.timeoutMs = *ms;
-            else
-                options.sleepMs = *ms;
-        } else if (arg.startsWith(QLatin1String("--"))) {
-            *error = QStringLiteral("unknown option ") + arg;
-            return std::nullopt;
-        } else {
-            const std::optional<ServerAddress> target = ServerAddress::parse(arg, error);
-            if (!target)
-                return std::nullopt;
-            options.targets.append(*target);
-        }
-    }
-    if (options.targets.isEmpty()) {
-        *error = QStringLiteral("--query needs at least one ADDRESS:QUERYPORT");
-        return std::nullopt;
-    }
-    if (options.targets.size() > 256) {
-        *error = QStringLiteral("at most 256 servers can be queried at once");
-        return std::nullopt;
-    }
-    return options;
-}
 
 ConsoleQuery::ConsoleQuery(const Options &options, DatagramSocket &socket, const PlatformServices &services,
                            QObject *parent)
@@ -95,16 +46,14 @@ ConsoleQuery::ConsoleQuery(const Options &options, DatagramSocket &socket, const
     m_timeout.setSingleShot(true);
     m_timeout.setInterval(std::chrono::milliseconds(m_options.timeoutMs));
     connect(&m_timeout, &QTimer::timeout, this, [this] {
-        printRecords();
         end(exitCode());
     });
 }
 
 ConsoleQuery::~ConsoleQuery() = default;
 
-void ConsoleQuery::start(QIODevice &out, QIODevice &err, quint32 defaultSleepMs)
+void ConsoleQuery::start(QIODevice &err, quint32 defaultSleepMs)
 {
-    m_out = &out;
     m_err = &err;
     QueryEngine &engine = m_stack->engine;
     engine.setSleepTime(m_options.sleepMs ? static_cast<quint32>(*m_options.sleepMs) : defaultSleepMs);
@@ -137,7 +86,6 @@ void ConsoleQuery::finishWhenComplete()
 {
     // Every query goes out before the run ends, however early all replies are in.
     if (m_walkDone && !m_ended && m_complete == m_slots.size()) {
-        printRecords();
         end(exitCode());
     }
 }
@@ -154,17 +102,6 @@ int ConsoleQuery::exitCode() const
 ServerTable &ConsoleQuery::table()
 {
     return m_stack->table;
-}
-
-void ConsoleQuery::printRecords()
-{
-    if (!m_options.print)
-        return;
-    for (int slot : std::as_const(m_slots)) {
-        const TUTServer &server = *m_stack->table.server(slot);
-        m_out->write(m_options.json ? ServerRecordFormat::toJsonLine(server, m_replied[slot])
-                                    : ServerRecordFormat::toText(server, m_replied[slot]));
-    }
 }
 
 void ConsoleQuery::end(int exitCode)

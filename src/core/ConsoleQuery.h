@@ -17,9 +17,9 @@ class QIODevice;
 class ServerTable;
 struct QueryStack;
 
-// The window-less query: sends the four queries to each server given on the
-// command line, decodes the replies with the same engine as the window and
-// prints the records.
+// The window-less query of the report: sends the four queries to each
+// server given, decodes the replies with the same engine as the window and
+// leaves the records in its table for the pages.
 class ConsoleQuery final : public QObject
 {
     Q_OBJECT
@@ -27,29 +27,22 @@ public:
     struct Options
     {
         QList<ServerAddress> targets;
-        bool json = false;
         int timeoutMs = 1000;
         std::optional<int> sleepMs;
-        // Off: the records are not printed; the caller reads them from table().
-        bool print = true;
     };
 
     // CannotRun: a bad argument or no socket. A name that does not resolve
     // counts as a server that did not reply.
     enum ExitCode { AllReplied = 0, CannotRun = 1, SomeSilent = 2 };
 
-    // Reads the arguments that follow "--query". On failure returns nothing
-    // and sets error to a message for the user.
-    static std::optional<Options> parseArguments(const QStringList &arguments, QString *error);
-
     ConsoleQuery(const Options &options, DatagramSocket &socket, const PlatformServices &services,
                  QObject *parent = nullptr);
     ~ConsoleQuery() override;
 
-    // Starts the run; finished tells its exit code once the records are
-    // printed. defaultSleepMs is the profile's pause between servers, used
+    // Starts the run; finished tells its exit code once every server has
+    // answered or the time-out has passed. defaultSleepMs is the profile's pause between servers, used
     // when the options give none.
-    void start(QIODevice &out, QIODevice &err, quint32 defaultSleepMs);
+    void start(QIODevice &err, quint32 defaultSleepMs);
 
     // The table of the servers asked, for a caller that reads their records.
     ServerTable &table();
@@ -60,14 +53,12 @@ Q_SIGNALS:
 private:
     void countReply(int slot, const QByteArray &datagram);
     void finishWhenComplete();
-    void printRecords();
     int exitCode() const;
     void end(int exitCode);
 
     Options m_options;
     std::unique_ptr<QueryStack> m_stack;
     PacedWalk *m_walk = nullptr;
-    QIODevice *m_out = nullptr;
     QIODevice *m_err = nullptr;
     QList<int> m_slots;
     QList<int> m_finals;

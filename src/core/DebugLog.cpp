@@ -15,3 +15,5 @@ void DebugLog::log(const QString &text)
         return;
     Q_EMIT lineAdded(QLatin1Char('[') + m_time.longTimeText() + QLatin1String("] ") + text);
 }
+
+#include "moc_DebugLog.cpp"

@@ -135,3 +135,5 @@ void PacedWalk::finish(bool completed)
     m_items.clear();
     Q_EMIT finished(completed);
 }
+
+#include "moc_PacedWalk.cpp"

@@ -410,3 +410,5 @@ Qt::ItemFlags ServerTable::flags(const QModelIndex &index) const
         return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
 }
+
+#include "moc_ServerTable.cpp"

@@ -58,6 +58,11 @@ void ConsoleMaster::start()
 
 void ConsoleMaster::printList(const QList<MasterList::ListedServer> &servers)
 {
+    if (!m_options.print) {
+        Q_EMIT listReceived(servers);
+        Q_EMIT finished(ListRead);
+        return;
+    }
     for (const MasterList::ListedServer &server : servers) {
         if (m_options.json) {
             const QJsonObject object{{QStringLiteral("Host"), server.address},

@@ -23,6 +23,8 @@ public:
     {
         QString entry;
         bool json = false;
+        // Off: the list is handed over through listReceived instead of printed.
+        bool print = true;
     };
     // "ENTRY [--json]"; nothing, with a message, for anything else.
     static std::optional<Options> parseArguments(const QStringList &arguments, QString *error);
@@ -34,6 +36,8 @@ public:
     void start();
 
 Q_SIGNALS:
+    // The list as received, when it is not printed; finished follows.
+    void listReceived(const QList<MasterList::ListedServer> &servers);
     void finished(int exitCode);
 
 private:

@@ -45,7 +45,6 @@ void ConsoleReport::start(const IniFile &profile, const Settings &settings, QIOD
         end(ConsoleQuery::CannotRun);
         return;
     }
-    options.print = false;
     // As long as the command-line query waits after its last server.
     options.timeoutMs = ReplyWaitMs;
     m_query = std::make_unique<ConsoleQuery>(options, m_context.socket, m_context.services);
@@ -66,7 +65,7 @@ void ConsoleReport::start(const IniFile &profile, const Settings &settings, QIOD
     });
     connect(m_run, &ReportRun::finished, this,
             [this] { end(m_pageSkipped ? ConsoleQuery::SomeSilent : m_queryExit); });
-    m_query->start(err, err, static_cast<quint32>(std::max(0, settings.SleepTime)));
+    m_query->start(err, static_cast<quint32>(std::max(0, settings.SleepTime)));
 }
 
 void ConsoleReport::queried(int exitCode)

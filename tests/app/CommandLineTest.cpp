@@ -1,6 +1,6 @@
 #include "app/AppPaths.h"
 #include "app/CommandLine.h"
-#include "core/ConsoleQuery.h"
+#include "core/BulkQuery.h"
 #include "core/ServerAddress.h"
 
 #include <QDir>
@@ -49,23 +49,27 @@ TEST(CommandLine, ProfileServersAndQuery)
 TEST(ConsoleQueryArguments, ParsesTargetsAndOptions)
 {
     QString error;
-    const auto options = ConsoleQuery::parseArguments(
+    const auto options = BulkQuery::parseArguments(
         {QStringLiteral("127.0.0.1:7778"), QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("250"),
-         QStringLiteral("--sleep"), QStringLiteral("0"), QStringLiteral("[::1]:7790")},
+         QStringLiteral("--sleep"), QStringLiteral("0"), QStringLiteral("[::1]:7790"), QStringLiteral("--retries"),
+         QStringLiteral("0"), QStringLiteral("--in-flight"), QStringLiteral("500")},
         &error);
     ASSERT_TRUE(options) << qPrintable(error);
     EXPECT_TRUE(options->json);
     EXPECT_EQ(options->timeoutMs, 250);
     EXPECT_EQ(options->sleepMs, 0);
+    EXPECT_EQ(options->retries, 0);
+    EXPECT_EQ(options->inFlight, 500);
     ASSERT_EQ(options->targets.size(), 2);
     EXPECT_EQ(options->targets[0].port, 7778);
 
     for (const QStringList &bad : {QStringList{}, QStringList{QStringLiteral("--json")},
                                    QStringList{QStringLiteral("h:1"), QStringLiteral("--timeout")},
                                    QStringList{QStringLiteral("h:1"), QStringLiteral("--sleep"), QStringLiteral("-5")},
-                                   QStringList{QStringLiteral("nocolon")}, QStringList{QStringLiteral("h:99999")}}) {
+                                   QStringList{QStringLiteral("nocolon")}, QStringList{QStringLiteral("h:99999")},
+                                   QStringList{QStringLiteral("h:1"), QStringLiteral("--timeout"), QStringLiteral("0")}}) {
         error.clear();
-        EXPECT_FALSE(ConsoleQuery::parseArguments(bad, &error)) << qPrintable(bad.join(QLatin1Char(' ')));
+        EXPECT_FALSE(BulkQuery::parseArguments(bad, &error)) << qPrintable(bad.join(QLatin1Char(' ')));
         EXPECT_FALSE(error.isEmpty());
     }
 }

@@ -1,6 +1,5 @@
 #include "core/DottedAddress.h"
 #include "core/ReplyCodec.h"
-#include "core/ServerRecordFormat.h"
 #include "core/TServerListInfo.h"
 #include "core/TUTServer.h"
 #include "core/TitleBar.h"
@@ -80,45 +79,5 @@ TEST(DottedAddress, UnsetForms)
     EXPECT_FALSE(DottedAddress::isUnset(QStringLiteral("0.0.0.1")));
 }
 
-TEST(ServerRecordFormat, JsonLineIsValidAndKeepsEveryByte)
-{
-    TUTServer server(QStringLiteral("127.0.0.1"), 7778);
-    ReplyCodec::parseServerReply(server, "\\hostname\\Quote \" and \x01 caf\xe9\\numplayers\\2\\player_0\\J\xf6rg"
-                                         "\\frags_0\\5\\player_1\\B\\");
-    ReplyCodec::parseServerReply(server, "\\team_0\\Red\\score_0\\3\\size_0\\1\\");
-    server.Ping = 17;
-    const QByteArray line = ServerRecordFormat::toJsonLine(server, true);
-    ASSERT_TRUE(line.endsWith('\n'));
-    EXPECT_EQ(line.count('\n'), 1);
-
-    QJsonParseError error;
-    const QJsonObject o = QJsonDocument::fromJson(line, &error).object();
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << line.constData();
-    EXPECT_EQ(o.value(QStringLiteral("Host")).toString(), QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(o.value(QStringLiteral("QueryPort")).toInt(), 7778);
-    EXPECT_EQ(o.value(QStringLiteral("HostName")).toString().toLatin1(), QByteArray("Quote \" and \x01 caf\xe9"));
-    EXPECT_EQ(o.value(QStringLiteral("Ping")).toInt(), 17);
-    EXPECT_EQ(o.value(QStringLiteral("Replied")), QJsonValue(true));
-    const QJsonObject silent = QJsonDocument::fromJson(ServerRecordFormat::toJsonLine(server, false)).object();
-    EXPECT_EQ(silent.value(QStringLiteral("Replied")), QJsonValue(false));
-    EXPECT_EQ(o.value(QStringLiteral("PlayerSlotCount")).toString(), QStringLiteral("2"));
-    const QJsonArray players = o.value(QStringLiteral("Players")).toArray();
-    ASSERT_EQ(players.size(), 2);
-    EXPECT_EQ(players[0].toObject().value(QStringLiteral("Name")).toString().toLatin1(), QByteArray("J\xf6rg"));
-    EXPECT_EQ(players[0].toObject().value(QStringLiteral("Frags")).toString(), QStringLiteral("5"));
-    EXPECT_EQ(o.value(QStringLiteral("Teams")).toArray().size(), 4);
-    EXPECT_EQ(o.value(QStringLiteral("Teams")).toArray()[0].toObject().value(QStringLiteral("Name")).toString(),
-              QStringLiteral("Red"));
-    for (const TUTServer::TextField &field : TUTServer::textFields())
-        EXPECT_TRUE(o.contains(QLatin1String(field.name))) << field.name;
-}
-
-TEST(ServerRecordFormat, TextNamesSilentServers)
-{
-    TUTServer server(QStringLiteral("127.0.0.1"), 7778);
-    EXPECT_EQ(ServerRecordFormat::toText(server, false), QByteArray("127.0.0.1:7778  no reply\n"));
-    server.HostName = "Alpha";
-    EXPECT_TRUE(ServerRecordFormat::toText(server, true).startsWith("127.0.0.1:7778  Alpha\n"));
-}
 
 } // namespace
