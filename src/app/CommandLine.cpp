@@ -54,6 +54,14 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     return result;
 }
 
+QStringList CommandLine::arguments(int argc, char **argv)
+{
+    QStringList result;
+    for (int k = 0; k < argc; ++k)
+        result.append(QString::fromLocal8Bit(argv[k]));
+    return result;
+}
+
 QString CommandLine::usage()
 {
     return QStringLiteral(

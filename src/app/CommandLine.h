@@ -25,5 +25,7 @@ struct CommandLine
     QString error;
 
     static CommandLine parse(const QStringList &arguments);
+    // The process's arguments as text, the program first.
+    static QStringList arguments(int argc, char **argv);
     static QString usage();
 };

@@ -118,15 +118,11 @@ int runReport(int argc, char **argv, const CommandLine &commandLine)
     exitWithoutWaiting(status);
 }
 
-// The directory of this executable, found before any application object exists.
 } // namespace
 
 int quorvelinConsoleMain(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int k = 0; k < argc; ++k)
-        arguments.append(QString::fromLocal8Bit(argv[k]));
-    const CommandLine commandLine = CommandLine::parse(arguments);
+    const CommandLine commandLine = CommandLine::parse(CommandLine::arguments(argc, argv));
     if (commandLine.masterMode)
         return runMaster(argc, argv, commandLine);
     return runReport(argc, argv, commandLine);

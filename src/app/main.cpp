@@ -35,6 +35,7 @@ int runQuery(int argc, char **argv, const CommandLine &commandLine)
     streams.exit(exitCode ? *exitCode : QCoreApplication::exec());
 }
 
+// The directory of this executable, found before any application object exists.
 QString programDirectory(const char *argv0)
 {
     const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
@@ -73,10 +74,7 @@ int runModule(int argc, char **argv, const char *baseName, const char *entry, co
 
 int main(int argc, char **argv)
 {
-    QStringList arguments;
-    for (int k = 0; k < argc; ++k)
-        arguments.append(QString::fromLocal8Bit(argv[k]));
-    const CommandLine commandLine = CommandLine::parse(arguments);
+    const CommandLine commandLine = CommandLine::parse(CommandLine::arguments(argc, argv));
     if (commandLine.help) {
         std::fputs(qPrintable(CommandLine::usage()), stdout);
         return 0;

@@ -179,6 +179,30 @@ TEST_F(MasterSimTest, CutsGreetingAndListIntoSegmentsAndAnswersOnlyOnceItHasGree
         EXPECT_TRUE(boundaries.contains(end)) << "a read ended at " << end;
 }
 
+// The ports the simulator program says it listens on, read from the two
+// lines it prints at start; zero when it printed something else.
+struct Listeners
+{
+    quint16 master = 0;
+    quint16 http = 0;
+};
+
+Listeners listenersOf(QProcess &program)
+{
+    QByteArray out;
+    waitUntil([&] {
+        out += program.readAllStandardOutput();
+        return out.count('\n') >= 2 || program.state() == QProcess::NotRunning;
+    });
+    const QRegularExpression pattern(
+        QStringLiteral("^master 127\\.0\\.0\\.1:(\\d+)\nhttp http://127\\.0\\.0\\.1:(\\d+)/servers\\.txt\n$"));
+    const QRegularExpressionMatch lines = pattern.match(QString::fromLatin1(out));
+    EXPECT_TRUE(lines.hasMatch()) << out.toStdString();
+    if (!lines.hasMatch())
+        return {};
+    return {quint16(lines.captured(1).toUInt()), quint16(lines.captured(2).toUInt())};
+}
+
 TEST_F(MasterSimTest, ProgramPrintsItsListenersAndRejectsBadArguments)
 {
     QProcess program;
@@ -189,17 +213,9 @@ TEST_F(MasterSimTest, ProgramPrintsItsListenersAndRejectsBadArguments)
                    QStringLiteral("--greeting-cuts"), QStringLiteral("6,15"), QStringLiteral("--list-cuts"),
                    QStringLiteral("10"),
                    QStringLiteral("--run-for"), QStringLiteral("30000")});
-    QByteArray out;
-    ASSERT_TRUE(waitUntil([&] {
-        out += program.readAllStandardOutput();
-        return out.count('\n') >= 2 || program.state() == QProcess::NotRunning;
-    }));
-    const QRegularExpression pattern(
-        QStringLiteral("^master 127\\.0\\.0\\.1:(\\d+)\nhttp http://127\\.0\\.0\\.1:(\\d+)/servers\\.txt\n$"));
-    const QRegularExpressionMatch lines = pattern.match(QString::fromLatin1(out));
-    ASSERT_TRUE(lines.hasMatch()) << out.toStdString();
-
-    Client client(quint16(lines.captured(1).toUInt()));
+    const Listeners listeners = listenersOf(program);
+    ASSERT_NE(listeners.master, 0);
+    Client client(listeners.master);
     ASSERT_TRUE(client.waitFor("\\secure\\"));
     client.send(ListRequest);
     ASSERT_TRUE(client.waitForClose());
@@ -294,17 +310,9 @@ TEST_F(MasterSimTest, ProgramShapesItsListFromTheCommandLine)
                    QStringLiteral("--duplicates"), QStringLiteral("1"), QStringLiteral("--bad-entries"),
                    QStringLiteral("2"), QStringLiteral("--huge-list"), QStringLiteral("10"),
                    QStringLiteral("--run-for"), QStringLiteral("30000")});
-    QByteArray out;
-    ASSERT_TRUE(waitUntil([&] {
-        out += program.readAllStandardOutput();
-        return out.count('\n') >= 2 || program.state() == QProcess::NotRunning;
-    }));
-    const QRegularExpression pattern(
-        QStringLiteral("^master 127\\.0\\.0\\.1:(\\d+)\nhttp http://127\\.0\\.0\\.1:(\\d+)/servers\\.txt\n$"));
-    const QRegularExpressionMatch lines = pattern.match(QString::fromLatin1(out));
-    ASSERT_TRUE(lines.hasMatch()) << out.toStdString();
-
-    Client client(quint16(lines.captured(1).toUInt()));
+    const Listeners listeners = listenersOf(program);
+    ASSERT_NE(listeners.master, 0);
+    Client client(listeners.master);
     ASSERT_TRUE(client.waitFor("\\secure\\"));
     client.send(ListRequest);
     ASSERT_TRUE(client.waitForClose());
@@ -313,7 +321,7 @@ TEST_F(MasterSimTest, ProgramShapesItsListFromTheCommandLine)
     EXPECT_EQ(fromMaster.count("127.0.0.1:9000"), 2);
     EXPECT_TRUE(fromMaster.contains("999.1.2.3:7778"));
     EXPECT_TRUE(fromMaster.contains("1.2.3.4:70000"));
-    EXPECT_EQ(httpEntries(httpBody(quint16(lines.captured(2).toUInt()))).size(), 10);
+    EXPECT_EQ(httpEntries(httpBody(listeners.http)).size(), 10);
     program.terminate();
     ASSERT_TRUE(program.waitForFinished(5000));
 }

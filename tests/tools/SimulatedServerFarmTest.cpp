@@ -29,6 +29,12 @@ struct Client
     bool complete = false;
 };
 
+// Waits until every client has its whole reply.
+bool allComplete(const std::vector<Client> &clients)
+{
+    return waitUntil([&] { return std::all_of(clients.begin(), clients.end(), [](const Client &c) { return c.complete; }); });
+}
+
 std::vector<Client> queryAll(const SimulatedServerFarm &farm, const QByteArray &request)
 {
     std::vector<Client> clients(std::size_t(farm.size()));
@@ -82,9 +88,7 @@ TEST(SimulatedServerFarm, EveryServerAnswersFromItsOwnPortWhenAllAreAskedAtOnce)
     SimulatedServerFarm farm(3);
     ASSERT_TRUE(farm.start(300));
     std::vector<Client> clients = queryAll(farm, "\\status\\");
-    ASSERT_TRUE(waitUntil([&] {
-        return std::all_of(clients.begin(), clients.end(), [](const Client &c) { return c.complete; });
-    }));
+    ASSERT_TRUE(allComplete(clients));
     for (int i = 0; i < farm.size(); ++i) {
         const SimulatedServer &server = *farm.server(i);
         const QList<QNetworkDatagram> &replies = clients[std::size_t(i)].replies;
@@ -175,9 +179,7 @@ TEST(SimulatedServerFarm, EveryKthServerAnswersFromAnotherPort)
     farm.setFaults(faults);
     ASSERT_TRUE(farm.start(7));
     std::vector<Client> clients = queryAll(farm, "\\basic\\");
-    ASSERT_TRUE(waitUntil([&] {
-        return std::all_of(clients.begin(), clients.end(), [](const Client &c) { return c.complete; });
-    }));
+    ASSERT_TRUE(allComplete(clients));
     for (int i = 0; i < farm.size(); ++i) {
         const SimulatedServer &server = *farm.server(i);
         const bool other = i == 2 || i == 5;
