@@ -50,8 +50,13 @@ PlayersView::PlayersView(QWidget *parent)
 
 void PlayersView::fill(const TUTServer &server)
 {
-    m_rows = PlayerRows::rows(server);
-    sortPlayersView();
+    QList<PlayerRows::Row> rows = PlayerRows::rows(server);
+    PlayerRows::sortPlayersView(rows, m_sortColumn);
+    // The same players with the same values: the view stays as it is.
+    if (rows == m_rows && topLevelItemCount() == m_rows.size())
+        return;
+    m_rows = std::move(rows);
+    showRows();
 }
 
 void PlayersView::setPlayerSortColumn(int column)

@@ -8,7 +8,8 @@ class QMenu;
 class TUTServer;
 
 // lv_Players: the selected server's players, sorted by the last clicked
-// column, which stays in force across refills.
+// column, which stays in force across refills. A refill that brings the
+// rows shown already changes nothing.
 class PlayersView final : public QTreeWidget
 {
     Q_OBJECT

@@ -17,6 +17,10 @@ ScoreGraphView::ScoreGraphView(QWidget *parent)
 
 void ScoreGraphView::setRows(const QList<PlayerRows::Row> &rows)
 {
+    // The same rows make the same bars and the same legend.
+    if (m_rowsSet && rows == m_rows)
+        return;
+    m_rowsSet = true;
     m_rows = rows;
     QStringList names;
     for (const ScoreGraphLayout::Bar &bar : layout().bars)

@@ -27,6 +27,7 @@ protected:
 
 private:
     QList<PlayerRows::Row> m_rows;
+    bool m_rowsSet = false;
     PaintOptions m_options;
     int m_minBarWidth = 0;
     std::array<quint32, ScoreGraphLayout::kPaletteSize> m_palette;

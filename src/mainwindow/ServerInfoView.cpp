@@ -4,6 +4,8 @@
 
 #include <QHeaderView>
 
+#include <algorithm>
+
 ServerInfoView::ServerInfoView(QWidget *parent)
     : QTreeWidget(parent)
 {
@@ -25,10 +27,29 @@ ServerInfoView::ServerInfoView(QWidget *parent)
 
 void ServerInfoView::fill(const TUTServer &server)
 {
+    const QList<ServerInfoRows::Row> rows = ServerInfoRows::rows(server);
+    // With the rows shown already, only the values that changed are set, and
+    // so only their cells are repainted.
+    const bool sameLabels = topLevelItemCount() == rows.size()
+        && std::equal(rows.begin(), rows.end(), m_labels.begin(), m_labels.end(),
+                      [](const ServerInfoRows::Row &row, const QString &label) { return row.label == label; });
+    if (sameLabels) {
+        for (int k = 0; k < rows.size(); ++k) {
+            QTreeWidgetItem *item = topLevelItem(k);
+            if (item->text(2) != rows[k].value) {
+                item->setText(2, rows[k].value);
+                item->setToolTip(2, rows[k].value);
+            }
+        }
+        return;
+    }
+    m_labels.clear();
+    for (const ServerInfoRows::Row &row : rows)
+        m_labels.append(row.label);
     setUpdatesEnabled(false);
     clear();
     QList<QTreeWidgetItem *> items;
-    for (const ServerInfoRows::Row &row : ServerInfoRows::rows(server)) {
+    for (const ServerInfoRows::Row &row : rows) {
         auto *item = new QTreeWidgetItem({QString(), row.label, row.value});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setToolTip(2, row.value);
@@ -48,6 +69,9 @@ QString ServerInfoView::value(int row) const
 
 void ServerInfoView::refreshPing(const TUTServer &server)
 {
-    if (QTreeWidgetItem *item = topLevelItem(2); item && !item->text(2).isEmpty())
-        item->setText(2, ServerInfoRows::pingText(server));
+    if (QTreeWidgetItem *item = topLevelItem(2); item && !item->text(2).isEmpty()) {
+        const QString ping = ServerInfoRows::pingText(server);
+        if (item->text(2) != ping)
+            item->setText(2, ping);
+    }
 }

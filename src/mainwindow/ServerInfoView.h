@@ -4,7 +4,8 @@
 
 class TUTServer;
 
-// lv_ServerInfo: the selected server's settings as label and value rows.
+// lv_ServerInfo: the selected server's settings as label and value rows. A
+// refill sets only the values that changed.
 class ServerInfoView final : public QTreeWidget
 {
     Q_OBJECT
@@ -16,4 +17,8 @@ public:
     // Row 3 alone, as the title bar refreshes it.
     void refreshPing(const TUTServer &server);
     QString value(int row) const;
+
+private:
+    // The labels of the rows shown, in order.
+    QStringList m_labels;
 };

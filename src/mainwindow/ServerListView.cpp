@@ -1,11 +1,15 @@
 #include "ServerListView.h"
 
+#include "ServerRowDelegate.h"
+#include "core/ServerTable.h"
 #include "viewlogic/ServerRowLayout.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStatusTipEvent>
+
+#include <algorithm>
 
 ServerListView::ServerListView(QWidget *parent)
     : QListView(parent)
@@ -17,6 +21,27 @@ ServerListView::ServerListView(QWidget *parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setStatusTip(ServerRowLayout::hintAt(-1));
+}
+
+void ServerListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)
+{
+    // QListView lays out every item again after any change, and so repaints
+    // the whole list. Counts and check marks change no item's size: for them
+    // only the rows that now show something else are repainted.
+    const auto sizeKept = [](int role) {
+        return role == ServerTable::CurPlayersRole || role == ServerTable::MaxPlayersRole || role == Qt::CheckStateRole;
+    };
+    const auto *rows = qobject_cast<const ServerRowDelegate *>(itemDelegate());
+    if (roles.isEmpty() || !std::all_of(roles.begin(), roles.end(), sizeKept) || !topLeft.isValid()
+        || topLeft.parent() != rootIndex() || !rows) {
+        QListView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+        const QModelIndex index = model()->index(row, modelColumn(), rootIndex());
+        if (rows->needsRepaint(index))
+            QAbstractItemView::dataChanged(index, index, roles);
+    }
 }
 
 void ServerListView::mousePressEvent(QMouseEvent *event)

@@ -4,7 +4,9 @@
 
 // The server list: fixed rows of 16 pixels; a click on the check box
 // toggles monitoring, a click on the refresh square asks for a refresh, and
-// the hint follows the pointer across the row's parts.
+// the hint follows the pointer across the row's parts. A change of a row's
+// counts or check mark repaints that row alone, and only when it shows
+// something else than before.
 class ServerListView final : public QListView
 {
     Q_OBJECT
@@ -18,6 +20,8 @@ Q_SIGNALS:
     void selectedRowClicked();
 
 protected:
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -111,12 +111,11 @@ void ServerPages::showTeamStrips(const TUTServer &server)
 
 void ServerPages::repaintScoreViews()
 {
-    if (currentWidget() == m_scorePage) {
+    // The strips repaint themselves when their teams or options change, and
+    // a page coming into view paints anyway; the graph takes its rows only
+    // while its page shows.
+    if (currentWidget() == m_scorePage)
         m_scorePage->graph()->setRows(m_players->rows());
-        m_scorePage->teamStrip()->update();
-    } else if (currentWidget() == m_playersPage) {
-        m_playersTeamStrip->update();
-    }
 }
 
 void ServerPages::setStripHeights(int windowHeight)

@@ -31,7 +31,7 @@ public:
     void fillPlayers(const TUTServer &server);
     // Shows the team strips when the server reports teams that someone plays in.
     void showTeamStrips(const TUTServer &server);
-    // Repaints the score graph and the team strips of whichever page shows them.
+    // Gives the score graph the players' rows while its page shows.
     void repaintScoreViews();
     // The strips take their height from the window's.
     void setStripHeights(int windowHeight);

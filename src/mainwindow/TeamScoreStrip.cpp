@@ -16,6 +16,8 @@ TeamScoreStrip::TeamScoreStrip(const QString &name, QWidget *parent)
 
 void TeamScoreStrip::setTeams(const QList<std::pair<QString, QString>> &teams)
 {
+    if (teams == m_teams)
+        return;
     m_teams = teams;
     update();
 }

@@ -36,7 +36,7 @@ void TrayBlinker::activate(QSystemTrayIcon::ActivationReason reason)
 
 void TrayBlinker::setHint(const QString &hint)
 {
-    if (m_tray)
+    if (m_tray && m_tray->toolTip() != hint)
         m_tray->setToolTip(hint);
 }
 

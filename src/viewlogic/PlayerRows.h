@@ -22,6 +22,7 @@ struct Row
     QString face;
 
     QString column(int index) const;
+    bool operator==(const Row &) const = default;
 };
 
 // "Red", "Blue", "Green", "Gold" for teams 0 to 3, "None" for anything

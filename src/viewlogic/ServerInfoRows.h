@@ -12,6 +12,7 @@ struct Row
 {
     QString label;
     QString value;
+    bool operator==(const Row &) const = default;
 };
 
 QList<Row> rows(const TUTServer &server);
