@@ -55,9 +55,15 @@ constexpr QByteArrayView kTeamPrefixes[] = {"team", "score", "size"};
 // Player numbers above this are not kept: the game has far fewer slots.
 constexpr int kMaxPlayerIndex = 255;
 
+// Keys compare without regard to case; servers send them as listed, so an
+// exact match or a different first letter settles most comparisons at once.
 bool sameKey(QByteArrayView a, QByteArrayView b)
 {
-    return a.size() == b.size() && qstrnicmp(a.data(), b.data(), size_t(a.size())) == 0;
+    if (a.size() != b.size() || a.isEmpty())
+        return false;
+    if (std::memcmp(a.data(), b.data(), size_t(a.size())) == 0)
+        return true;
+    return (a[0] | 0x20) == (b[0] | 0x20) && qstrnicmp(a.data(), b.data(), size_t(a.size())) == 0;
 }
 
 QByteArrayView trimmed(QByteArrayView text)
@@ -75,8 +81,11 @@ QByteArrayView trimmed(QByteArrayView text)
 // "prefix_index" split into the prefix and a decimal index; -1 for any other key.
 int indexedKey(QByteArrayView key, QByteArrayView &prefix)
 {
-    const qsizetype underscore = key.lastIndexOf('_');
-    if (underscore <= 0 || underscore + 1 >= key.size() || key.size() - underscore > 4)
+    // At most three digits after the underscore.
+    qsizetype underscore = key.size() - 1;
+    while (underscore >= 0 && key.size() - underscore <= 4 && key[underscore] != '_')
+        --underscore;
+    if (underscore <= 0 || key[underscore] != '_' || underscore + 1 >= key.size())
         return -1;
     int index = 0;
     for (qsizetype i = underscore + 1; i < key.size(); ++i) {

@@ -103,7 +103,8 @@ void UdpBatchSocket::flush()
 void UdpBatchSocket::readAll(const Visit &visit)
 {
     if (!m_buffers)
-        m_buffers = std::make_unique<char[]>(size_t(kBatch) * kMaxDatagram);
+        // Left unwritten: only the pages that datagrams fill are ever touched.
+        m_buffers = std::make_unique_for_overwrite<char[]>(size_t(kBatch) * kMaxDatagram);
     // A bounded pass: under a flood the notifier calls again, so timers and
     // the other socket still get their turn.
     for (int pass = 0; pass < kPassesPerRead; ++pass) {
