@@ -194,8 +194,9 @@ TEST_F(ConsoleQueryTest, LostPartsAreAskedForAgainAndAPartialReplyIsNeverShownAs
     LossyServer alwaysLost(100);
     const QString nobody = QStringLiteral("127.0.0.1:%1").arg(silentPort());
     const QStringList servers{onceLost.address(), alwaysLost.address(), nobody, address(*alpha)};
+    // Time-outs long enough that a loaded machine never answers a try after its deadline.
     const ProcessRun r = query(servers + QStringList{QStringLiteral("--json"), QStringLiteral("--timeout"),
-                                                     QStringLiteral("100"), QStringLiteral("--retries"), QStringLiteral("2")});
+                                                     QStringLiteral("1000"), QStringLiteral("--retries"), QStringLiteral("2")});
     EXPECT_EQ(r.exitCode, 2) << r.err.constData();
     const QList<QJsonObject> json = records(r.out);
     ASSERT_EQ(json.size(), 4) << r.out.constData();
@@ -218,7 +219,7 @@ TEST_F(ConsoleQueryTest, LostPartsAreAskedForAgainAndAPartialReplyIsNeverShownAs
     EXPECT_EQ(json[3].value(QStringLiteral("Complete")), QJsonValue(true));
 
     // The text marks the partial record as such.
-    const ProcessRun text = query({alwaysLost.address(), QStringLiteral("--timeout"), QStringLiteral("50"),
+    const ProcessRun text = query({alwaysLost.address(), QStringLiteral("--timeout"), QStringLiteral("500"),
                                    QStringLiteral("--retries"), QStringLiteral("0")});
     EXPECT_EQ(text.exitCode, 2);
     EXPECT_TRUE(text.out.contains("INCOMPLETE: parts of the reply missing after 1 try")) << text.out.constData();
@@ -231,7 +232,7 @@ TEST_F(ConsoleQueryTest, StrangersGarbageAndDuplicatesAreSkippedWithACount)
     // "localhost" names the server given as 127.0.0.1: a record each, both answered.
     const QString named = QStringLiteral("localhost:%1").arg(alpha->queryPort());
     const ProcessRun r = query({elsewhere.address(), garbage.address(), address(*alpha), address(*alpha), named,
-                                QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("50"),
+                                QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("500"),
                                 QStringLiteral("--retries"), QStringLiteral("1")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("1 duplicate server(s) skipped")) << r.err.constData();
@@ -256,7 +257,7 @@ TEST(ConsoleQueryLoss, ALossyNetworkGivesRetriesAndOnlyHonestRecords)
     faults.silentPercent = 10;
     farm.setFaults(faults);
     ASSERT_TRUE(farm.start(200)) << qPrintable(farm.errorString());
-    QStringList arguments{QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("100"),
+    QStringList arguments{QStringLiteral("--json"), QStringLiteral("--timeout"), QStringLiteral("300"),
                           QStringLiteral("--retries"), QStringLiteral("4")};
     for (const SimulatedServer *server : farm.servers())
         arguments.append(address(*server));
