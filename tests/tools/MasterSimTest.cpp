@@ -28,9 +28,9 @@ void PrintTo(const QByteArray &bytes, std::ostream *os)
 
 namespace {
 
-const QByteArray Greeting = QByteArrayLiteral("\\basic\\\\secure\\ABCDEF");
-const QByteArray ListRequest = QByteArrayLiteral("\\list\\\\gamename\\ut\\final\\");
-const QByteArray FullList = QByteArrayLiteral(
+const QByteArray kGreeting = QByteArrayLiteral("\\basic\\\\secure\\ABCDEF");
+const QByteArray kListRequest = QByteArrayLiteral("\\list\\\\gamename\\ut\\final\\");
+const QByteArray kFullList = QByteArrayLiteral(
     "\\ip\\127.0.0.1:7778\\ip\\127.0.0.1:7779\\ip\\127.0.0.2:7790\\ip\\127.0.0.3:7800\\final\\");
 
 // A TCP connection to 127.0.0.1 that gathers everything the server sends.
@@ -58,7 +58,7 @@ public:
     QByteArray received() const { return m_received; }
     // Where each read ended, as offsets into everything received.
     QList<int> readEnds() const { return m_readEnds; }
-    QByteArray afterGreeting() const { return m_received.mid(Greeting.size()); }
+    QByteArray afterGreeting() const { return m_received.mid(kGreeting.size()); }
 
 private:
     QTcpSocket m_socket;
@@ -89,7 +89,7 @@ SimulatedMasterConfig testConfig(bool validating)
 QByteArray replyTo(SimulatedMaster &master, const QByteArray &request)
 {
     Client client(master.port());
-    if (!client.waitFor(Greeting))
+    if (!client.waitFor(kGreeting))
         return "no greeting";
     client.send(request);
     if (!client.waitForClose())
@@ -145,7 +145,7 @@ TEST_F(MasterSimTest, HonouredFiltersSelectByGameTypeAndLocation)
     SimulatedMaster master(c);
     ASSERT_TRUE(master.listen());
     const QByteArray filtered = "\\list\\\\gamename\\ut\\gametype\\ctfgame\\location\\7\\final\\";
-    EXPECT_EQ(replyTo(master, filtered), FullList); // like the real masters: filters ignored
+    EXPECT_EQ(replyTo(master, filtered), kFullList); // like the real masters: filters ignored
     EXPECT_EQ(master.lastListRequest(), filtered);
 
     c.honourFilters = true;
@@ -168,10 +168,10 @@ TEST_F(MasterSimTest, CutsGreetingAndListIntoSegmentsAndAnswersOnlyOnceItHasGree
     Client client(master.port());
     ASSERT_TRUE(client.waitFor("\\basic"));
     // A request sent before the greeting is whole waits for the rest of it.
-    client.send(ListRequest);
+    client.send(kListRequest);
     ASSERT_TRUE(client.waitForClose());
-    const QByteArray greeting = Greeting + "\\final\\";
-    EXPECT_EQ(client.received(), greeting + FullList);
+    const QByteArray greeting = kGreeting + "\\final\\";
+    EXPECT_EQ(client.received(), greeting + kFullList);
     // Reads may take several segments at once, but never end inside one.
     const QList<int> boundaries{6, 21, int(greeting.size()), int(greeting.size()) + 4, int(greeting.size()) + 20,
                                 int(client.received().size())};
@@ -217,7 +217,7 @@ TEST_F(MasterSimTest, ProgramPrintsItsListenersAndRejectsBadArguments)
     ASSERT_NE(listeners.master, 0);
     Client client(listeners.master);
     ASSERT_TRUE(client.waitFor("\\secure\\"));
-    client.send(ListRequest);
+    client.send(kListRequest);
     ASSERT_TRUE(client.waitForClose());
     EXPECT_TRUE(client.received().endsWith("\\ip\\127.0.0.1:9000\\ip\\127.0.0.1:9001\\ip\\127.0.0.1:9002\\final\\"));
     program.terminate();
@@ -248,7 +248,7 @@ TEST_F(MasterSimTest, AwkwardEntriesMixIntoTheListOfBothMasterAndHttpList)
     SimulatedHttpList http(c.servers);
     ASSERT_TRUE(http.listen());
 
-    const QByteArrayList fromMaster = masterEntries(replyTo(master, ListRequest));
+    const QByteArrayList fromMaster = masterEntries(replyTo(master, kListRequest));
     QByteArrayList fromHttp = httpEntries(httpBody(http.port()));
     ASSERT_EQ(fromMaster.size(), 40 + 6 + 12);
     ASSERT_EQ(fromHttp.size(), fromMaster.size());
@@ -289,9 +289,9 @@ TEST_F(MasterSimTest, HugeListFillsUpWithDistinctServers)
     http.setListLength(kLength);
     ASSERT_TRUE(http.listen());
 
-    const QByteArrayList fromMaster = masterEntries(replyTo(master, ListRequest));
+    const QByteArrayList fromMaster = masterEntries(replyTo(master, kListRequest));
     ASSERT_EQ(fromMaster.size(), kLength);
-    EXPECT_EQ(fromMaster.mid(0, 4), masterEntries(FullList));
+    EXPECT_EQ(fromMaster.mid(0, 4), masterEntries(kFullList));
     EXPECT_EQ(QSet<QByteArray>(fromMaster.begin(), fromMaster.end()).size(), kLength);
 
     const QByteArrayList fromHttp = httpEntries(httpBody(http.port()));
@@ -314,7 +314,7 @@ TEST_F(MasterSimTest, ProgramShapesItsListFromTheCommandLine)
     ASSERT_NE(listeners.master, 0);
     Client client(listeners.master);
     ASSERT_TRUE(client.waitFor("\\secure\\"));
-    client.send(ListRequest);
+    client.send(kListRequest);
     ASSERT_TRUE(client.waitForClose());
     const QByteArrayList fromMaster = masterEntries(client.afterGreeting());
     ASSERT_EQ(fromMaster.size(), 10);

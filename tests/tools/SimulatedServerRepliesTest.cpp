@@ -151,8 +151,8 @@ TEST(SimulatedServerReplies, RequestsTheGameDropsGetNoReply)
 TEST(SimulatedServerReplies, SplitsBeforeThousandCharsKeepingPlayersWhole)
 {
     SimulatedServer server(ctfConfig());
-    constexpr int PlayerCount = 32;
-    for (int i = 0; i < PlayerCount; ++i) {
+    constexpr int kPlayerCount = 32;
+    for (int i = 0; i < kPlayerCount; ++i) {
         SimulatedPlayer p = player(QStringLiteral("LongPlayerName%1xxxx").arg(i, 2, 10, QLatin1Char('0')), i, 100 + i, i % 2);
         p.mesh = QStringLiteral("Female Commando");
         p.skin = QStringLiteral("FCommandoSkins.cmdo");
@@ -194,7 +194,7 @@ TEST(SimulatedServerReplies, SplitsBeforeThousandCharsKeepingPlayersWhole)
                 EXPECT_GT(payloadOf(packet).size() + firstSection.size(), 1000);
             }
         }
-        EXPECT_EQ(seen.size(), PlayerCount);
+        EXPECT_EQ(seen.size(), kPlayerCount);
         EXPECT_TRUE(packets.front().startsWith(request == std::string("\\status\\") ? "\\gamename\\ut" : "\\player_0\\"));
     }
 }

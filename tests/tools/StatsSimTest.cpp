@@ -26,7 +26,7 @@ void PrintTo(const QByteArray &bytes, std::ostream *os)
 
 namespace {
 
-const QByteArray UserAgent = QByteArrayLiteral("Mozilla/3.0 (compatible; Indy Library)");
+const QByteArray kUserAgent = QByteArrayLiteral("Mozilla/3.0 (compatible; Indy Library)");
 
 // A GET the way the program sends it, gathering the answer.
 class Client
@@ -38,7 +38,7 @@ public:
         QObject::connect(&m_socket, &QTcpSocket::connected, &m_socket, [this, path, search] {
             m_socket.write("GET " + path + " HTTP/1.0\r\nAccept: text/html, */*\r\n"
                            + (search ? QByteArrayLiteral("Accept-Charset: iso-8859-5\r\n") : QByteArray())
-                           + "User-Agent: " + UserAgent + "\r\n\r\n");
+                           + "User-Agent: " + kUserAgent + "\r\n\r\n");
         });
         m_socket.connectToHost(QHostAddress::LocalHost, port);
     }
@@ -300,13 +300,13 @@ TEST_F(StatsSimTest, RequestsAreRecordedWithTheirHeaders)
     const StatsRequest &first = service.requests().at(0);
     EXPECT_EQ(first.requestLine, "GET " + display + " HTTP/1.0");
     EXPECT_EQ(first.path(), display);
-    EXPECT_EQ(first.header("user-agent"), UserAgent);
+    EXPECT_EQ(first.header("user-agent"), kUserAgent);
     EXPECT_EQ(first.header("Accept"), "text/html, */*");
     EXPECT_TRUE(first.header("Accept-Charset").isEmpty());
     const StatsRequest &second = service.requests().at(1);
     EXPECT_EQ(second.path(), search);
     EXPECT_EQ(second.header("Accept-Charset"), "iso-8859-5");
-    EXPECT_EQ(second.header("User-Agent"), UserAgent);
+    EXPECT_EQ(second.header("User-Agent"), kUserAgent);
 
     service.clearRecords();
     EXPECT_TRUE(service.requests().isEmpty());

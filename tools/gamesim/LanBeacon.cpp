@@ -8,7 +8,7 @@
 #include <QUdpSocket>
 
 namespace {
-const QByteArray BeaconProduct = QByteArrayLiteral("ut");
+const QByteArray kBeaconProduct = QByteArrayLiteral("ut");
 }
 
 LanBeacon::LanBeacon(SimulatedServer *server, QObject *parent)
@@ -49,7 +49,7 @@ quint16 LanBeacon::port() const
 
 QByteArray LanBeacon::queryReply() const
 {
-    return m_server ? BeaconProduct + ' ' + QByteArray::number(m_server->queryPort()) : QByteArray();
+    return m_server ? kBeaconProduct + ' ' + QByteArray::number(m_server->queryPort()) : QByteArray();
 }
 
 QByteArray LanBeacon::reportReply() const
@@ -61,7 +61,7 @@ QByteArray LanBeacon::reportReply() const
                              .arg(c.computerName, c.mapTitle.left(24), c.beaconName)
                              .arg(m_server->playerCount())
                              .arg(c.maxPlayers);
-    return BeaconProduct + ' ' + QByteArray::number(m_server->gamePort()) + ' '
+    return kBeaconProduct + ' ' + QByteArray::number(m_server->gamePort()) + ' '
         + (c.utf8Text ? text.toUtf8() : toWindows1252(text));
 }
 

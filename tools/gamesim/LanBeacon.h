@@ -14,14 +14,14 @@ class LanBeacon final : public QObject
     Q_OBJECT
 
 public:
-    static constexpr quint16 FirstPort = 8777;
-    static constexpr quint16 LastPort = 8786;
+    static constexpr quint16 kFirstPort = 8777;
+    static constexpr quint16 kLastPort = 8786;
 
     explicit LanBeacon(SimulatedServer *server, QObject *parent = nullptr);
     ~LanBeacon() override;
 
     // Binds the first free port in [firstPort, lastPort]; firstPort 0 takes an ephemeral one.
-    bool start(quint16 firstPort = FirstPort, quint16 lastPort = LastPort);
+    bool start(quint16 firstPort = kFirstPort, quint16 lastPort = kLastPort);
     void stop();
     bool isRunning() const { return m_socket != nullptr; }
     quint16 port() const;

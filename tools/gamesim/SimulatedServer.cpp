@@ -11,9 +11,9 @@
 
 namespace {
 
-constexpr qsizetype MaxReplyChars = 1000;
-constexpr int QueryIdLimit = 100;
-const std::array<const char *, 4> teamName = {"Red", "Blue", "Green", "Gold"};
+constexpr qsizetype kMaxReplyChars = 1000;
+constexpr int kQueryIdLimit = 100;
+const std::array<const char *, 4> kTeamNames = {"Red", "Blue", "Green", "Gold"};
 
 // string(bool) in UnrealScript
 QByteArray scriptBool(bool value)
@@ -97,7 +97,7 @@ public:
             m_packets.append(section + (final ? QByteArrayLiteral("\\final\\") : QByteArray()) + nextQueryId());
             return;
         }
-        if (m_buffer.size() + section.size() > MaxReplyChars)
+        if (m_buffer.size() + section.size() > kMaxReplyChars)
             flush(false);
         m_buffer += section;
         if (final)
@@ -273,7 +273,7 @@ void SimulatedServer::readPendingDatagrams()
 QList<QByteArray> SimulatedServer::answer(const QByteArray &request)
 {
     ++m_requestCount;
-    m_queryId = m_queryId % QueryIdLimit + 1;
+    m_queryId = m_queryId % kQueryIdLimit + 1;
     Reply reply(m_queryId, m_config.legacyPackets);
 
     // Every item consumes at least two bytes, so this ends.
@@ -363,7 +363,7 @@ const SimulatedServer::Sections &SimulatedServer::sections() const
         Sections made{basicSection(), infoSection(), rulesSection(), {}, {}};
         for (int i = 0; i < playerCount(); ++i)
             made.players.append(playerSection(i));
-        for (int team = 0; team < int(teamName.size()); ++team)
+        for (int team = 0; team < int(kTeamNames.size()); ++team)
             made.teams.append(teamSection(team));
         m_sections = std::move(made);
     }
@@ -453,20 +453,20 @@ QByteArray SimulatedServer::teamSection(int team) const
     int size = 0;
     for (const SimulatedPlayer &p : m_players)
         size += p.team == team ? 1 : 0;
-    return indexedPair("team", team, teamName[std::size_t(team)])
+    return indexedPair("team", team, kTeamNames[std::size_t(team)])
         + indexedPair("score", team, QByteArray::number(m_config.teamScores[std::size_t(team)], 'f', 6))
         + indexedPair("size", team, QByteArray::number(size));
 }
 
 QByteArray SimulatedServer::validate(const QByteArray &challenge)
 {
-    static const QByteArray key = QByteArrayLiteral("Z5Nfb0");
+    static const QByteArray kKey = QByteArrayLiteral("Z5Nfb0");
     std::array<quint8, 256> table{};
     for (std::size_t i = 0; i < table.size(); ++i)
         table[i] = quint8(i);
     quint8 j = 0;
     for (std::size_t i = 0; i < table.size(); ++i) {
-        j = quint8(j + table[i] + quint8(key.at(qsizetype(i % std::size_t(key.size())))));
+        j = quint8(j + table[i] + quint8(kKey.at(qsizetype(i % std::size_t(kKey.size())))));
         std::swap(table[i], table[j]);
     }
 
@@ -486,12 +486,12 @@ QByteArray SimulatedServer::validate(const QByteArray &challenge)
     while (mixed.size() % 3 != 0)
         mixed.append('\0');
 
-    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     QByteArray out;
     for (qsizetype i = 0; i < mixed.size(); i += 3) {
         const quint32 group = quint32(quint8(mixed[i])) << 16 | quint32(quint8(mixed[i + 1])) << 8 | quint8(mixed[i + 2]);
         for (int shift = 18; shift >= 0; shift -= 6)
-            out.append(alphabet[(group >> shift) & 0x3f]);
+            out.append(kAlphabet[(group >> shift) & 0x3f]);
     }
     return out;
 }

@@ -34,8 +34,8 @@ QString SimulatedServerConfig::beaconNameFor(const QString &type)
 
 QString SimulatedServerConfig::botSkillName(int skill)
 {
-    static const std::array<const char *, 8> names = {
+    static const std::array<const char *, 8> kNames = {
         "Novice", "Average", "Experienced", "Skilled", "Adept", "Masterful", "Inhuman", "Godlike"};
-    const auto index = static_cast<std::size_t>(std::clamp(skill, 0, int(names.size()) - 1));
-    return QLatin1String(names[index]);
+    const auto index = static_cast<std::size_t>(std::clamp(skill, 0, int(kNames.size()) - 1));
+    return QLatin1String(kNames[index]);
 }

@@ -9,55 +9,57 @@ namespace {
 
 struct MapChoice
 {
-    const char *type;
     const char *name;
     const char *title;
 };
 
-// Game types cycle with the server index so small farms still mix them.
-constexpr std::array<MapChoice, 12> Maps = {{
-    {"DeathMatchPlus", "DM-Deck16][", "Deck16]["},
-    {"CTFGame", "CTF-Face", "Facing Worlds"},
-    {"TeamGamePlus", "DM-Morpheus", "Morpheus"},
-    {"Domination", "DOM-Sesmar", "Sesmar"},
-    {"Assault", "AS-Frigate", "Frigate"},
-    {"LastManStanding", "DM-Tempest", "Tempest"},
-    {"DeathMatchPlus", "DM-Phobos", "Phobos Moon"},
-    {"CTFGame", "CTF-Coret", "Coret"},
-    {"TeamGamePlus", "DM-Curse][", "Curse]["},
-    {"Domination", "DOM-Condemned", "Condemned"},
-    {"Assault", "AS-Rook", "Rook"},
-    {"LastManStanding", "DM-Agony", "Agony"},
+struct GameTypeMaps
+{
+    const char *type;
+    std::array<MapChoice, 2> maps;
+};
+
+// Game types cycle with the server index so small farms still mix them; each
+// type's two maps take turns from one round of types to the next.
+constexpr std::array<GameTypeMaps, 6> kGameTypes = {{
+    {"DeathMatchPlus", {{{"DM-Deck16][", "Deck16]["}, {"DM-Phobos", "Phobos Moon"}}}},
+    {"CTFGame", {{{"CTF-Face", "Facing Worlds"}, {"CTF-Coret", "Coret"}}}},
+    {"TeamGamePlus", {{{"DM-Morpheus", "Morpheus"}, {"DM-Curse][", "Curse]["}}}},
+    {"Domination", {{{"DOM-Sesmar", "Sesmar"}, {"DOM-Condemned", "Condemned"}}}},
+    {"Assault", {{{"AS-Frigate", "Frigate"}, {"AS-Rook", "Rook"}}}},
+    {"LastManStanding", {{{"DM-Tempest", "Tempest"}, {"DM-Agony", "Agony"}}}},
 }};
 
-constexpr std::array<const char *, 8> HostPrefixes = {
+constexpr std::array<const char *, 8> kHostPrefixes = {
     "Quorvelin Sim", "Frag Zone", "Old Skool", "LAN Party", "Clan Base", "Instagib Heaven", "Night Owls", "Rocket Arena"};
-constexpr std::array<int, 8> Capacities = {8, 10, 12, 14, 16, 20, 24, 32};
-constexpr std::array<int, 4> Versions = {451, 469, 440, 436};
-constexpr std::array<const char *, 6> Mutators = {
+constexpr std::array<int, 8> kCapacities = {8, 10, 12, 14, 16, 20, 24, 32};
+constexpr std::array<int, 4> kVersions = {451, 469, 440, 436};
+constexpr std::array<const char *, 6> kMutators = {
     "InstaGib", "Chainsaw Melee", "No Redeemer", "Low Gravity", "SmartCTF 4E", "Stealth"};
-constexpr std::array<const char *, 3> GameStyles = {"Classic", "Hardcore", "Turbo"};
+constexpr std::array<const char *, 3> kGameStyles = {"Classic", "Hardcore", "Turbo"};
 
 // Latin-1 names go out as single bytes (0xF6 for the o umlaut).
-const std::array<QString, 6> Latin1Names = {
+const std::array<QString, 6> kLatin1Names = {
     QStringLiteral("J\u00f6rg"), QStringLiteral("S\u00f8ren"), QStringLiteral("Zo\u00eb"),
     QStringLiteral("Fran\u00e7ois"), QStringLiteral("Pe\u00f1a"), QStringLiteral("\u00c5sa")};
-constexpr std::array<const char *, 14> PlainNames = {
+constexpr std::array<const char *, 14> kPlainNames = {
     "Raptor", "Loque", "Malcolm", "Xan", "Brock", "Visse", "Cilia", "Tamerlane",
     "[UTA]Dart", "|XO|Kenny", "Sniper", "FragMaster", "Player", "ShockJoe"};
 
+// A mesh with a skin and a face from one skin package.
 struct Look
 {
     const char *mesh;
+    const char *package;
     const char *skin;
     const char *face;
 };
-constexpr std::array<Look, 5> Looks = {{
-    {"Male Commando", "CommandoSkins.cmdo", "CommandoSkins.Blake"},
-    {"Female Commando", "FCommandoSkins.cmdo", "FCommandoSkins.Gromida"},
-    {"Male Soldier", "SoldierSkins.blkt", "SoldierSkins.Malcolm"},
-    {"Female Soldier", "SGirlSkins.army", "SGirlSkins.Lauren"},
-    {"Boss", "BossSkins.boss", "BossSkins.Xan"},
+constexpr std::array<Look, 5> kLooks = {{
+    {"Male Commando", "CommandoSkins", "cmdo", "Blake"},
+    {"Female Commando", "FCommandoSkins", "cmdo", "Gromida"},
+    {"Male Soldier", "SoldierSkins", "blkt", "Malcolm"},
+    {"Female Soldier", "SGirlSkins", "army", "Lauren"},
+    {"Boss", "BossSkins", "boss", "Xan"},
 }};
 
 // Server index i is in a share when (i + 1) * percent / 100 steps up there, which
@@ -90,15 +92,16 @@ SimulatedServerFarm::~SimulatedServerFarm()
 
 SimulatedServerConfig SimulatedServerFarm::makeConfig(int index, QRandomGenerator &rng)
 {
-    const MapChoice &map = Maps[std::size_t(index) % Maps.size()];
+    const GameTypeMaps &game = kGameTypes[std::size_t(index) % kGameTypes.size()];
+    const MapChoice &map = game.maps[std::size_t(index) / kGameTypes.size() % game.maps.size()];
     SimulatedServerConfig c;
-    c.setGameType(QLatin1String(map.type));
+    c.setGameType(QLatin1String(game.type));
     c.mapName = QLatin1String(map.name);
     c.mapTitle = QLatin1String(map.title);
-    c.hostname = QStringLiteral("%1 %2 #%3").arg(QLatin1String(pick(HostPrefixes, rng)), c.beaconName).arg(index + 1);
-    c.maxPlayers = pick(Capacities, rng);
-    c.gameVersion = pick(Versions, rng);
-    c.gameStyle = QLatin1String(pick(GameStyles, rng));
+    c.hostname = QStringLiteral("%1 %2 #%3").arg(QLatin1String(pick(kHostPrefixes, rng)), c.beaconName).arg(index + 1);
+    c.maxPlayers = pick(kCapacities, rng);
+    c.gameVersion = pick(kVersions, rng);
+    c.gameStyle = QLatin1String(pick(kGameStyles, rng));
     c.timeLimit = rng.bounded(0, 4) * 10;
     c.fragLimit = rng.bounded(2, 7) * 10;
     c.goalTeamScore = c.gameType == QLatin1String("CTFGame") ? rng.bounded(0, 6) : rng.bounded(0, 3) * 50;
@@ -107,7 +110,7 @@ SimulatedServerConfig SimulatedServerFarm::makeConfig(int index, QRandomGenerato
     c.tournament = rng.bounded(6) == 0;
     c.passworded = rng.bounded(8) == 0;
     for (int m = rng.bounded(3); m > 0; --m) {
-        const QString mutator = QLatin1String(pick(Mutators, rng));
+        const QString mutator = QLatin1String(pick(kMutators, rng));
         if (!c.mutators.contains(mutator))
             c.mutators.append(mutator);
     }
@@ -121,7 +124,7 @@ SimulatedServerConfig SimulatedServerFarm::makeConfig(int index, QRandomGenerato
 SimulatedPlayer SimulatedServerFarm::makePlayer(const SimulatedServer &server, bool latin1Name)
 {
     const SimulatedServerConfig &c = server.config();
-    QString name = latin1Name ? pick(Latin1Names, m_rng) : QLatin1String(pick(PlainNames, m_rng));
+    QString name = latin1Name ? pick(kLatin1Names, m_rng) : QLatin1String(pick(kPlainNames, m_rng));
     const auto taken = [&](const QString &candidate) {
         return std::any_of(server.players().cbegin(), server.players().cend(),
                            [&](const SimulatedPlayer &p) { return p.name == candidate; });
@@ -130,14 +133,14 @@ SimulatedPlayer SimulatedServerFarm::makePlayer(const SimulatedServer &server, b
     for (int n = 2; taken(name); ++n)
         name = base + QString::number(n);
 
-    const Look &look = pick(Looks, m_rng);
+    const Look &look = pick(kLooks, m_rng);
     SimulatedPlayer p;
     p.name = name;
     p.frags = m_rng.bounded(0, 31);
     p.ping = m_rng.bounded(20, 250);
     p.mesh = QLatin1String(look.mesh);
-    p.skin = QLatin1String(look.skin);
-    p.face = QLatin1String(look.face);
+    p.skin = QStringLiteral("%1.%2").arg(QLatin1String(look.package), QLatin1String(look.skin));
+    p.face = QStringLiteral("%1.%2").arg(QLatin1String(look.package), QLatin1String(look.face));
     p.ngsecret = m_rng.bounded(5) == 0 ? QStringLiteral("false") : QStringLiteral("true");
     if (c.teamGame) {
         // Join the smaller team, as balanced servers do.

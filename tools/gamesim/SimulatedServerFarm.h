@@ -42,7 +42,7 @@ public:
     QString errorString() const { return m_error; } // why the last start() failed
 
     // One beacon per server, in order, while ports in the range last; returns how many run.
-    int startBeacons(quint16 firstPort = LanBeacon::FirstPort, quint16 lastPort = LanBeacon::LastPort);
+    int startBeacons(quint16 firstPort = LanBeacon::kFirstPort, quint16 lastPort = LanBeacon::kLastPort);
 
     void setChurnInterval(int milliseconds); // 0 stops churning
     void churnOnce();

@@ -5,8 +5,6 @@
 
 #include "ToolMain.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QTextStream>
 
 #include <algorithm>
@@ -14,7 +12,6 @@
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
 #endif
-
 
 namespace {
 
@@ -24,10 +21,8 @@ struct Settings
     qint64 basePort = 0;
     qint64 churn = 0;
     qint64 randomStart = 0;
-    qint64 runFor = 0;
     SimulatedServerFarm::Faults faults;
     bool beacon = false;
-    bool quiet = false;
 };
 
 // Every port is a socket, so thousands of servers need more descriptors than the
@@ -45,34 +40,23 @@ void raiseOpenFileLimit(qint64 needed)
 #endif
 }
 
-void addOptions(QCommandLineParser &parser)
+void addOptions(ToolMain::Program &program)
 {
-    parser.setApplicationDescription(QStringLiteral("Simulated Unreal Tournament servers on 127.0.0.1."));
-    parser.addHelpOption();
-    parser.addOptions({
-        {QStringLiteral("count"), QStringLiteral("Number of servers (default 5)."), QStringLiteral("N"),
-         QStringLiteral("5")},
-        {QStringLiteral("base-port"),
-         QStringLiteral("First query port; the others follow (default 7778, 0 = ephemeral)."), QStringLiteral("P"),
-         QStringLiteral("7778")},
-        {QStringLiteral("churn"), QStringLiteral("Change players every MS milliseconds (0 = static)."),
-         QStringLiteral("MS"), QStringLiteral("0")},
-        {QStringLiteral("beacon"), QStringLiteral("Also run a LAN beacon per server on 8777 to 8786.")},
-        {QStringLiteral("random-start"), QStringLiteral("RNG start value for names, maps and churn (default 1)."),
-         QStringLiteral("N"), QStringLiteral("1")},
-        {QStringLiteral("run-for"), QStringLiteral("Exit after MS milliseconds (0 = until SIGINT/SIGTERM)."),
-         QStringLiteral("MS"), QStringLiteral("0")},
-        {QStringLiteral("drop"),
-         QStringLiteral("Lose PERCENT of the reply datagrams, each on its own (default 0)."), QStringLiteral("PERCENT"),
-         QStringLiteral("0")},
-        {QStringLiteral("silent-share"),
-         QStringLiteral("PERCENT of the servers, spread evenly, never answer (default 0)."), QStringLiteral("PERCENT"),
-         QStringLiteral("0")},
-        {QStringLiteral("answer-from-other-port"),
-         QStringLiteral("Every Kth server answers from another port than it was asked on (default 0 = none)."),
-         QStringLiteral("K"), QStringLiteral("0")},
-        {QStringLiteral("quiet"), QStringLiteral("Print only the server lines.")},
-    });
+    QCommandLineParser &parser = program.parser();
+    ToolMain::addOption(parser, "count", "Number of servers (default 5).", "N", "5");
+    ToolMain::addOption(parser, "base-port", "First query port; the others follow (default 7778, 0 = ephemeral).", "P",
+                        "7778");
+    ToolMain::addOption(parser, "churn", "Change players every MS milliseconds (0 = static).", "MS", "0");
+    ToolMain::addOption(parser, "beacon", "Also run a LAN beacon per server on 8777 to 8786.");
+    ToolMain::addOption(parser, "random-start", "RNG start value for names, maps and churn (default 1).", "N", "1");
+    program.addRunForOption();
+    ToolMain::addOption(parser, "drop", "Lose PERCENT of the reply datagrams, each on its own (default 0).", "PERCENT",
+                        "0");
+    ToolMain::addOption(parser, "silent-share", "PERCENT of the servers, spread evenly, never answer (default 0).",
+                        "PERCENT", "0");
+    ToolMain::addOption(parser, "answer-from-other-port",
+                        "Every Kth server answers from another port than it was asked on (default 0 = none).", "K",
+                        "0");
 }
 
 // Stops at the first number out of range, after saying which one it is.
@@ -85,7 +69,6 @@ bool readSettings(const QCommandLineParser &parser, Settings &settings)
         || !ToolMain::readNumber(parser, QStringLiteral("base-port"), 0, 65535, settings.basePort)
         || !ToolMain::readNumber(parser, QStringLiteral("churn"), 0, 3600000, settings.churn)
         || !ToolMain::readNumber(parser, QStringLiteral("random-start"), 0, 0xffffffffLL, settings.randomStart)
-        || !ToolMain::readNumber(parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, settings.runFor)
         || !ToolMain::readNumber(parser, QStringLiteral("drop"), 0, 100, drop)
         || !ToolMain::readNumber(parser, QStringLiteral("silent-share"), 0, 100, silent)
         || !ToolMain::readNumber(parser, QStringLiteral("answer-from-other-port"), 0, 65535, otherPort))
@@ -97,7 +80,6 @@ bool readSettings(const QCommandLineParser &parser, Settings &settings)
     }
     settings.faults = {int(drop), int(silent), int(otherPort)};
     settings.beacon = parser.isSet(QStringLiteral("beacon"));
-    settings.quiet = parser.isSet(QStringLiteral("quiet"));
     return true;
 }
 
@@ -131,57 +113,51 @@ void startBeacons(SimulatedServerFarm &farm, bool quiet)
 
 // The server lines are flushed at once, so a program that started the
 // simulator can read its ports while it runs.
-bool startFarm(SimulatedServerFarm &farm, const Settings &settings)
+bool startFarm(SimulatedServerFarm &farm, const Settings &settings, bool quiet)
 {
     farm.setFaults(settings.faults);
     const int otherPorts = settings.faults.otherPortEvery > 0 ? int(settings.count / settings.faults.otherPortEvery) : 0;
     raiseOpenFileLimit(settings.count + otherPorts + 64);
     if (!farm.start(int(settings.count), quint16(settings.basePort))) {
-        QTextStream(stderr) << "quorvelin-gamesim: cannot bind " << settings.count << " query ports from 127.0.0.1:"
-                            << settings.basePort << " (" << farm.errorString() << ')' << Qt::endl;
+        ToolMain::complain(QStringLiteral("cannot bind %1 query ports from 127.0.0.1:%2 (%3)")
+                               .arg(settings.count)
+                               .arg(settings.basePort)
+                               .arg(farm.errorString()));
         return false;
     }
     QTextStream out(stdout);
     for (const SimulatedServer *server : farm.servers())
         out << "127.0.0.1:" << server->queryPort() << ' ' << server->config().hostname << '\n';
     out.flush();
-    if (!settings.quiet)
+    if (!quiet)
         reportFaults(farm);
 
     if (settings.beacon)
-        startBeacons(farm, settings.quiet);
+        startBeacons(farm, quiet);
     farm.setChurnInterval(int(settings.churn));
     return true;
 }
 
-void reportQueries(const SimulatedServerFarm &farm)
+quint64 answeredQueries(const SimulatedServerFarm &farm)
 {
     quint64 requests = 0;
     for (const SimulatedServer *server : farm.servers())
         requests += server->requestCount();
-    QTextStream(stderr) << "quorvelin-gamesim: answered " << requests << " queries" << Qt::endl;
+    return requests;
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("quorvelin-gamesim"));
-
-    QCommandLineParser parser;
-    addOptions(parser);
-    parser.process(app);
+    ToolMain::Program program(argc, argv, "quorvelin-gamesim", "Simulated Unreal Tournament servers on 127.0.0.1.");
+    addOptions(program);
     Settings settings;
-    if (!readSettings(parser, settings))
+    if (!program.process("Print only the server lines.") || !readSettings(program.parser(), settings))
         return 2;
 
     SimulatedServerFarm farm{quint32(settings.randomStart)};
-    if (!startFarm(farm, settings))
+    if (!startFarm(farm, settings, program.isQuiet()))
         return 1;
-
-    const int rc = ToolMain::exec(settings.runFor);
-    if (!settings.quiet)
-        reportQueries(farm);
-    return rc;
+    return program.exec([&farm] { return QStringLiteral("answered %1 queries").arg(answeredQueries(farm)); });
 }

@@ -9,10 +9,10 @@
 namespace {
 
 // The cycle of tools/gamesim's farm, so a listed type is the type the server reports.
-constexpr std::array<const char *, 6> GameTypes = {
+constexpr std::array<const char *, 6> kGameTypes = {
     "DeathMatchPlus", "CTFGame", "TeamGamePlus", "Domination", "Assault", "LastManStanding"};
 
-constexpr int HighestLocation = 12;
+constexpr int kHighestLocation = 12;
 constexpr quint16 kSyntheticQueryPort = 7778;
 
 // Entries a list may hold that are no server: octets or ports out of range, numbers
@@ -47,8 +47,8 @@ QList<ListedServer> generatedServers(int count, quint16 firstQueryPort, quint32 
         ListedServer server;
         server.address = QStringLiteral("127.0.0.1");
         server.queryPort = quint16(firstQueryPort + i);
-        server.gameType = QLatin1String(GameTypes[std::size_t(i) % GameTypes.size()]);
-        server.location = rng.bounded(1, HighestLocation + 1);
+        server.gameType = QLatin1String(kGameTypes[std::size_t(i) % kGameTypes.size()]);
+        server.location = rng.bounded(1, kHighestLocation + 1);
         servers.append(server);
     }
     return servers;

@@ -6,22 +6,25 @@
 #include <QRandomGenerator>
 #include <QTcpSocket>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
-const QByteArray Final = QByteArrayLiteral("\\final\\");
-const QByteArray ListKey = QByteArrayLiteral("\\list\\");
-const QByteArray EchoRefusal =
+const QByteArray kFinal = QByteArrayLiteral("\\final\\");
+const QByteArray kListKey = QByteArrayLiteral("\\list\\");
+const QByteArray kEchoRefusal =
     QByteArrayLiteral("\\echo\\333networks failed to validate your request. Use the correct authorization cipher!");
 
-constexpr int ChallengeLength = 6;
-constexpr int GarbageSize = 2048;
-constexpr int SplitFinalDelayMs = 100;
+constexpr int kChallengeLength = 6;
+constexpr int kGarbageSize = 2048;
+constexpr int kSplitFinalDelayMs = 100;
 
 using Misbehaviour = SimulatedMasterConfig::Misbehaviour;
 
 QByteArray randomChallenge()
 {
-    QByteArray challenge(ChallengeLength, 'A');
+    QByteArray challenge(kChallengeLength, 'A');
     for (char &letter : challenge)
         letter = char('A' + QRandomGenerator::global()->bounded(26));
     return challenge;
@@ -33,21 +36,6 @@ QByteArray valueOf(const MasterSession::Pairs &pairs, const QByteArray &key)
         if (k == key)
             return value;
     return {};
-}
-
-// The bytes between the cuts; cuts outside the bytes or out of order are passed over.
-QList<QByteArray> piecesOf(const QByteArray &bytes, const QList<int> &cuts)
-{
-    QList<QByteArray> pieces;
-    qsizetype from = 0;
-    for (const int cut : cuts) {
-        if (cut <= from || cut >= bytes.size())
-            continue;
-        pieces.append(bytes.mid(from, cut - from));
-        from = cut;
-    }
-    pieces.append(bytes.mid(from));
-    return pieces;
 }
 
 bool hasKey(const MasterSession::Pairs &pairs, const QByteArray &key)
@@ -84,29 +72,20 @@ void MasterSession::start()
         return;
     QByteArray greeting = QByteArrayLiteral("\\basic\\\\secure\\") + m_challenge;
     if (m_config.greetingWithFinal)
-        greeting += Final;
+        greeting += kFinal;
     if (m_config.idleTimeoutMs > 0)
         m_idleTimer.start(m_config.idleTimeoutMs);
     m_greeting = true;
-    sendInPieces(greeting, m_config.greetingCuts, [this] {
+    sendCut(greeting, m_config.greetingCuts, [this] {
         m_greeting = false;
         takeInput();
     });
 }
 
 // Writes the bytes cut as configured and then runs then; at once when there are no cuts.
-void MasterSession::sendInPieces(const QByteArray &bytes, const QList<int> &cuts, const std::function<void()> &then)
+void MasterSession::sendCut(const QByteArray &bytes, const QList<qsizetype> &cuts, const std::function<void()> &then)
 {
-    const QList<QByteArray> pieces = piecesOf(bytes, cuts);
-    if (pieces.size() < 2) {
-        m_socket->write(bytes);
-        then();
-        return;
-    }
-    auto next = [pieces, at = qsizetype(0)]() mutable { return at < pieces.size() ? pieces[at++] : QByteArray(); };
-    auto *feeder = new ChunkFeeder(m_socket, next, std::max(1, m_config.segmentPauseMs));
-    connect(feeder, &ChunkFeeder::finished, this, then);
-    feeder->start();
+    ChunkFeeder::sendCut(m_socket, bytes, cuts, std::max(1, m_config.segmentPauseMs), then);
 }
 
 void MasterSession::abort()
@@ -144,7 +123,7 @@ void MasterSession::takeInput()
         m_idleTimer.start(m_config.idleTimeoutMs);
     takeMessages(listening);
     // A master that does not validate also takes a request without \final\ once the client goes quiet.
-    if (listening && !m_replying && !m_config.validating && m_input.contains(ListKey))
+    if (listening && !m_replying && !m_config.validating && m_input.contains(kListKey))
         m_quietTimer.start(m_config.quietMs);
     else
         m_quietTimer.stop();
@@ -153,8 +132,8 @@ void MasterSession::takeInput()
 // Records each complete message (ended by \final\) and, if handle, acts on it.
 void MasterSession::takeMessages(bool handle)
 {
-    for (qsizetype end = m_input.indexOf(Final); end >= 0; end = m_input.indexOf(Final)) {
-        const QByteArray message = m_input.left(end + Final.size());
+    for (qsizetype end = m_input.indexOf(kFinal); end >= 0; end = m_input.indexOf(kFinal)) {
+        const QByteArray message = m_input.left(end + kFinal.size());
         m_input.remove(0, message.size());
         Q_EMIT requestReceived(message);
         if (handle && !m_replying)
@@ -164,7 +143,7 @@ void MasterSession::takeMessages(bool handle)
 
 void MasterSession::takeQuietRequest()
 {
-    if (m_replying || m_finished || !m_input.contains(ListKey))
+    if (m_replying || m_finished || !m_input.contains(kListKey))
         return;
     const QByteArray message = m_input;
     m_input.clear();
@@ -252,7 +231,7 @@ void MasterSession::refuse()
     m_quietTimer.stop();
     Q_EMIT refused();
     if (m_config.refusal == SimulatedMasterConfig::Refusal::Echo)
-        m_socket->write(EchoRefusal + Final);
+        m_socket->write(kEchoRefusal + kFinal);
     m_socket->disconnectFromHost();
 }
 
@@ -261,14 +240,14 @@ void MasterSession::sendReply(const Entries &entries)
     switch (m_config.misbehaviour) {
     case Misbehaviour::None:
     case Misbehaviour::NoGreeting:
-        sendInPieces(entries.text + Final, m_config.replyCuts, [this] { m_socket->disconnectFromHost(); });
+        sendCut(entries.text + kFinal, m_config.replyCuts, [this] { m_socket->disconnectFromHost(); });
         return;
     case Misbehaviour::CloseBeforeFinal:
         m_socket->write(entries.firstHalf());
         m_socket->disconnectFromHost();
         return;
     case Misbehaviour::NeverClose:
-        m_socket->write(entries.text + Final);
+        m_socket->write(entries.text + kFinal);
         return;
     case Misbehaviour::Endless:
         sendEndless();
@@ -287,8 +266,8 @@ void MasterSession::sendEndless()
 {
     auto *feeder = new ChunkFeeder(m_socket, [next = quint32(0)]() mutable {
         QByteArray chunk;
-        chunk.reserve(ChunkFeeder::ChunkSize + 64);
-        while (chunk.size() < ChunkFeeder::ChunkSize)
+        chunk.reserve(ChunkFeeder::kChunkSize + 64);
+        while (chunk.size() < ChunkFeeder::kChunkSize)
             chunk += syntheticServer(next++).masterEntry();
         return chunk;
     });
@@ -297,10 +276,10 @@ void MasterSession::sendEndless()
 
 void MasterSession::sendGarbage()
 {
-    QByteArray garbage(GarbageSize, '\0');
+    QByteArray garbage(kGarbageSize, '\0');
     for (char &byte : garbage)
         byte = char(QRandomGenerator::global()->bounded(256));
-    m_socket->write(garbage + Final);
+    m_socket->write(garbage + kFinal);
     m_socket->disconnectFromHost();
 }
 
@@ -308,11 +287,11 @@ void MasterSession::sendGarbage()
 void MasterSession::sendSplitFinal(const QByteArray &body)
 {
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    m_socket->write(body + Final.left(4));
-    QTimer::singleShot(SplitFinalDelayMs, this, [this] {
+    m_socket->write(body + kFinal.left(4));
+    QTimer::singleShot(kSplitFinalDelayMs, this, [this] {
         if (m_socket->state() != QAbstractSocket::ConnectedState)
             return;
-        m_socket->write(Final.mid(4));
+        m_socket->write(kFinal.mid(4));
         m_socket->disconnectFromHost();
     });
 }

@@ -55,7 +55,7 @@ private:
 
     void readInput();
     void takeInput();
-    void sendInPieces(const QByteArray &bytes, const QList<int> &cuts, const std::function<void()> &then);
+    void sendCut(const QByteArray &bytes, const QList<qsizetype> &cuts, const std::function<void()> &then);
     void takeMessages(bool handle);
     void takeQuietRequest();
     void handleMessage(const QByteArray &message);

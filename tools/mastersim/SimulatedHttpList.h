@@ -1,19 +1,16 @@
 #pragma once
 
 #include "ListedServer.h"
+#include "SimulatedTcpService.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QObject>
 #include <QStringList>
-
-class QTcpServer;
-class QTcpSocket;
 
 // A plain-text server list over HTTP on 127.0.0.1, the way list sites publish
 // them: any GET is answered with one "a.b.c.d:gameport" line per server
 // (game port = query port - 1), then the connection closes.
-class SimulatedHttpList final : public QObject
+class SimulatedHttpList final : public SimulatedTcpService
 {
     Q_OBJECT
 
@@ -26,15 +23,10 @@ public:
         Stall,     // the headers, then nothing
     };
 
-    static constexpr qsizetype HugeSize = 10 * 1024 * 1024;
+    static constexpr qsizetype kHugeSize = 10 * 1024 * 1024;
 
     explicit SimulatedHttpList(const QList<ListedServer> &servers = {}, QObject *parent = nullptr);
-    ~SimulatedHttpList() override;
 
-    bool listen(quint16 port = 0); // 127.0.0.1 only; 0 takes an ephemeral port
-    quint16 port() const;          // the bound port while listening, else 0
-    bool isListening() const;
-    void close(); // stops listening and drops every open connection
     QString url() const; // http://127.0.0.1:<port>/servers.txt
 
     const QList<ListedServer> &servers() const { return m_servers; }
@@ -53,15 +45,12 @@ Q_SIGNALS:
     void requestServed(const QString &path);
 
 private:
-    void acceptConnections();
-    void readRequest(QTcpSocket *socket, QByteArray &buffer);
-    void respond(QTcpSocket *socket, const QByteArray &path);
-    void sendBody(QTcpSocket *socket, const QByteArray &body);
+    void serve(QTcpSocket *socket) override;
+    void respond(QTcpSocket *socket, const QByteArray &request);
     void sendEndless(QTcpSocket *socket);
     const QByteArray &body();
     const QByteArray &hugeBody();
 
-    QTcpServer *m_server;
     QList<ListedServer> m_servers;
     int m_listLength = 0;
     QByteArray m_body; // built on first use

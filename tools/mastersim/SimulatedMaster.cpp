@@ -2,16 +2,12 @@
 
 #include "MasterSession.h"
 
-#include <QHostAddress>
-#include <QTcpServer>
 #include <QTcpSocket>
 
 SimulatedMaster::SimulatedMaster(const SimulatedMasterConfig &config, QObject *parent)
-    : QObject(parent)
+    : SimulatedTcpService(parent)
     , m_config(config)
-    , m_server(new QTcpServer(this))
 {
-    connect(m_server, &QTcpServer::newConnection, this, &SimulatedMaster::acceptConnections);
 }
 
 SimulatedMaster::~SimulatedMaster()
@@ -20,26 +16,10 @@ SimulatedMaster::~SimulatedMaster()
     close();
 }
 
-bool SimulatedMaster::listen(quint16 port)
-{
-    if (m_server->isListening())
-        return true;
-    return m_server->listen(QHostAddress::LocalHost, port);
-}
-
-quint16 SimulatedMaster::port() const
-{
-    return m_server->isListening() ? m_server->serverPort() : quint16(0);
-}
-
-bool SimulatedMaster::isListening() const
-{
-    return m_server->isListening();
-}
-
+// A session's abort() records what its client had sent before the connection goes.
 void SimulatedMaster::close()
 {
-    m_server->close();
+    SimulatedTcpService::close();
     const QList<MasterSession *> sessions = findChildren<MasterSession *>(Qt::FindDirectChildrenOnly);
     for (MasterSession *session : sessions)
         session->abort();
@@ -68,17 +48,15 @@ int SimulatedMaster::openConnectionCount() const
     return open;
 }
 
-void SimulatedMaster::acceptConnections()
+void SimulatedMaster::serve(QTcpSocket *socket)
 {
-    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        ++m_connectionCount;
-        auto *session = new MasterSession(socket, m_config, this);
-        connect(session, &MasterSession::requestReceived, this, &SimulatedMaster::record);
-        connect(session, &MasterSession::refused, this, [this] { ++m_refusedCount; });
-        connect(session, &MasterSession::answered, this, [this] { ++m_answeredCount; });
-        connect(session, &MasterSession::finished, this, &SimulatedMaster::connectionFinished);
-        session->start();
-    }
+    ++m_connectionCount;
+    auto *session = new MasterSession(socket, m_config, this);
+    connect(session, &MasterSession::requestReceived, this, &SimulatedMaster::record);
+    connect(session, &MasterSession::refused, this, [this] { ++m_refusedCount; });
+    connect(session, &MasterSession::answered, this, [this] { ++m_answeredCount; });
+    connect(session, &MasterSession::finished, this, &SimulatedMaster::connectionFinished);
+    session->start();
 }
 
 void SimulatedMaster::record(const QByteArray &request)

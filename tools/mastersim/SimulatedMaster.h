@@ -1,19 +1,18 @@
 #pragma once
 
 #include "SimulatedMasterConfig.h"
+#include "SimulatedTcpService.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QObject>
 
 class MasterSession;
-class QTcpServer;
 
 // A game master server on TCP 127.0.0.1: greets each client with a \secure\ challenge,
 // checks its \validate\ answer (when validating), and answers \list\ requests with
 // the configured servers' \ip\ entries and \list\info\ requests with their game
 // types. Everything the clients send is recorded.
-class SimulatedMaster final : public QObject
+class SimulatedMaster final : public SimulatedTcpService
 {
     Q_OBJECT
 
@@ -21,10 +20,7 @@ public:
     explicit SimulatedMaster(const SimulatedMasterConfig &config = {}, QObject *parent = nullptr);
     ~SimulatedMaster() override;
 
-    bool listen(quint16 port = 0); // 127.0.0.1 only; 0 takes an ephemeral port
-    quint16 port() const;          // the bound port while listening, else 0
-    bool isListening() const;
-    void close(); // stops listening and drops every open connection
+    void close() override; // stops listening and drops every open connection
 
     const SimulatedMasterConfig &config() const { return m_config; }
     void setConfig(const SimulatedMasterConfig &config); // for connections accepted from now on
@@ -45,11 +41,10 @@ Q_SIGNALS:
     void connectionFinished();
 
 private:
-    void acceptConnections();
+    void serve(QTcpSocket *socket) override;
     void record(const QByteArray &request);
 
     SimulatedMasterConfig m_config;
-    QTcpServer *m_server;
     QList<QByteArray> m_requests;
     QByteArray m_lastListRequest;
     int m_connectionCount = 0;

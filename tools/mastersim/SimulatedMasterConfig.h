@@ -41,7 +41,7 @@ struct SimulatedMasterConfig final
     // their own, each sent segmentPauseMs after the one before, as a slow or fragmenting
     // path delivers them. The master acts on the client's messages only once its whole
     // greeting is out, as a real one that wrote it at once would.
-    QList<int> greetingCuts;
-    QList<int> replyCuts;
+    QList<qsizetype> greetingCuts;
+    QList<qsizetype> replyCuts;
     int segmentPauseMs = 20;
 };

@@ -1,84 +1,33 @@
 #include "SimulatedStatsService.h"
 
+#include "ChunkFeeder.h"
+#include "SimulatedHttp.h"
 #include "StatsPages.h"
 
-#include <QHostAddress>
 #include <QRandomGenerator>
 #include <QStringDecoder>
-#include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 
-#include <algorithm>
-#include <functional>
-#include <memory>
+#include <utility>
 
 namespace {
 
-constexpr qsizetype MaxRequestSize = 16 * 1024;
-constexpr qint64 ChunkSize = 64 * 1024;
+// Pieces of a cut answer leave this long after the one before has gone out.
+constexpr int kCutPauseMs = 2;
 
 using Query = QList<std::pair<QByteArray, QByteArray>>;
 
-QByteArray headers(int status, qsizetype contentLength, StatsPages::Charset charset = StatsPages::Charset::Windows1252)
+QByteArray head(int status, qsizetype contentLength, StatsPages::Charset charset = StatsPages::Charset::Windows1252)
 {
     const QByteArray reason = status == 200 ? QByteArrayLiteral("OK")
         : status == 404                     ? QByteArrayLiteral("Not Found")
                                             : QByteArrayLiteral("Bad Request");
     const QByteArray name = StatsPages::charsetName(charset);
-    QByteArray text = "HTTP/1.0 " + QByteArray::number(status) + ' ' + reason + "\r\nContent-Type: text/html"
-        + (name.isEmpty() ? QByteArray() : "; charset=" + name) + "\r\n";
-    if (contentLength >= 0)
-        text += "Content-Length: " + QByteArray::number(contentLength) + "\r\n";
-    return text + "\r\n";
+    return SimulatedHttp::head(QByteArray::number(status) + ' ' + reason,
+                               "text/html" + (name.isEmpty() ? QByteArray() : "; charset=" + name), contentLength);
 }
 
-// Keeps the socket's write buffer topped up from source, a chunk at a time as
-// the client takes the data, so long or endless bodies neither pile up in
-// memory nor hold the event loop. An empty chunk ends the body and the connection.
-void stream(QTcpSocket *socket, std::function<QByteArray()> source)
-{
-    auto next = std::make_shared<std::function<QByteArray()>>(std::move(source));
-    const auto topUp = [socket, next] {
-        if (!*next || socket->state() != QAbstractSocket::ConnectedState || socket->bytesToWrite() >= ChunkSize)
-            return;
-        const QByteArray chunk = (*next)();
-        if (chunk.isEmpty()) {
-            *next = nullptr;
-            socket->disconnectFromHost();
-            return;
-        }
-        socket->write(chunk);
-    };
-    QObject::connect(socket, &QTcpSocket::bytesWritten, socket, topUp);
-    topUp();
-}
-
-// Sends the pieces one after the other, then closes.
-void sendPieces(QTcpSocket *socket, const QByteArray &head, const QByteArrayList &pieces)
-{
-    socket->write(head);
-    stream(socket, [pieces, index = qsizetype(0), offset = qsizetype(0)]() mutable {
-        while (index < pieces.size() && offset >= pieces.at(index).size()) {
-            ++index;
-            offset = 0;
-        }
-        if (index == pieces.size())
-            return QByteArray();
-        const QByteArray chunk = pieces.at(index).mid(offset, ChunkSize);
-        offset += chunk.size();
-        return chunk;
-    });
-}
-
-// "GET /path HTTP/1.x" -> "/path"; empty for anything else.
-QByteArray getPath(const QByteArray &requestLine)
-{
-    const QByteArrayList words = requestLine.trimmed().split(' ');
-    if (words.size() != 3 || words.at(0) != "GET" || !words.at(2).startsWith("HTTP/1.") || words.at(1).isEmpty())
-        return {};
-    return words.at(1);
-}
+const QByteArray kBadRequest = head(400, 0);
 
 // Names in lower case; values with "+" and %XX decoded.
 Query parseQuery(const QByteArray &query)
@@ -102,34 +51,6 @@ QByteArray queryValue(const Query &query, QByteArrayView name)
             return value;
     }
     return {};
-}
-
-// Sends the bytes in pieces cut at the offsets, a short pause between two, then closes.
-void sendCut(QTcpSocket *socket, const QByteArray &bytes, QList<qsizetype> cuts)
-{
-    std::sort(cuts.begin(), cuts.end());
-    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-    cuts.erase(std::remove_if(cuts.begin(), cuts.end(), [&bytes](qsizetype at) { return at <= 0 || at >= bytes.size(); }),
-               cuts.end());
-    cuts.append(bytes.size());
-    auto *pause = new QTimer(socket);
-    pause->setInterval(2);
-    QObject::connect(pause, &QTimer::timeout, socket, [socket, pause, bytes, cuts, next = qsizetype(0),
-                                                       offset = qsizetype(0)]() mutable {
-        if (socket->state() != QAbstractSocket::ConnectedState) {
-            pause->stop();
-            return;
-        }
-        const qsizetype end = cuts.at(next++);
-        socket->write(bytes.mid(offset, end - offset));
-        socket->flush();
-        offset = end;
-        if (next == cuts.size()) {
-            pause->stop();
-            socket->disconnectFromHost();
-        }
-    });
-    pause->start();
 }
 
 // Searched-for text arrives in Windows-1252 like the pages; well-formed UTF-8 is taken too.
@@ -180,49 +101,14 @@ QByteArray StatsRequest::header(QByteArrayView name) const
 }
 
 SimulatedStatsService::SimulatedStatsService(const StatsCatalogue &catalogue, QObject *parent)
-    : QObject(parent)
-    , m_server(new QTcpServer(this))
+    : SimulatedTcpService(parent)
     , m_catalogue(catalogue)
 {
-    connect(m_server, &QTcpServer::newConnection, this, &SimulatedStatsService::acceptConnections);
-}
-
-SimulatedStatsService::~SimulatedStatsService()
-{
-    blockSignals(true);
-    close();
-}
-
-bool SimulatedStatsService::listen(quint16 port)
-{
-    if (m_server->isListening())
-        return true;
-    return m_server->listen(QHostAddress::LocalHost, port);
-}
-
-quint16 SimulatedStatsService::port() const
-{
-    return m_server->isListening() ? m_server->serverPort() : quint16(0);
-}
-
-bool SimulatedStatsService::isListening() const
-{
-    return m_server->isListening();
-}
-
-void SimulatedStatsService::close()
-{
-    m_server->close();
-    const QList<QTcpSocket *> sockets = m_server->findChildren<QTcpSocket *>(Qt::FindDirectChildrenOnly);
-    for (QTcpSocket *socket : sockets) {
-        socket->abort();
-        socket->deleteLater();
-    }
 }
 
 QString SimulatedStatsService::url() const
 {
-    return QStringLiteral("http://127.0.0.1:%1").arg(port());
+    return QStringLiteral("http://") + address();
 }
 
 StatsAnswer SimulatedStatsService::answer(const QByteArray &path) const
@@ -286,34 +172,17 @@ StatsAnswer SimulatedStatsService::search(const Query &query) const
     return {200, StatsPages::listPage(kind, matches), true};
 }
 
-void SimulatedStatsService::acceptConnections()
+void SimulatedStatsService::serve(QTcpSocket *socket)
 {
-    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-        auto buffer = std::make_shared<QByteArray>();
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] { readRequest(socket, *buffer); });
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-    }
+    SimulatedHttp::readRequest(
+        socket, this, [this, socket](const QByteArray &bytes) { take(socket, bytes); }, kBadRequest);
 }
 
-// Waits for the empty line that ends the request headers.
-void SimulatedStatsService::readRequest(QTcpSocket *socket, QByteArray &buffer)
+// Every request is recorded with its headers, a bad one too.
+void SimulatedStatsService::take(QTcpSocket *socket, const QByteArray &bytes)
 {
-    buffer += socket->readAll();
-    qsizetype end = buffer.indexOf("\r\n\r\n");
-    if (end < 0)
-        end = buffer.indexOf("\n\n");
-    if (end < 0) {
-        if (buffer.size() > MaxRequestSize) {
-            socket->write(headers(400, 0));
-            socket->disconnectFromHost();
-        }
-        return;
-    }
-    disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
-
     StatsRequest request;
-    const QByteArrayList lines = buffer.left(end).split('\n');
-    buffer.clear();
+    const QByteArrayList lines = bytes.left(SimulatedHttp::headersEnd(bytes)).split('\n');
     request.requestLine = lines.constFirst().trimmed();
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines.at(i).indexOf(':');
@@ -323,13 +192,11 @@ void SimulatedStatsService::readRequest(QTcpSocket *socket, QByteArray &buffer)
     m_requests.append(request);
     Q_EMIT requestReceived(m_requests.constLast());
 
-    const QByteArray path = getPath(request.requestLine);
-    if (path.isEmpty()) {
-        socket->write(headers(400, 0));
-        socket->disconnectFromHost();
-        return;
-    }
-    respond(socket, path);
+    const QByteArray path = SimulatedHttp::getPath(request.requestLine);
+    if (path.isEmpty())
+        SimulatedHttp::answerAndClose(socket, kBadRequest);
+    else
+        respond(socket, path);
 }
 
 void SimulatedStatsService::respond(QTcpSocket *socket, const QByteArray &path)
@@ -355,19 +222,20 @@ void SimulatedStatsService::respond(QTcpSocket *socket, const QByteArray &path)
         send(socket, page.status, {filler(), page.body});
         return;
     case Misbehaviour::EndlessLine: {
-        socket->write(headers(200, -1, m_charset));
-        const QByteArray words = QByteArrayLiteral("ngWorldStats ").repeated(ChunkSize / 13);
-        stream(socket, [start = QByteArrayLiteral("<html><body>") + words, words]() mutable {
+        socket->write(head(200, -1, m_charset));
+        const QByteArray words = QByteArrayLiteral("ngWorldStats ").repeated(ChunkFeeder::kChunkSize / 13);
+        auto *feeder = new ChunkFeeder(socket, [start = QByteArrayLiteral("<html><body>") + words, words]() mutable {
             return start.isEmpty() ? words : std::exchange(start, QByteArray());
         });
+        feeder->start();
         return;
     }
     case Misbehaviour::Stall:
-        socket->write(headers(200, page.body.size(), m_charset));
+        socket->write(head(200, page.body.size(), m_charset));
         return;
     case Misbehaviour::Garbage: {
         QRandomGenerator random(quint32(m_requests.size()));
-        QByteArray bytes(GarbageSize, '\0');
+        QByteArray bytes(kGarbageSize, '\0');
         for (char &byte : bytes)
             byte = char(random.bounded(256));
         send(socket, 200, {bytes});
@@ -381,16 +249,16 @@ void SimulatedStatsService::send(QTcpSocket *socket, int status, const QByteArra
     qsizetype length = 0;
     for (const QByteArray &piece : pieces)
         length += piece.size();
-    const QByteArray head = headers(status, length, m_charset);
+    const QByteArray answerHead = head(status, length, m_charset);
     if (m_cuts.isEmpty() && m_cutEvery <= 0) {
-        sendPieces(socket, head, pieces);
+        ChunkFeeder::sendAndClose(socket, QByteArrayList{answerHead} + pieces);
         return;
     }
-    const QByteArray bytes = head + pieces.join();
+    const QByteArray bytes = answerHead + pieces.join();
     QList<qsizetype> cuts = m_cuts;
     for (qsizetype at = m_cutEvery; m_cutEvery > 0 && at < bytes.size(); at += m_cutEvery)
         cuts.append(at);
-    sendCut(socket, bytes, cuts);
+    ChunkFeeder::sendCut(socket, bytes, cuts, kCutPauseMs, [socket] { socket->disconnectFromHost(); });
 }
 
 // Comment lines without digits, so they hold no entry's number.
@@ -398,7 +266,7 @@ const QByteArray &SimulatedStatsService::filler()
 {
     if (m_filler.isEmpty()) {
         const QByteArray line = "<!-- " + QByteArrayLiteral("ngWorldStats ").repeated(7) + "-->\n";
-        m_filler = line.repeated(HugeSize / line.size() + 1);
+        m_filler = line.repeated(kHugeSize / line.size() + 1);
     }
     return m_filler;
 }

@@ -1,16 +1,13 @@
 #pragma once
 
+#include "SimulatedTcpService.h"
 #include "StatsCatalogue.h"
 #include "StatsPages.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QObject>
 
 #include <utility>
-
-class QTcpServer;
-class QTcpSocket;
 
 // One request as the service received it.
 struct StatsRequest final
@@ -36,7 +33,7 @@ struct StatsAnswer final
 // entry's own page; with none or several it lists the matches. Each request
 // is answered with HTML in the character set set (Windows-1252 unless told),
 // then the connection closes. Paths and query names are taken in any case.
-class SimulatedStatsService final : public QObject
+class SimulatedStatsService final : public SimulatedTcpService
 {
     Q_OBJECT
 
@@ -51,17 +48,12 @@ public:
         Garbage,     // random bytes for a body
     };
 
-    static constexpr qsizetype HugeSize = 10 * 1024 * 1024;
-    static constexpr qsizetype GarbageSize = 16 * 1024;
+    static constexpr qsizetype kHugeSize = 10 * 1024 * 1024;
+    static constexpr qsizetype kGarbageSize = 16 * 1024;
 
     explicit SimulatedStatsService(const StatsCatalogue &catalogue = StatsCatalogue::defaults(),
                                    QObject *parent = nullptr);
-    ~SimulatedStatsService() override;
 
-    bool listen(quint16 port = 0); // 127.0.0.1 only; 0 takes an ephemeral port
-    quint16 port() const;          // the bound port while listening, else 0
-    bool isListening() const;
-    void close();        // stops listening and drops every open connection
     QString url() const; // http://127.0.0.1:<port>
 
     const StatsCatalogue &catalogue() const { return m_catalogue; }
@@ -88,15 +80,14 @@ Q_SIGNALS:
     void requestReceived(const StatsRequest &request);
 
 private:
-    void acceptConnections();
-    void readRequest(QTcpSocket *socket, QByteArray &buffer);
+    void serve(QTcpSocket *socket) override;
+    void take(QTcpSocket *socket, const QByteArray &bytes);
     void respond(QTcpSocket *socket, const QByteArray &path);
     StatsAnswer display(const QList<std::pair<QByteArray, QByteArray>> &query) const;
     StatsAnswer search(const QList<std::pair<QByteArray, QByteArray>> &query) const;
     const QByteArray &filler();
     void send(QTcpSocket *socket, int status, const QByteArrayList &pieces);
 
-    QTcpServer *m_server;
     StatsCatalogue m_catalogue;
     Misbehaviour m_misbehaviour = Misbehaviour::None;
     StatsPages::Charset m_charset = StatsPages::Charset::Windows1252;

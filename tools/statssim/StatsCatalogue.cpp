@@ -6,7 +6,7 @@ namespace {
 
 const QList<std::pair<QString, QString>> &modeTitles()
 {
-    static const QList<std::pair<QString, QString>> titles = {
+    static const QList<std::pair<QString, QString>> kTitles = {
         {QStringLiteral("dm"), QStringLiteral("DeathMatch")},
         {QStringLiteral("ctf"), QStringLiteral("Capture the Flag")},
         {QStringLiteral("dom"), QStringLiteral("Domination")},
@@ -15,7 +15,7 @@ const QList<std::pair<QString, QString>> &modeTitles()
         {QStringLiteral("ass"), QStringLiteral("Assault")},
         {QStringLiteral("mod"), QStringLiteral("Mod")},
     };
-    return titles;
+    return kTitles;
 }
 
 StatsEntry entry(quint64 id, const char16_t *name, QMap<QString, StatsRanks> ranks, const char *address = nullptr)
@@ -36,13 +36,13 @@ const StatsEntry *StatsCatalogue::find(StatsKind kind, quint64 id) const
 
 const QStringList &StatsCatalogue::gameModes()
 {
-    static const QStringList modes = [] {
+    static const QStringList kModes = [] {
         QStringList codes;
         for (const auto &[code, title] : modeTitles())
             codes.append(code);
         return codes;
     }();
-    return modes;
+    return kModes;
 }
 
 QString StatsCatalogue::modeTitle(const QString &mode)

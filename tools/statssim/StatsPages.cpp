@@ -21,11 +21,11 @@ QByteArray head(const QByteArray &title)
         + QByteArrayLiteral("</title>\n</head>\n<body>\n");
 }
 
-const QByteArray Tail = QByteArrayLiteral("</body>\n</html>\n");
+const QByteArray kTail = QByteArrayLiteral("</body>\n</html>\n");
 
 // The characters Windows-1252 puts at 0x80 to 0x9F (the five it leaves
 // unused as themselves); it agrees with Latin-1 elsewhere.
-constexpr char16_t High1252[32] = {
+constexpr char16_t kHigh1252[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
@@ -81,7 +81,7 @@ QByteArray rankPage(StatsKind kind, const QString &mode, const StatsEntry *entry
     page += "</table>\n<p><b>Quarterly ranking</b></p>\n<table>\n" + columns + "</tr>\n";
     if (entry && ranks.quarterlyRank > 0)
         page += row(ranks.quarterlyRank, ranks.quarterlyFigure) + "\n</tr>\n";
-    return page + "</table>\n" + Tail;
+    return page + "</table>\n" + kTail;
 }
 
 QByteArray entryPage(StatsKind kind, const StatsEntry &entry)
@@ -99,12 +99,12 @@ QByteArray entryPage(StatsKind kind, const StatsEntry &entry)
         page += "<tr>" + entryCell(name) + entryCell(StatsCatalogue::modeTitle(mode).toUtf8())
             + entryCell(QByteArray::number(entry.id)) + "\n</tr>\n";
     }
-    return page + "</table>\n" + Tail;
+    return page + "</table>\n" + kTail;
 }
 
 QByteArray missingEntryPage()
 {
-    return head("UT") + "<p>No such ngUID.</p>\n" + Tail;
+    return head("UT") + "<p>No such ngUID.</p>\n" + kTail;
 }
 
 QByteArray listPage(StatsKind kind, const QList<const StatsEntry *> &matches)
@@ -121,7 +121,7 @@ QByteArray listPage(StatsKind kind, const QList<const StatsEntry *> &matches)
             page += "<td class=y>" + htmlName(match->address) + "</td>\n";
         page += "</tr>\n";
     }
-    return page + "</table>\n" + Tail;
+    return page + "</table>\n" + kTail;
 }
 
 QByteArray refreshPage(const QByteArray &path)
@@ -161,8 +161,8 @@ QByteArray encodePage(const QByteArray &utf8, Charset charset)
             bytes.append(char(code));
             continue;
         }
-        const char16_t *found = std::find(std::begin(High1252), std::end(High1252), code);
-        bytes.append(found == std::end(High1252) || code < 0xA0 ? '?' : char(0x80 + (found - std::begin(High1252))));
+        const char16_t *found = std::find(std::begin(kHigh1252), std::end(kHigh1252), code);
+        bytes.append(found == std::end(kHigh1252) || code < 0xA0 ? '?' : char(0x80 + (found - std::begin(kHigh1252))));
     }
     return bytes;
 }
@@ -173,7 +173,7 @@ QString decodeWindows1252(QByteArrayView bytes)
     text.reserve(bytes.size());
     for (const char byte : bytes) {
         const auto b = uchar(byte);
-        text.append(QChar(b >= 0x80 && b < 0xA0 ? High1252[b - 0x80] : char16_t(b)));
+        text.append(QChar(b >= 0x80 && b < 0xA0 ? kHigh1252[b - 0x80] : char16_t(b)));
     }
     return text;
 }

@@ -1,11 +1,9 @@
 #pragma once
 
+#include "SimulatedTcpService.h"
+
 #include <QByteArray>
 #include <QList>
-#include <QObject>
-
-class QTcpServer;
-class QTcpSocket;
 
 // What a simulated version service answers.
 struct SimulatedVersionConfig
@@ -29,7 +27,7 @@ struct SimulatedVersionConfig
 // The version service over HTTP on 127.0.0.1: each request is answered with
 // a page whose last three lines are the marker, the download address and
 // the version, and the connection closes. Every request is recorded.
-class SimulatedVersionService final : public QObject
+class SimulatedVersionService final : public SimulatedTcpService
 {
     Q_OBJECT
 
@@ -38,13 +36,10 @@ public:
     using Mode = SimulatedVersionConfig::Mode;
 
     explicit SimulatedVersionService(const Config &config = {}, QObject *parent = nullptr);
-    ~SimulatedVersionService() override;
 
     // 127.0.0.1 only; 0 takes an ephemeral port. In Refuse mode the port is
     // released again at once, so connections to it are refused.
-    bool listen(quint16 port = 0);
-    quint16 port() const { return m_port; } // the bound port, else 0
-    void close();                           // stops listening and drops every open connection
+    bool listen(quint16 port = 0) override;
 
     const Config &config() const { return m_config; }
     void setConfig(const Config &config) { m_config = config; } // for requests from now on
@@ -59,12 +54,9 @@ Q_SIGNALS:
     void requestReceived(const QByteArray &request);
 
 private:
-    void acceptConnections();
-    void readRequest(QTcpSocket *socket, QByteArray &buffer);
-    void respond(QTcpSocket *socket);
+    void serve(QTcpSocket *socket) override;
+    void respond(QTcpSocket *socket, const QByteArray &request);
 
     Config m_config;
-    QTcpServer *m_server;
-    quint16 m_port = 0;
     QList<QByteArray> m_requests;
 };

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QList>
 #include <QObject>
 #include <QTimer>
 
@@ -18,7 +20,7 @@ class ChunkFeeder final : public QObject
     Q_OBJECT
 
 public:
-    static constexpr qint64 ChunkSize = 64 * 1024;
+    static constexpr qint64 kChunkSize = 64 * 1024;
 
     using Source = std::function<QByteArray()>; // an empty chunk ends the stream
 
@@ -26,6 +28,15 @@ public:
     ChunkFeeder(QTcpSocket *socket, Source source, int pauseMs = 0);
 
     void start();
+
+    // Writes the pieces end to end, then closes the connection.
+    static void sendAndClose(QTcpSocket *socket, const QByteArrayList &pieces);
+    // Writes the bytes in pieces cut at the offsets, each pauseMs after the one
+    // before has gone out, then runs then. The offsets may come in any order;
+    // those outside the bytes are passed over, and without a cut left the bytes
+    // go at once and then runs before this returns.
+    static void sendCut(QTcpSocket *socket, const QByteArray &bytes, QList<qsizetype> offsets, int pauseMs,
+                        const std::function<void()> &then);
 
 Q_SIGNALS:
     void finished(); // the source ran dry and its last chunk is queued on the socket
