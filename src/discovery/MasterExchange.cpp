@@ -3,9 +3,7 @@
 #include "core/StrToIntOrZero.h"
 
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QTcpSocket>
 #include <QUrl>
 
 namespace {
@@ -43,18 +41,31 @@ QString echoOf(const QByteArray &reply)
 MasterExchange::MasterExchange(QObject *parent)
     : QObject(parent)
 {
-    m_timeout.setSingleShot(true);
-    connect(&m_timeout, &QTimer::timeout, this, &MasterExchange::timedOut);
+    m_greetingTimeout.setSingleShot(true);
+    connect(&m_greetingTimeout, &QTimer::timeout, this, &MasterExchange::greetingTimedOut);
     m_settle.setSingleShot(true);
     connect(&m_settle, &QTimer::timeout, this, [this] {
-        if (m_phase == Phase::Greeting)
+        if (m_phase == Phase::Greeting && !m_transfer.isEnding())
             answerGreeting();
     });
+    setLimits({});
+    connect(&m_transfer, &CappedTransfer::connected, this, &MasterExchange::masterConnected);
+    connect(&m_transfer, &CappedTransfer::bytesArrived, this, &MasterExchange::bytesArrived);
+    connect(&m_transfer, &CappedTransfer::peerClosed, this, &MasterExchange::masterClosed);
+    connect(&m_transfer, &CappedTransfer::done, this, &MasterExchange::transferDone);
+    connect(&m_transfer, &CappedTransfer::failed, this, &MasterExchange::transferFailed);
 }
 
 MasterExchange::~MasterExchange()
 {
     cancel();
+}
+
+void MasterExchange::setLimits(const Limits &limits)
+{
+    m_limits = limits;
+    // The greeting has a deadline of its own; the idle limit holds before and after it.
+    m_transfer.setLimits({limits.maxBytes, limits.idleTimeoutMs, 0});
 }
 
 bool MasterExchange::isWebEntry(const QString &entry)
@@ -96,44 +107,22 @@ void MasterExchange::connectToMaster(const QString &entry)
     const qsizetype colon = entry.indexOf(QLatin1Char(':'));
     const QString host = colon < 0 ? entry : entry.left(colon);
     const qint32 port = colon < 0 ? 0 : strToIntOrZero(QStringView(entry).mid(colon + 1));
-    if (host.trimmed().isEmpty() || port < 1 || port > 65535) {
-        // Reported after the caller has set up for the transfer, like any other failure.
-        QTimer::singleShot(0, this, [this, entry] {
-            if (m_running && m_phase == Phase::Connecting)
-                fail(QStringLiteral("'%1' is not a master server address (host:port).").arg(entry));
-        });
-        m_phase = Phase::Connecting;
-        return;
-    }
-    m_socket = new QTcpSocket(this);
-    connect(m_socket, &QTcpSocket::connected, this, &MasterExchange::tcpConnected);
-    connect(m_socket, &QTcpSocket::readyRead, this, &MasterExchange::tcpReadyRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, &MasterExchange::tcpDisconnected);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &MasterExchange::tcpError);
+    m_entry = entry;
     m_phase = Phase::Connecting;
-    m_buffer.clear();
-    m_timeout.start(m_limits.idleTimeoutMs);
-    m_socket->connectToHost(host.trimmed(), static_cast<quint16>(port));
+    m_transfer.connectToHost(host.trimmed(), port);
 }
 
-void MasterExchange::tcpConnected()
+void MasterExchange::masterConnected()
 {
     m_phase = Phase::Greeting;
-    m_timeout.start(m_limits.greetingTimeoutMs);
+    // Until it is answered, the greeting's deadline stands for the idle limit.
+    m_transfer.setIdleTimeout(0);
+    m_greetingTimeout.start(m_limits.greetingTimeoutMs);
     Q_EMIT connectedToMaster();
 }
 
-void MasterExchange::tcpReadyRead()
+void MasterExchange::bytesArrived(qsizetype count)
 {
-    if (!m_socket)
-        return;
-    const qsizetype before = m_buffer.size();
-    m_buffer += m_socket->readAll();
-    if (m_buffer.size() > m_limits.maxBytes) {
-        fail(QStringLiteral("The master server sent more than %1; the transfer was stopped.")
-                 .arg(sizeText(m_limits.maxBytes)));
-        return;
-    }
     if (m_phase == Phase::Greeting) {
         switch (greetingState()) {
         case Greeting::Partial:
@@ -149,10 +138,11 @@ void MasterExchange::tcpReadyRead()
     // Everything from here on came after the request: the list is whole at
     // its "\final\".
     if (m_phase == Phase::Receiving) {
-        m_timeout.start(m_limits.idleTimeoutMs);
+        const QByteArray &reply = m_transfer.buffer();
+        const qsizetype before = reply.size() - count;
         // Only the new bytes and a "\final\" they may complete are searched.
-        if (m_buffer.indexOf(kFinal, std::max<qsizetype>(0, before - kFinal.size() + 1)) >= 0)
-            finishReply();
+        if (reply.indexOf(kFinal, std::max<qsizetype>(0, before - kFinal.size() + 1)) >= 0)
+            m_transfer.finish();
     }
 }
 
@@ -164,20 +154,21 @@ void MasterExchange::tcpReadyRead()
 // another form is taken as it first comes.
 MasterExchange::Greeting MasterExchange::greetingState() const
 {
-    if (m_buffer.contains(kFinal) || m_buffer.size() > kLongestGreeting)
+    const QByteArray &greeting = m_transfer.buffer();
+    if (greeting.contains(kFinal) || greeting.size() > kLongestGreeting)
         return Greeting::Whole;
-    if (m_buffer.size() <= kBasic.size())
-        return kBasic.startsWith(m_buffer) ? Greeting::Partial : Greeting::Whole;
-    if (!m_buffer.startsWith(kBasic))
+    if (greeting.size() <= kBasic.size())
+        return kBasic.startsWith(greeting) ? Greeting::Partial : Greeting::Whole;
+    if (!greeting.startsWith(kBasic))
         return Greeting::Whole;
-    const qsizetype at = m_buffer.indexOf(kSecure);
+    const qsizetype at = greeting.indexOf(kSecure);
     if (at < 0) {
-        const QByteArrayView rest = QByteArrayView(m_buffer).sliced(kBasic.size());
+        const QByteArrayView rest = QByteArrayView(greeting).sliced(kBasic.size());
         return rest.size() < kSecure.size() && kSecure.startsWith(rest) ? Greeting::Partial : Greeting::Unended;
     }
     const qsizetype challengeStart = at + kSecure.size();
-    const bool challengeWhole = m_buffer.size() - challengeStart >= kChallengeLength
-        || m_buffer.indexOf('\\', challengeStart) >= 0;
+    const bool challengeWhole = greeting.size() - challengeStart >= kChallengeLength
+        || greeting.indexOf('\\', challengeStart) >= 0;
     return challengeWhole ? Greeting::Unended : Greeting::Partial;
 }
 
@@ -186,56 +177,49 @@ MasterExchange::Greeting MasterExchange::greetingState() const
 void MasterExchange::answerGreeting()
 {
     m_settle.stop();
-    const qsizetype end = m_buffer.indexOf(kFinal);
-    const std::optional<QByteArray> challenge = MasterList::challengeOf(end < 0 ? m_buffer : m_buffer.left(end));
+    m_greetingTimeout.stop();
+    const QByteArray &greeting = m_transfer.buffer();
+    const qsizetype end = greeting.indexOf(kFinal);
+    const std::optional<QByteArray> challenge = MasterList::challengeOf(end < 0 ? greeting : greeting.left(end));
     QByteArray request = m_request;
     if (challenge) {
         // Today's masters answer only a client that answers their challenge.
-        m_socket->write(MasterList::validateMessage(challenge->left(kChallengeLength)));
+        m_transfer.write(MasterList::validateMessage(challenge->left(kChallengeLength)));
         request += kFinal;
     }
-    m_buffer.clear();
-    m_socket->write(request);
+    m_transfer.clearBuffer();
+    m_transfer.write(request);
     m_phase = Phase::Receiving;
-    m_timeout.start(m_limits.idleTimeoutMs);
+    m_transfer.setIdleTimeout(m_limits.idleTimeoutMs);
     Q_EMIT receivingData();
 }
 
-void MasterExchange::tcpDisconnected()
+void MasterExchange::greetingTimedOut()
 {
-    if (!m_running || !m_socket)
+    if (m_phase != Phase::Greeting || m_transfer.isEnding())
         return;
-    m_buffer += m_socket->readAll();
-    if (m_phase == Phase::Receiving && m_buffer.contains(kFinal)) {
-        finishReply();
+    // A greeting that could still have ended with "\final\" is answered as it stands.
+    if (m_settle.isActive())
+        answerGreeting();
+    else
+        m_transfer.fail(CappedTransfer::Failure::Idle);
+}
+
+// A master that closes is judged by what it sent before.
+void MasterExchange::masterClosed()
+{
+    if (m_phase == Phase::Receiving && m_transfer.buffer().contains(kFinal))
+        m_transfer.finish();
+}
+
+void MasterExchange::transferDone()
+{
+    const QByteArray reply = m_transfer.buffer();
+    if (m_phase == Phase::WebList) {
+        closeTransfer();
+        Q_EMIT serverListReceived(MasterList::parseHttpList(reply));
         return;
     }
-    const QString echo = echoOf(m_buffer);
-    if (!echo.isEmpty())
-        fail(QStringLiteral("The master server refused the request: %1").arg(echo));
-    else if (m_phase == Phase::Receiving && m_buffer.isEmpty())
-        fail(QStringLiteral("The master server closed the connection without answering the request."));
-    else if (m_phase == Phase::Receiving)
-        fail(QStringLiteral("The master server closed the connection before the list was complete."));
-    else if (m_buffer.isEmpty())
-        fail(QStringLiteral("The master server closed the connection without a greeting."));
-    else
-        fail(QStringLiteral("The master server closed the connection before it was asked for the list."));
-}
-
-void MasterExchange::tcpError()
-{
-    if (!m_running || !m_socket)
-        return;
-    // A close by the master is judged by what it sent before.
-    if (m_socket->error() == QAbstractSocket::RemoteHostClosedError)
-        return;
-    fail(m_socket->errorString());
-}
-
-void MasterExchange::finishReply()
-{
-    const QByteArray reply = m_buffer;
     const bool gameTypes = m_gameTypeMode;
     // A refusal says why in an "\echo\" and ends like a list of no servers.
     const QString echo = echoOf(reply);
@@ -250,56 +234,64 @@ void MasterExchange::finishReply()
         Q_EMIT serverListReceived(MasterList::parseServerList(reply));
 }
 
+void MasterExchange::transferFailed(CappedTransfer::Failure failure, const QString &errorText)
+{
+    fail(failureMessage(failure, errorText));
+}
+
+QString MasterExchange::failureMessage(CappedTransfer::Failure failure, const QString &errorText) const
+{
+    using Failure = CappedTransfer::Failure;
+    const bool web = m_phase == Phase::WebList;
+    switch (failure) {
+    case Failure::TooLarge:
+        return (web ? QStringLiteral("The server list is larger than %1; the transfer was stopped.")
+                    : QStringLiteral("The master server sent more than %1; the transfer was stopped."))
+            .arg(sizeText(m_limits.maxBytes));
+    case Failure::BadAddress:
+        // In the words the network layer has for an address without a host.
+        if (web)
+            return QStringLiteral("Host %1 not found").arg(QUrl(m_entry).host());
+        return QStringLiteral("'%1' is not a master server address (host:port).").arg(m_entry);
+    case Failure::Idle:
+        if (m_phase == Phase::Connecting)
+            return QStringLiteral("The master server did not answer.");
+        if (m_phase == Phase::Greeting)
+            return QStringLiteral("The master server sent no greeting.");
+        if (m_phase == Phase::Receiving)
+            return QStringLiteral("The master server stopped sending before the list was complete.");
+        return errorText;
+    case Failure::PeerClosed:
+        return closeMessage();
+    case Failure::TotalTime:
+    case Failure::NetworkError:
+        return errorText;
+    }
+    return errorText;
+}
+
+QString MasterExchange::closeMessage() const
+{
+    const QByteArray &reply = m_transfer.buffer();
+    const QString echo = echoOf(reply);
+    if (!echo.isEmpty())
+        return QStringLiteral("The master server refused the request: %1").arg(echo);
+    if (m_phase == Phase::Receiving && reply.isEmpty())
+        return QStringLiteral("The master server closed the connection without answering the request.");
+    if (m_phase == Phase::Receiving)
+        return QStringLiteral("The master server closed the connection before the list was complete.");
+    if (reply.isEmpty())
+        return QStringLiteral("The master server closed the connection without a greeting.");
+    return QStringLiteral("The master server closed the connection before it was asked for the list.");
+}
+
 void MasterExchange::fetchWebList(const QString &url)
 {
     if (!m_web)
         m_web = new QNetworkAccessManager(this);
-    QNetworkRequest request{QUrl(url)};
-    request.setTransferTimeout(m_limits.idleTimeoutMs);
-    m_buffer.clear();
-    m_phase = Phase::Receiving;
-    m_webReply = m_web->get(request);
-    connect(m_webReply, &QNetworkReply::readyRead, this, &MasterExchange::webReadyRead);
-    connect(m_webReply, &QNetworkReply::finished, this, &MasterExchange::webFinished);
-}
-
-void MasterExchange::webReadyRead()
-{
-    if (!m_webReply)
-        return;
-    m_buffer += m_webReply->readAll();
-    if (m_buffer.size() > m_limits.maxBytes)
-        fail(QStringLiteral("The server list is larger than %1; the transfer was stopped.")
-                 .arg(sizeText(m_limits.maxBytes)));
-}
-
-void MasterExchange::webFinished()
-{
-    if (!m_webReply || !m_running)
-        return;
-    if (m_webReply->error() != QNetworkReply::NoError) {
-        fail(m_webReply->errorString());
-        return;
-    }
-    m_buffer += m_webReply->readAll();
-    const QByteArray body = m_buffer;
-    closeTransfer();
-    Q_EMIT serverListReceived(MasterList::parseHttpList(body));
-}
-
-void MasterExchange::timedOut()
-{
-    // A greeting that could still have ended with "\final\" is answered as it stands.
-    if (m_phase == Phase::Greeting && m_settle.isActive()) {
-        answerGreeting();
-        return;
-    }
-    if (m_phase == Phase::Greeting)
-        fail(QStringLiteral("The master server sent no greeting."));
-    else if (m_phase == Phase::Connecting)
-        fail(QStringLiteral("The master server did not answer."));
-    else
-        fail(QStringLiteral("The master server stopped sending before the list was complete."));
+    m_entry = url;
+    m_phase = Phase::WebList;
+    m_transfer.get(*m_web, QNetworkRequest(QUrl(url)));
 }
 
 void MasterExchange::fail(const QString &message)
@@ -310,23 +302,9 @@ void MasterExchange::fail(const QString &message)
 
 void MasterExchange::closeTransfer()
 {
-    m_timeout.stop();
+    m_transfer.cancel();
+    m_greetingTimeout.stop();
     m_settle.stop();
     m_running = false;
     m_phase = Phase::Idle;
-    if (m_socket) {
-        QTcpSocket *socket = m_socket;
-        m_socket = nullptr;
-        socket->disconnect(this);
-        socket->abort();
-        socket->deleteLater();
-    }
-    if (m_webReply) {
-        QNetworkReply *reply = m_webReply;
-        m_webReply = nullptr;
-        reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
-    }
-    m_buffer.clear();
 }

@@ -1,16 +1,14 @@
 #pragma once
 
 #include "MasterList.h"
+#include "core/CappedTransfer.h"
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 
 class QNetworkAccessManager;
-class QNetworkReply;
-class QTcpSocket;
 
 // Fetches a server list from a master server (TCP, the backslash exchange)
 // or from a web list (an entry beginning with "http://"), or the game types
@@ -23,19 +21,20 @@ class MasterExchange final : public QObject
 public:
     struct Limits
     {
-        qint64 maxBytes = 4 * 1024 * 1024;
+        // The longest silence while connecting or receiving.
+        int idleTimeoutMs = 30000;
+        // The longest from connecting to a whole greeting.
         int greetingTimeoutMs = 15000;
         // How long a greeting whose challenge is whole is given to end with
         // "\final\" before it is answered as one that never does.
         int greetingSettleMs = 500;
-        // The longest silence while connecting or receiving.
-        int idleTimeoutMs = 30000;
+        qint64 maxBytes = 4 * 1024 * 1024;
     };
 
     explicit MasterExchange(QObject *parent = nullptr);
     ~MasterExchange() override;
 
-    void setLimits(const Limits &limits) { m_limits = limits; }
+    void setLimits(const Limits &limits);
 
     static bool isWebEntry(const QString &entry);
 
@@ -54,33 +53,32 @@ Q_SIGNALS:
     void failed(const QString &message);
 
 private:
-    enum class Phase { Idle, Connecting, Greeting, Receiving };
+    enum class Phase { Idle, Connecting, Greeting, Receiving, WebList };
     enum class Greeting { Partial, Unended, Whole };
 
     void connectToMaster(const QString &entry);
     void fetchWebList(const QString &url);
-    void tcpConnected();
-    void tcpReadyRead();
-    void tcpDisconnected();
-    void tcpError();
+    void masterConnected();
+    void bytesArrived(qsizetype count);
+    void masterClosed();
     Greeting greetingState() const;
     void answerGreeting();
-    void finishReply();
-    void webReadyRead();
-    void webFinished();
-    void timedOut();
+    void greetingTimedOut();
+    void transferDone();
+    void transferFailed(CappedTransfer::Failure failure, const QString &errorText);
+    QString failureMessage(CappedTransfer::Failure failure, const QString &errorText) const;
+    QString closeMessage() const;
     void fail(const QString &message);
     void closeTransfer();
 
     Limits m_limits;
-    QTcpSocket *m_socket = nullptr;
+    CappedTransfer m_transfer;
     QNetworkAccessManager *m_web = nullptr;
-    QPointer<QNetworkReply> m_webReply;
-    QTimer m_timeout;
+    QTimer m_greetingTimeout;
     QTimer m_settle;
     Phase m_phase = Phase::Idle;
     bool m_running = false;
     bool m_gameTypeMode = false;
+    QString m_entry;
     QByteArray m_request;
-    QByteArray m_buffer;
 };

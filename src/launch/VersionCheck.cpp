@@ -1,8 +1,7 @@
 #include "VersionCheck.h"
 
+#include "core/ProgramVersion.h"
 #include "core/StrToIntOrZero.h"
-
-#include <QTcpSocket>
 
 namespace {
 
@@ -12,7 +11,7 @@ constexpr QLatin1String kErrorVersion("[error]");
 struct HostEntry
 {
     QString host;
-    int port = 0; // 0 when the entry is unusable
+    int port = 0;
 };
 
 HostEntry hostEntry(const QString &entry)
@@ -21,8 +20,6 @@ HostEntry hostEntry(const QString &entry)
     HostEntry result;
     result.host = (colon < 0 ? entry : entry.left(colon)).trimmed();
     result.port = colon < 0 ? kDefaultPort : strToIntOrZero(QStringView(entry).mid(colon + 1));
-    if (result.host.isEmpty() || result.port < 1 || result.port > 65535)
-        result.port = 0;
     return result;
 }
 
@@ -35,8 +32,11 @@ VersionCheck::VersionCheck(const QStringList &hosts, int lastVersionChecked, QOb
 {
     m_startUp.setSingleShot(true);
     connect(&m_startUp, &QTimer::timeout, this, [this] { startCheck(false); });
-    m_timeout.setSingleShot(true);
-    connect(&m_timeout, &QTimer::timeout, this, &VersionCheck::hostFailed);
+    connect(&m_transfer, &CappedTransfer::connected, this, [this] { m_transfer.write(VersionAnswer::request()); });
+    // The answer is whole only when the host closes.
+    connect(&m_transfer, &CappedTransfer::peerClosed, &m_transfer, &CappedTransfer::finish);
+    connect(&m_transfer, &CappedTransfer::done, this, &VersionCheck::answerArrived);
+    connect(&m_transfer, &CappedTransfer::failed, this, &VersionCheck::hostFailed);
 }
 
 VersionCheck::~VersionCheck()
@@ -61,70 +61,32 @@ void VersionCheck::checkNow()
 void VersionCheck::stop()
 {
     m_startUp.stop();
-    closeConnection();
+    m_transfer.cancel();
     m_manual = false;
 }
 
+// Replaces the check under way without a word from it.
 void VersionCheck::startCheck(bool manual)
 {
-    closeConnection();
     m_manual = manual;
     connectToHost();
 }
 
+// An unusable entry fails from the event loop, like an unreachable host.
 void VersionCheck::connectToHost()
 {
-    m_running = true;
-    m_buffer.clear();
     const HostEntry entry = hostEntry(m_hosts.value(m_hostIndex));
-    if (entry.port == 0) {
-        // An unusable entry fails on the next turn of the event loop, like an unreachable host.
-        m_timeout.start(0);
-        return;
-    }
-    m_socket = new QTcpSocket(this);
-    connect(m_socket, &QTcpSocket::connected, this, &VersionCheck::socketConnected);
-    connect(m_socket, &QTcpSocket::readyRead, this, &VersionCheck::socketReadyRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, &VersionCheck::socketDisconnected);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, &VersionCheck::socketError);
-    m_timeout.start(m_limits.timeoutMs);
-    m_socket->connectToHost(entry.host, static_cast<quint16>(entry.port));
+    m_transfer.setLimits({m_limits.maxBytes, 0, m_limits.timeoutMs});
+    m_transfer.connectToHost(entry.host, entry.port);
 }
 
-void VersionCheck::socketConnected()
+void VersionCheck::answerArrived()
 {
-    m_socket->write(VersionAnswer::request());
-}
-
-void VersionCheck::socketReadyRead()
-{
-    m_buffer += m_socket->readAll();
-    if (m_buffer.size() > m_limits.maxBytes)
-        hostFailed();
-}
-
-// The answer is whole only when the host closes.
-void VersionCheck::socketDisconnected()
-{
-    m_buffer += m_socket->readAll();
-    if (m_buffer.size() > m_limits.maxBytes) {
-        hostFailed();
-        return;
-    }
-    const VersionAnswer::Answer answer = VersionAnswer::parse(m_buffer);
-    closeConnection();
+    const VersionAnswer::Answer answer = VersionAnswer::parse(m_transfer.buffer());
     if (answer.complete)
         handleAnswer(answer);
     else
         hostFailed();
-}
-
-void VersionCheck::socketError()
-{
-    // A close by the host is judged by what it sent before.
-    if (m_socket->error() == QAbstractSocket::RemoteHostClosedError)
-        return;
-    hostFailed();
 }
 
 void VersionCheck::handleAnswer(const VersionAnswer::Answer &answer)
@@ -135,7 +97,7 @@ void VersionCheck::handleAnswer(const VersionAnswer::Answer &answer)
     }
     const int latest = VersionAnswer::versionNumber(answer.version);
     const bool manual = m_manual;
-    const bool announce = latest > VersionAnswer::CurrentVersion && (manual || latest != m_lastVersionChecked);
+    const bool announce = latest > ProgramVersion::kCurrent && (manual || latest != m_lastVersionChecked);
     m_lastVersionChecked = latest;
     m_manual = false;
     if (announce)
@@ -148,7 +110,6 @@ void VersionCheck::handleAnswer(const VersionAnswer::Answer &answer)
 // second's ends it, and the next check starts with the first again.
 void VersionCheck::hostFailed()
 {
-    closeConnection();
     if (m_hostIndex == 0) {
         m_hostIndex = 1;
         connectToHost();
@@ -159,18 +120,4 @@ void VersionCheck::hostFailed()
     m_manual = false;
     if (manual)
         Q_EMIT unavailable();
-}
-
-void VersionCheck::closeConnection()
-{
-    m_timeout.stop();
-    m_running = false;
-    m_buffer.clear();
-    if (m_socket) {
-        QTcpSocket *socket = m_socket;
-        m_socket = nullptr;
-        socket->disconnect(this);
-        socket->abort();
-        socket->deleteLater();
-    }
 }

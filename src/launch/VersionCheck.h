@@ -1,14 +1,12 @@
 #pragma once
 
 #include "VersionAnswer.h"
+#include "core/CappedTransfer.h"
 
-#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-
-class QTcpSocket;
 
 // Asks the version service whether a newer release exists. Two hosts are
 // known ("name" or "name:port", port 80 by default); a check starts with
@@ -41,7 +39,7 @@ public:
     int lastVersionChecked() const { return m_lastVersionChecked; }
     int hostIndex() const { return m_hostIndex; }
     bool isStartUpCheckArmed() const { return m_startUp.isActive(); }
-    bool isRunning() const { return m_running; }
+    bool isRunning() const { return m_transfer.isRunning(); }
 
 Q_SIGNALS:
     void newerVersion(const QString &version, const QString &address);
@@ -52,22 +50,15 @@ Q_SIGNALS:
 private:
     void startCheck(bool manual);
     void connectToHost();
-    void socketConnected();
-    void socketReadyRead();
-    void socketDisconnected();
-    void socketError();
+    void answerArrived();
     void handleAnswer(const VersionAnswer::Answer &answer);
     void hostFailed();
-    void closeConnection();
 
     QStringList m_hosts;
     int m_lastVersionChecked;
     int m_hostIndex = 0;
     bool m_manual = false;
-    bool m_running = false;
     Limits m_limits;
     QTimer m_startUp;
-    QTimer m_timeout;
-    QTcpSocket *m_socket = nullptr;
-    QByteArray m_buffer;
+    CappedTransfer m_transfer;
 };

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "core/CappedTransfer.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 class QNetworkAccessManager;
-class QNetworkReply;
 
 namespace Stats {
 
@@ -42,7 +42,7 @@ public:
     void abort();
     // Ends the fetch under way without a signal.
     void drop();
-    bool isBusy() const { return m_reply != nullptr || m_refusal.isActive(); }
+    bool isBusy() const { return m_transfer.isRunning(); }
 
     static QString pageUrl(const QString &host, const QString &path);
 
@@ -56,17 +56,14 @@ Q_SIGNALS:
     void failed(const QString &message);
 
 private:
-    void readAvailable();
-    void replyFinished();
+    void showStatus();
+    void transferDone();
+    QString failureMessage(CappedTransfer::Failure failure, const QString &errorText) const;
     void fail(const QString &message);
-    void close();
 
     QNetworkAccessManager *m_network = nullptr;
-    QNetworkReply *m_reply = nullptr;
-    // Reports an address that could not be asked once the event loop comes round.
-    QTimer m_refusal;
-    QString m_refusalMessage;
-    QByteArray m_body;
+    CappedTransfer m_transfer;
+    QString m_address;
     QByteArray m_acceptCharset;
     Limits m_limits;
 };
