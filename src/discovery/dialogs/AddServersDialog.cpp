@@ -10,9 +10,9 @@
 #include "platform/HostResolver.h"
 #include "platform/MessageBoxes.h"
 
+#include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,7 +28,7 @@ const QString kCaption = QStringLiteral("Add servers");
 } // namespace
 
 AddServersDialog::AddServersDialog(const Context &context, QWidget *parent)
-    : QDialog(parent)
+    : BusyDialog(parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("frm_AddServers"));
@@ -52,7 +52,7 @@ AddServersDialog::AddServersDialog(const Context &context, QWidget *parent)
                                      const DottedAddress address = DottedAddress::parse(m_searchHost);
                                      const int port = m_context.targets.firstBeaconPort + i;
                                      if (m_findLan && address.ok && port <= 65535
-                                         && m_findLan->send(Beacon::Question.toByteArray(), address.ipv4,
+                                         && m_findLan->send(Beacon::kQuestion.toByteArray(), address.ipv4,
                                                             static_cast<quint16>(port)))
                                          return PacedWalk::Step::Paused;
                                      setSearching(false);
@@ -99,7 +99,6 @@ void AddServersDialog::buildControls()
         button->setAutoDefault(false);
     connect(m_find, &QPushButton::clicked, this, &AddServersDialog::findServers);
     connect(m_addServers, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &AddServersDialog::cancel);
     connect(m_advancedButton, &QPushButton::clicked, this,
             [this] { m_advanced->setVisible(!m_advanced->isVisible()); });
 
@@ -109,12 +108,7 @@ void AddServersDialog::buildControls()
 
     auto *hostRow = new QFormLayout;
     hostRow->addRow(QStringLiteral("&Host:"), m_host);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(m_find);
-    buttons->addWidget(m_advancedButton);
-    buttons->addStretch();
-    buttons->addWidget(m_addServers);
-    buttons->addWidget(m_cancel);
+    QHBoxLayout *buttons = newButtonRow({m_find, m_advancedButton}, m_addServers, m_cancel);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(hostRow);
     layout->addWidget(m_advanced);
@@ -135,12 +129,12 @@ bool AddServersDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_host && event->type() == QEvent::FocusIn && m_host->text() == kHostPrompt)
         m_host->clear();
-    return QDialog::eventFilter(watched, event);
+    return BusyDialog::eventFilter(watched, event);
 }
 
 void AddServersDialog::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    BusyDialog::showEvent(event);
     clearRows();
     if (m_findLan)
         return;
@@ -157,7 +151,7 @@ void AddServersDialog::showEvent(QShowEvent *event)
     connect(m_getInfo.get(), &DatagramSocket::datagramReceived, this, &AddServersDialog::infoReplied);
 }
 
-void AddServersDialog::done(int result)
+void AddServersDialog::endWork()
 {
     m_beaconWalk->cancel();
     m_countdown.stop();
@@ -166,16 +160,6 @@ void AddServersDialog::done(int result)
     setSearching(false);
     m_findLan.reset();
     m_getInfo.reset();
-    QDialog::done(result);
-}
-
-void AddServersDialog::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        cancel();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void AddServersDialog::setSearching(bool searching)
@@ -262,13 +246,9 @@ void AddServersDialog::countdownTick()
     ++m_elapsed;
 }
 
-void AddServersDialog::cancel()
+// The next tick ends the search; a name that answers meanwhile starts nothing.
+void AddServersDialog::stopWork()
 {
-    if (!m_countdown.isActive()) {
-        reject();
-        return;
-    }
-    // The next tick ends the search; a name that answers meanwhile starts nothing.
     m_pendingName.clear();
     m_elapsed = m_context.serverTimeOut + 1;
 }

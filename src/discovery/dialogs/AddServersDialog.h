@@ -2,8 +2,8 @@
 
 #include "FoundServer.h"
 #include "discovery/Beacon.h"
+#include "widgets/BusyDialog.h"
 
-#include <QDialog>
 #include <QList>
 #include <QTimer>
 
@@ -25,7 +25,7 @@ class QTreeWidget;
 // ports for their query ports or, in the advanced form, by querying one
 // query port directly. Kept for the whole run; the rows are emptied each
 // time it opens, the host and the advanced form stay.
-class AddServersDialog final : public QDialog
+class AddServersDialog final : public BusyDialog
 {
     Q_OBJECT
 public:
@@ -48,21 +48,21 @@ public:
     ~AddServersDialog() override;
 
     void findServers();
-    void cancel();
     bool isSearching() const { return m_countdown.isActive(); }
+    bool isBusy() const override { return isSearching(); }
     // The ticked rows, in list order.
     QList<FoundServer> tickedServers() const;
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void done(int result) override;
-    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
     void setSearching(bool searching);
     void endSearch();
+    void stopWork() override;
+    void endWork() override;
     void searchHost(const QString &address);
     void hostResolved(const QString &name, const QString &ipv4);
     void countdownTick();

@@ -15,7 +15,6 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -27,16 +26,6 @@ namespace {
 
 const QString kMasterServer = QStringLiteral("MasterServer");
 const QString kGameTypes = QStringLiteral("GameTypes");
-
-QStringList nonEmpty(const QStringList &items)
-{
-    QStringList kept;
-    for (const QString &item : items) {
-        if (!item.isEmpty())
-            kept.append(item);
-    }
-    return kept;
-}
 
 QPushButton *newButton(const QString &caption, const char *name, QWidget *parent)
 {
@@ -54,10 +43,24 @@ QComboBox *newCombo(const char *name, const QString &accessibleName, QWidget *pa
     return combo;
 }
 
+// The game types the last refresh stored, the one that means any of them first.
+QStringList storedGameTypes(const IniFile &ini)
+{
+    QStringList gameTypes;
+    const QString stored = ini.readString(kMasterServer, kGameTypes, CommaText::join({MasterList::kAnyGameType}));
+    for (const QString &gameType : CommaText::split(stored)) {
+        if (!gameType.isEmpty())
+            gameTypes.append(gameType);
+    }
+    if (gameTypes.isEmpty() || gameTypes.first() != MasterList::kAnyGameType)
+        gameTypes.prepend(MasterList::kAnyGameType);
+    return gameTypes;
+}
+
 } // namespace
 
 MasterServerDialog::MasterServerDialog(const Context &context, QWidget *parent)
-    : QDialog(parent)
+    : BusyDialog(parent)
     , m_context(context)
     , m_rows(new MasterRows(this))
     , m_exchange(new MasterExchange(this))
@@ -70,16 +73,11 @@ MasterServerDialog::MasterServerDialog(const Context &context, QWidget *parent)
 
     const IniFile ini = m_context.config.read();
     setMasterServers(Configuration::masterServers(ini));
-    QStringList gameTypes = nonEmpty(CommaText::split(
-        ini.readString(kMasterServer, kGameTypes, CommaText::join({MasterList::AnyGameType}))));
-    if (gameTypes.isEmpty() || gameTypes.first() != MasterList::AnyGameType)
-        gameTypes.prepend(MasterList::AnyGameType);
-    m_gameType->addItems(gameTypes);
+    m_gameType->addItems(storedGameTypes(ini));
     m_gameType->setCurrentIndex(-1);
 
     connect(m_connect, &QPushButton::clicked, this, &MasterServerDialog::connectToMaster);
     connect(m_update, &QPushButton::clicked, this, &MasterServerDialog::refreshGameTypes);
-    connect(m_cancel, &QPushButton::clicked, this, &MasterServerDialog::cancel);
     connect(m_addServers, &QPushButton::clicked, this, &MasterServerDialog::addServers);
     connect(m_exchange, &MasterExchange::connectedToMaster, this,
             [this] { setStatus(0, QStringLiteral("Connected to master server")); });
@@ -115,12 +113,7 @@ void MasterServerDialog::buildControls()
     filters->addRow(QStringLiteral("&Master server:"), m_masterServer);
     filters->addRow(QStringLiteral("&Game type:"), m_gameType);
     filters->addRow(QStringLiteral("&Location:"), m_location);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(m_connect);
-    buttons->addWidget(m_update);
-    buttons->addStretch();
-    buttons->addWidget(m_addServers);
-    buttons->addWidget(m_cancel);
+    QHBoxLayout *buttons = newButtonRow({m_connect, m_update}, m_addServers, m_cancel);
 
     auto *bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("sb_Status"));
@@ -156,9 +149,9 @@ void MasterServerDialog::buildServerList()
     m_servers->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_servers->header()->setSectionsClickable(true);
     m_servers->header()->setSortIndicatorShown(false);
-    const int widths[] = {317, 100, 50, 100, 50, 0, 0, 60};
+    constexpr int kColumnWidths[] = {317, 100, 50, 100, 50, 0, 0, 60};
     for (int column = 0; column < MasterRows::ColumnCount; ++column)
-        m_servers->setColumnWidth(column, widths[column]);
+        m_servers->setColumnWidth(column, kColumnWidths[column]);
     m_servers->setColumnHidden(MasterRows::DataColumn, true);
     m_servers->setColumnHidden(MasterRows::StartTimeColumn, true);
     connect(m_servers->header(), &QHeaderView::sectionClicked, m_rows, &MasterRows::sortByColumn);
@@ -189,11 +182,11 @@ void MasterServerDialog::buildServerList()
 
 void MasterServerDialog::buildStatusBar(QWidget *bar)
 {
-    const int widths[] = {150, 75, 75, 50};
+    constexpr int kPanelWidths[] = {150, 75, 75, 50};
     for (int panel = 0; panel < 4; ++panel) {
         auto *label = new QLabel(bar);
         label->setObjectName(QStringLiteral("sb_Status_%1").arg(panel));
-        label->setMinimumWidth(widths[panel]);
+        label->setMinimumWidth(kPanelWidths[panel]);
         if (panel == 1 || panel == 2)
             label->setAlignment(Qt::AlignCenter);
         static_cast<QStatusBar *>(bar)->addWidget(label, panel == 0 ? 1 : 0);
@@ -310,13 +303,9 @@ void MasterServerDialog::transferFailed(const QString &message)
     m_context.messages.showError(message);
 }
 
-void MasterServerDialog::cancel()
+void MasterServerDialog::stopWork()
 {
     m_pinger->cancel();
-    if (!m_busy) {
-        reject();
-        return;
-    }
     if (m_exchange->cancel())
         setStatus(0, QStringLiteral("Aborted"));
     setBusy(false);
@@ -357,7 +346,7 @@ void MasterServerDialog::repingTimeouts()
 
 void MasterServerDialog::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    BusyDialog::showEvent(event);
     // Rows kept from an earlier opening may have been added since.
     m_rows->markListed();
     showListedCount();
@@ -372,22 +361,11 @@ void MasterServerDialog::showEvent(QShowEvent *event)
     m_pinger->setSocket(m_socket.get());
 }
 
-void MasterServerDialog::done(int result)
+void MasterServerDialog::endWork()
 {
     m_pinger->cancel();
     m_exchange->cancel();
     m_pinger->setSocket(nullptr);
     m_socket.reset();
     setBusy(false);
-    QDialog::done(result);
-}
-
-void MasterServerDialog::keyPressEvent(QKeyEvent *event)
-{
-    // Escape is the Cancel button: it stops what runs, and closes only when idle.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        cancel();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }

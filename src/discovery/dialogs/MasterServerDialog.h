@@ -1,8 +1,8 @@
 #pragma once
 
 #include "discovery/MasterList.h"
+#include "widgets/BusyDialog.h"
 
-#include <QDialog>
 #include <QList>
 
 #include <functional>
@@ -25,7 +25,7 @@ class TickClock;
 // server or a web list, asks every listed server for its "\info\" reply,
 // and lets the user tick servers to add. Kept for the whole run, so its
 // entries, filters and rows are there when it is opened again.
-class MasterServerDialog final : public QDialog
+class MasterServerDialog final : public BusyDialog
 {
     Q_OBJECT
 public:
@@ -51,25 +51,24 @@ public:
     // The entries of the master server box, as the settings edit them.
     void setMasterServers(const QStringList &entries);
     QString statusText(int panel) const;
-    bool isBusy() const { return m_busy; }
+    bool isBusy() const override { return m_busy; }
 
     void connectToMaster();
     void refreshGameTypes();
-    void cancel();
     void addServers();
     void repingSelected();
     void repingTimeouts();
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void done(int result) override;
-    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildControls();
     void buildServerList();
     void buildStatusBar(QWidget *bar);
     void setBusy(bool busy);
+    void stopWork() override;
+    void endWork() override;
     void setStatus(int panel, const QString &text);
     void listReceived(const QList<MasterList::ListedServer> &servers);
     void showGameTypes(const QStringList &gameTypes);

@@ -6,9 +6,9 @@
 #include "platform/DatagramSocketFactory.h"
 #include "platform/MessageBoxes.h"
 
+#include <QEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,7 +24,7 @@ const QColor kFailedColor(0xc6, 0x28, 0x28);
 } // namespace
 
 ServerPropertiesDialog::ServerPropertiesDialog(const Context &context, QWidget *parent)
-    : QDialog(parent)
+    : BusyDialog(parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("frm_ServerProperties"));
@@ -75,16 +75,12 @@ void ServerPropertiesDialog::buildControls()
     connect(m_port, &QSpinBox::valueChanged, this, &ServerPropertiesDialog::addressChanged);
     connect(m_test, &QPushButton::clicked, this, &ServerPropertiesDialog::startTest);
     connect(m_ok, &QPushButton::clicked, this, &ServerPropertiesDialog::confirm);
-    connect(m_cancel, &QPushButton::clicked, this, &ServerPropertiesDialog::cancel);
 
     auto *fields = new QFormLayout;
     fields->addRow(QStringLiteral("Server &address"), m_address);
     fields->addRow(QStringLiteral("Server &port       (query port)"), m_port);
     fields->addRow(QStringLiteral("&Description"), m_description);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
+    QHBoxLayout *buttons = newButtonRow({}, m_ok, m_cancel);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(m_test);
@@ -128,12 +124,12 @@ bool ServerPropertiesDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_description && event->type() == QEvent::KeyPress)
         m_descriptionEdited = true;
-    return QDialog::eventFilter(watched, event);
+    return BusyDialog::eventFilter(watched, event);
 }
 
 void ServerPropertiesDialog::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    BusyDialog::showEvent(event);
     m_descriptionEdited = !m_description->text().isEmpty();
 }
 
@@ -237,31 +233,17 @@ void ServerPropertiesDialog::confirm()
         QStringLiteral("Please run the test to be sure the server information is correct."));
 }
 
-void ServerPropertiesDialog::cancel()
+void ServerPropertiesDialog::stopWork()
 {
-    if (!isTesting()) {
-        reject();
-        return;
-    }
     m_countdown.stop();
     setTesting(false);
     setResult(TestResult::Failed, QStringLiteral("Canceled by user"));
 }
 
-void ServerPropertiesDialog::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        cancel();
-        return;
-    }
-    QDialog::keyPressEvent(event);
-}
-
-void ServerPropertiesDialog::done(int result)
+void ServerPropertiesDialog::endWork()
 {
     m_countdown.stop();
     closeSocket();
-    QDialog::done(result);
 }
 
 void ServerPropertiesDialog::closeSocket()

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "widgets/BusyDialog.h"
+
 #include <QTimer>
 
 #include <memory>
@@ -15,7 +16,7 @@ class QSpinBox;
 
 // "Server properties": edits a server's address, query port and name, and
 // accepts them only after a "\basic\" query to them found a game server.
-class ServerPropertiesDialog final : public QDialog
+class ServerPropertiesDialog final : public BusyDialog
 {
     Q_OBJECT
 public:
@@ -41,15 +42,13 @@ public:
     TestResult testResult() const { return m_result; }
     QString resultText() const;
     bool isTesting() const { return m_countdown.isActive(); }
+    bool isBusy() const override { return isTesting(); }
 
     void startTest();
-    void cancel();
     void confirm();
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void done(int result) override;
-    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -57,6 +56,8 @@ private:
     void addressChanged();
     void setResult(TestResult result, const QString &text);
     void setTesting(bool testing);
+    void stopWork() override;
+    void endWork() override;
     void countdownTick();
     void replyReceived(const QByteArray &datagram, const QString &senderAddress, quint16 senderPort);
     void closeSocket();

@@ -70,7 +70,7 @@ QLabel *newPanel(const char *name, const QString &accessibleName, int width, QWi
 } // namespace
 
 AddStatsDialog::AddStatsDialog(const Context &context, QWidget *parent)
-    : QDialog(parent)
+    : BusyDialog(parent)
     , m_context(context)
     , m_search(new Stats::StatsSearch(this))
     , m_listing(new PacedWalk([this] { return listBatch() ? PacedWalk::Step::Paused : PacedWalk::Step::Done; }, this))
@@ -101,12 +101,8 @@ void AddStatsDialog::buildControls()
     m_cancel = newButton(QStringLiteral("Cancel"), "btn_Cancel", this);
     connect(m_searchButton, &QPushButton::clicked, this, &AddStatsDialog::startSearch);
     connect(m_ok, &QPushButton::clicked, this, &AddStatsDialog::confirm);
-    connect(m_cancel, &QPushButton::clicked, this, &AddStatsDialog::cancel);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(buttonHolder);
-    buttons->addWidget(m_cancel);
+    QHBoxLayout *buttons = newButtonRow({}, buttonHolder, m_cancel);
 
     layout->addWidget(m_matches);
     layout->addLayout(buttons);
@@ -345,10 +341,8 @@ void AddStatsDialog::setControlsEnabled(bool enabled)
     m_address->setEnabled(addressAllowed);
 }
 
-void AddStatsDialog::stopSearch()
+void AddStatsDialog::stopWork()
 {
-    if (!m_searching)
-        return;
     // The search reports its cancellation as a failure; one the user asked for is no error.
     m_stopping = true;
     m_search->cancel();
@@ -447,26 +441,12 @@ void AddStatsDialog::confirm()
     accept();
 }
 
-void AddStatsDialog::cancel()
-{
-    if (m_searching)
-        stopSearch();
-    else
-        reject();
-}
-
 void AddStatsDialog::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    BusyDialog::showEvent(event);
     // Typing goes to the field of the chosen search at once.
     if (!m_searching)
         checkedField()->setFocus(Qt::OtherFocusReason);
-}
-
-void AddStatsDialog::done(int result)
-{
-    stopSearch();
-    QDialog::done(result);
 }
 
 bool AddStatsDialog::eventFilter(QObject *watched, QEvent *event)
@@ -479,23 +459,14 @@ bool AddStatsDialog::eventFilter(QObject *watched, QEvent *event)
         else if (watched == m_address)
             m_byAddress->setChecked(true);
     }
-    return QDialog::eventFilter(watched, event);
+    return BusyDialog::eventFilter(watched, event);
 }
 
 void AddStatsDialog::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
-    if (event->modifiers() & ~Qt::KeypadModifier) {
-        QDialog::keyPressEvent(event);
-        return;
-    }
-    // Escape is the Cancel button: it stops a search, and closes only when none runs.
-    if (key == Qt::Key_Escape) {
-        cancel();
-        return;
-    }
-    if (key != Qt::Key_Return && key != Qt::Key_Enter) {
-        QDialog::keyPressEvent(event);
+    if ((event->modifiers() & ~Qt::KeypadModifier) || (key != Qt::Key_Return && key != Qt::Key_Enter)) {
+        BusyDialog::keyPressEvent(event);
         return;
     }
     // A field's Enter has started a search already, which hid OK.

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "stats/RankingEntry.h"
+#include "widgets/BusyDialog.h"
 
-#include <QDialog>
 #include <QList>
 #include <QString>
 
@@ -28,7 +28,7 @@ class StatsSearch;
 // player by id, name or (servers only) address, lists the matches and lets
 // the user pick one of them and a game mode. Created once and kept, so its
 // fields hold their contents from one use to the next.
-class AddStatsDialog final : public QDialog
+class AddStatsDialog final : public BusyDialog
 {
     Q_OBJECT
 public:
@@ -59,15 +59,13 @@ public:
     Stats::StatsSearch &search() const { return *m_search; }
     // A search runs, or its matches are still being listed.
     bool isSearching() const { return m_searching; }
+    bool isBusy() const override { return isSearching(); }
 
     void startSearch();
     void confirm();
-    // Stops a running search; closes the dialog when none runs.
-    void cancel();
 
 protected:
     void showEvent(QShowEvent *event) override;
-    void done(int result) override;
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -79,7 +77,7 @@ private:
     void connectSearch();
     void setSearching(bool searching);
     void setControlsEnabled(bool enabled);
-    void stopSearch();
+    void stopWork() override;
     void searchFinished(const QList<std::pair<QString, QString>> &matches);
     // Lists the next batch of matches; false once all are listed.
     bool listBatch();
