@@ -57,7 +57,6 @@ public:
 
     // Opens the dialog (window-modal); OK applies it.
     void openSettings();
-    SettingsDialog *dialog() const { return m_dialog; }
     QAction *programOptionsAction() const { return m_programOptions; }
 
     // The stored shortcuts, given to the menu commands at start.

@@ -1,5 +1,6 @@
 #include "config/HotKeys.h"
 #include "launch/dialogs/SettingsDialog.h"
+#include "launch/dialogs/settings/GeneralSettingsPage.h"
 #include "launch/dialogs/SettingsHints.h"
 #include "platform/QtFileDialogs.h"
 #include "support/FakePlatform.h"
@@ -48,6 +49,16 @@ QList<int> builtInCodes()
     for (const HotKeys::Row &row : HotKeys::table())
         codes.append(HotKeys::codeOf(row.builtIn));
     return codes;
+}
+
+// Shows the page in the page list and clicks the button on it, as a user does.
+void clickOnPage(const QWidget *dialog, const char *page, const char *button)
+{
+    auto *tree = child<QTreeWidget>(dialog, "tv_Pages");
+    const QList<QTreeWidgetItem *> found = tree->findItems(QString::fromLatin1(page), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << page;
+    tree->setCurrentItem(found.first());
+    QTest::mouseClick(child<QPushButton>(dialog, button), Qt::LeftButton);
 }
 
 int rowOf(const QString &key)
@@ -180,7 +191,7 @@ TEST_F(SettingsDialogTest, ClearedShortcutComesBackAsItsTableText)
     auto *capture = child<QLineEdit>(dialog.get(), "hk_HotKey");
     EXPECT_EQ(capture->text(), QStringLiteral("F1"));
     QTest::keyClick(capture, Qt::Key_Backspace);
-    dialog->setHotKey();
+    clickOnPage(dialog.get(), "Hot Keys", "btn_SetHotKey");
     SettingsDialog::Values cleared = dialog->values();
     EXPECT_EQ(cleared.hotKeyCodes.value(help), 0);
 
@@ -192,7 +203,7 @@ TEST_F(SettingsDialogTest, ClearedShortcutComesBackAsItsTableText)
     // A captured key replaces the row's text.
     list->setCurrentItem(list->topLevelItem(help));
     QTest::keyClick(capture, Qt::Key_F6, Qt::ShiftModifier);
-    dialog->setHotKey();
+    clickOnPage(dialog.get(), "Hot Keys", "btn_SetHotKey");
     EXPECT_EQ(dialog->values().hotKeyCodes.value(help), 8309);
 }
 
@@ -216,10 +227,10 @@ TEST_F(SettingsDialogTest, AKeyAnotherCommandHoldsIsRefusedWithAMessage)
     // through its table text, neither now nor when the dialog opens again.
     list->setCurrentItem(list->topLevelItem(lan));
     QTest::keyClick(capture, Qt::Key_Backspace);
-    dialog->setHotKey();
+    clickOnPage(dialog.get(), "Hot Keys", "btn_SetHotKey");
     list->setCurrentItem(list->topLevelItem(help));
     QTest::keyClick(capture, Qt::Key_F, Qt::ControlModifier);
-    dialog->setHotKey();
+    clickOnPage(dialog.get(), "Hot Keys", "btn_SetHotKey");
     EXPECT_EQ(messages.warnings.size(), 1);
     const SettingsDialog::Values moved = dialog->values();
     EXPECT_EQ(moved.hotKeyCodes.value(help), 16454);
@@ -282,27 +293,28 @@ TEST_F(SettingsDialogTest, OkRefusedByTheCommitterKeepsTheDialogAndWhatWasTyped)
 TEST_F(SettingsDialogTest, MasterListAddsOnlyRealEntries)
 {
     auto dialog = open(someValues());
+    dialog->show();
     QStringList asked;
     std::optional<QString> answer;
     dialog->setTextAsker([&](const QString &title, const QString &prompt, const QString &preset) {
         asked << title << prompt << preset;
         return answer ? answer : std::optional<QString>(preset);
     });
-    dialog->addMasterServer();
+    clickOnPage(dialog.get(), "Locations", "btn_AddMasterServer");
     EXPECT_EQ(asked,
               texts({"Add a master server", "Please enter the master server location and port.",
                      "<ip or hostname>:<port> or <http://location>"}));
     answer = QString();
-    dialog->addMasterServer();
+    clickOnPage(dialog.get(), "Locations", "btn_AddMasterServer");
     answer = QStringLiteral("new.master:28900");
-    dialog->addMasterServer();
+    clickOnPage(dialog.get(), "Locations", "btn_AddMasterServer");
     EXPECT_EQ(dialog->values().masterServers, someValues().masterServers + texts({"new.master:28900"}));
 
     auto *list = child<QListWidget>(dialog.get(), "lb_MasterServers");
-    dialog->removeMasterServer(); // nothing selected
+    clickOnPage(dialog.get(), "Locations", "btn_RemoveMasterServer"); // nothing selected
     EXPECT_EQ(list->count(), 3);
     list->item(0)->setSelected(true);
-    dialog->removeMasterServer();
+    clickOnPage(dialog.get(), "Locations", "btn_RemoveMasterServer");
     EXPECT_EQ(dialog->values().masterServers, texts({"http://list.example/servers", "new.master:28900"}));
 }
 
@@ -319,23 +331,24 @@ TEST_F(SettingsDialogTest, BaseDirectoryMustHoldTheGame)
     QTemporaryDir empty;
     QTemporaryDir game;
     makeGame(game);
-    EXPECT_FALSE(SettingsDialog::isGameBaseDirectory(empty.path()));
-    EXPECT_TRUE(SettingsDialog::isGameBaseDirectory(game.path()));
+    EXPECT_FALSE(GeneralSettingsPage::isGameBaseDirectory(empty.path()));
+    EXPECT_TRUE(GeneralSettingsPage::isGameBaseDirectory(game.path()));
 
     auto dialog = open(someValues());
+    dialog->show();
     auto *edit = child<QLineEdit>(dialog.get(), "ed_UTBaseDir");
     files.nextDirectory = empty.path();
-    dialog->browseBaseDirectory();
+    clickOnPage(dialog.get(), "Miscelaneous", "btn_BrowseUTBaseDir");
     ASSERT_TRUE(files.lastAcceptable);
     EXPECT_FALSE(files.lastAcceptable(empty.path()));
     EXPECT_TRUE(edit->text().isEmpty());
     files.nextDirectory = game.path() + QLatin1Char('/');
-    dialog->browseBaseDirectory();
+    clickOnPage(dialog.get(), "Miscelaneous", "btn_BrowseUTBaseDir");
     EXPECT_EQ(edit->text(), game.path());
     EXPECT_EQ(files.directoryRequests.first(), QStringLiteral("Select the base directory of Unreal Tournament|"));
 
     files.nextDirectory = empty.path();
-    dialog->browseOutputDirectory();
+    clickOnPage(dialog.get(), "HTML output", "btn_BrowseHtmlOutputDir");
     EXPECT_EQ(dialog->values().settings.HtmlOutputDir, empty.path() + QLatin1Char('/'));
 }
 
@@ -363,7 +376,7 @@ TEST(QtFileDialogsTest, DirectoryChooserTakesOnlyWhatItsRuleAccepts)
     });
     QtFileDialogs files;
     const QString chosen =
-        files.chooseDirectory(QStringLiteral("Base"), empty.path(), &SettingsDialog::isGameBaseDirectory);
+        files.chooseDirectory(QStringLiteral("Base"), empty.path(), &GeneralSettingsPage::isGameBaseDirectory);
     EXPECT_EQ(QDir(chosen), QDir(game.path()));
     EXPECT_EQ(seen,
               texts({"This is NOT the Unreal Tournament base directory.", "Unreal Tournament base directory found."}));
@@ -386,6 +399,7 @@ TEST_F(SettingsDialogTest, HintFollowsFocusAndStaysOnControlsWithout)
 TEST_F(SettingsDialogTest, SmallControlsDoTheirWork)
 {
     auto dialog = open(someValues());
+    dialog->show();
     auto *frame = child<QCheckBox>(dialog.get(), "cb_Frame_Graph");
     auto *thick = child<QCheckBox>(dialog.get(), "cb_Thick_Graph");
     auto *raised = child<QCheckBox>(dialog.get(), "cb_3DFrame_Graph");
@@ -398,7 +412,7 @@ TEST_F(SettingsDialogTest, SmallControlsDoTheirWork)
 
     auto *sound = child<QLineEdit>(dialog.get(), "ed_BuddySound");
     sound->setText(QStringLiteral("\"/sounds/buddy in.wav\""));
-    dialog->playBuddySound();
+    clickOnPage(dialog.get(), "Sound", "btn_PlayBuddySound");
     EXPECT_EQ(sound->text(), QStringLiteral("/sounds/buddy in.wav"));
     EXPECT_EQ(desktop.played, texts({"/sounds/buddy in.wav"}));
 
@@ -406,13 +420,13 @@ TEST_F(SettingsDialogTest, SmallControlsDoTheirWork)
         EXPECT_EQ(initial, QColor(0x56, 0x34, 0x12));
         return QColor(1, 2, 3);
     });
-    dialog->chooseLoadColor(1);
+    clickOnPage(dialog.get(), "Layout", "btn_LoadColor50Plus");
     EXPECT_EQ(dialog->values().settings.LoadColorHalf, 1 + 2 * 256 + 3 * 65536);
 
     child<QCheckBox>(dialog.get(), "cb_ComputerVoice")->click();
     EXPECT_TRUE(dialog->values().speechActive && dialog->values().settings.ComputerVoiceActive);
 
-    dialog->testVoice();
+    clickOnPage(dialog.get(), "Sound", "btn_TestVoice");
     ASSERT_EQ(desktop.spoken.size(), 1);
     EXPECT_TRUE(SettingsHints::testPhrases().contains(desktop.spoken.first()));
     EXPECT_EQ(SettingsHints::testPhrases().size(), 11);
