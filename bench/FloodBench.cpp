@@ -94,7 +94,7 @@ void flood(benchmark::State &state)
     constexpr quint16 kFloodPort = 45999;
     stack.table.addServer(QStringLiteral("127.0.0.1"), kFloodPort, QStringLiteral("Flooder"));
     window.show();
-    window.serverList()->setCurrentIndex(stack.table.index(0));
+    window.findChild<ServerListView *>(QStringLiteral("clb_Servers"))->setCurrentIndex(stack.table.index(0));
     QCoreApplication::processEvents();
 
     // 1 KB of player markers without a number, as a hostile server might send.

@@ -43,7 +43,7 @@ void playerScan256(benchmark::State &state)
     stack.engine.bindMain(0);
     ConfigFile config(profile.filePath(QStringLiteral("Quorvelin.ini")), messages);
     MainWindow window({stack, messages, files, config, Settings{}, profile.path()});
-    Poller &poller = window.poller();
+    Poller &poller = *window.findChild<Poller *>();
     for (int k = 0; k < kServers; ++k) {
         table.addServer(QStringLiteral("127.0.0.1"), kBasePort + k, QString());
         table.setChecked(k, true);
@@ -53,7 +53,7 @@ void playerScan256(benchmark::State &state)
     while (!poller.playerScanTimer().isActive())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     poller.stop();
-    window.serverList()->setCurrentIndex(table.index(3));
+    window.findChild<ServerListView *>(QStringLiteral("clb_Servers"))->setCurrentIndex(table.index(3));
 
     StallMeter meter;
     qint64 worstOverall = 0;

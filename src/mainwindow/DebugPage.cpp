@@ -23,6 +23,8 @@ DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
     , m_sendEdit(new QLineEdit(this))
     , m_queryList(new QListWidget(this))
 {
+    setObjectName(QStringLiteral("ts_Debug"));
+    m_memo->setObjectName(QStringLiteral("mm_Debug"));
     m_memo->setReadOnly(true);
     // A log has nothing to undo; the history would keep every line ever shown.
     m_memo->setUndoRedoEnabled(false);

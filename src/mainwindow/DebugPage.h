@@ -24,7 +24,6 @@ public:
     // Fills the query list from "property_queries.lst" when it exists.
     void loadQueryList();
 
-    QPlainTextEdit *memo() const { return m_memo; }
     QLineEdit *sendEdit() const { return m_sendEdit; }
     QListWidget *queryList() const { return m_queryList; }
 

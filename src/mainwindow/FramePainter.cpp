@@ -1,6 +1,6 @@
 #include "FramePainter.h"
 
-#include "SystemColors.h"
+#include "widgets/SystemColors.h"
 
 #include <QPainter>
 

@@ -1,6 +1,7 @@
 #include "HelpCommands.h"
 
 #include "config/Settings.h"
+#include "core/ProgramVersion.h"
 #include "launch/HelpFiles.h"
 #include "launch/VersionAnswer.h"
 #include "launch/VersionCheck.h"
@@ -52,7 +53,7 @@ HelpCommands::HelpCommands(Settings &settings, MessageBoxes &messages, UrlOpener
     connect(m_versionCheck, &VersionCheck::latestRunning, this, [this](const QString &version) {
         m_messages.showInformation(QStringLiteral("You are running the latest version of Quorvelin.\n"
                                                   "Your version: \t\t%1\nDownload version: \t%2")
-                                       .arg(VersionAnswer::CurrentVersion)
+                                       .arg(ProgramVersion::kCurrent)
                                        .arg(version));
     });
     connect(m_versionCheck, &VersionCheck::unavailable, this, [this] {
@@ -80,7 +81,7 @@ void HelpCommands::buildMenu(QMainWindow *window)
     connect(about, &QAction::triggered, this, [this] {
         m_messages.showInformation(QStringLiteral("Quorvelin version %1\n\nWho is playing where: a server monitor for "
                                                   "Unreal Tournament.\nhttps://quorvelin.org/")
-                                       .arg(VersionAnswer::CurrentVersion));
+                                       .arg(ProgramVersion::kCurrent));
     });
 
     QMenu *links = new QMenu(QStringLiteral("Links"), window);
@@ -117,7 +118,7 @@ void HelpCommands::offerDownload(const QString &version, const QString &address)
                                                        "Do you want to go to the homepage to download the latest "
                                                        "version ?")
                                             .arg(version)
-                                            .arg(VersionAnswer::CurrentVersion));
+                                            .arg(ProgramVersion::kCurrent));
     // Only a web address is opened; a reply cannot make the desktop run anything else.
     if (yes && VersionAnswer::isDownloadAddress(address))
         m_urls.open(QUrl(address));

@@ -20,7 +20,7 @@
 #include "SilentDesktop.h"
 #include "SplashWindow.h"
 #include "StartUpSequence.h"
-#include "SystemColors.h"
+#include "widgets/SystemColors.h"
 #include "TeamScoreStrip.h"
 #include "TrayBlinker.h"
 #include "config/ConfigFile.h"
@@ -351,9 +351,8 @@ void MainWindow::updateTitleBar()
         return;
     const QString t = TitleBar::format(m_settings.TitleBarFormat, *m_table.entry(slot), *m_table.server(slot));
     setWindowTitle(TitleBar::caption(t));
-    m_trayHint = TitleBar::trayHint(t);
-    m_tray->setHint(m_trayHint);
-    serverInfoView()->refreshPing(*m_table.server(slot));
+    m_tray->setHint(TitleBar::trayHint(t));
+    m_pages->serverInfoView()->refreshPing(*m_table.server(slot));
 }
 
 void MainWindow::refreshSelection()

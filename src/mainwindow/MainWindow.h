@@ -82,43 +82,7 @@ public:
     // Servers to add (unless the list holds them) and check at the first showing.
     void setStartServers(const QList<ServerAddress> &servers);
 
-    // Slider positions and switches as the configuration holds them; each
-    // goes through its change handler, so timers and labels follow.
-    void applyPollingSettings(int serverListDelay, int serverInfoDelay, int playerInfoDelay, bool serverInfoUpdate,
-                              bool playerInfoUpdate);
-
-    const Settings &settings() const { return m_settings; }
-    ListStore &lists() const { return *m_lists; }
-    Poller &poller() const { return *m_poller; }
-
-    // Commands of the menus.
-    void updateAllServers();
-    void updateServerInfo();
-    void deleteServer();
-    void updateServerName();
-    // A row's refresh square: query that server at once.
-    void refreshRow(int row);
-
-    DiscoveryCommands &discovery() const { return *m_discovery; }
-    BuddyWatcher &buddies() const { return *m_buddies; }
-    JoinCommands &join() const { return *m_join; }
-    HelpCommands &help() const { return *m_help; }
-    StatsPage &stats() const { return *m_stats; }
-    ReportCommands &report() const { return *m_report; }
-    SettingsCommands &settingsCommands() const { return *m_settingsCommands; }
-    SpeechComponent &speech() { return m_speech; }
-    // Server properties of the selected server.
-    void editSelectedServer();
-
-    ServerListView *serverList() const { return m_serverList; }
-    ServerPages *pages() const { return m_pages; }
-    ServerInfoView *serverInfoView() const { return m_pages->serverInfoView(); }
-    PlayersView *playersView() const { return m_pages->playersView(); }
-    ScorePage *scorePage() const { return m_pages->scorePage(); }
-    TeamScoreStrip *playersTeamStrip() const { return m_pages->playersTeamStrip(); }
-    DebugPage *debugPage() const { return m_pages->debugPage(); }
     TrayBlinker *tray() const { return m_tray; }
-    QString trayHint() const { return m_trayHint; }
 
 protected:
     bool event(QEvent *event) override;
@@ -128,6 +92,21 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Slider positions and switches as the configuration holds them; each
+    // goes through its change handler, so timers and labels follow.
+    void applyPollingSettings(int serverListDelay, int serverInfoDelay, int playerInfoDelay, bool serverInfoUpdate,
+                              bool playerInfoUpdate);
+
+    // Commands of the menus.
+    void updateAllServers();
+    void updateServerInfo();
+    void deleteServer();
+    void updateServerName();
+    // A row's refresh square: query that server at once.
+    void refreshRow(int row);
+    // Server properties of the selected server.
+    void editSelectedServer();
+
     QWidget *buildServerListPane();
     void buildStatusBar();
     void connectMenus(const MainMenus &menus);
@@ -198,7 +177,6 @@ private:
     QProgressBar *m_gauge = nullptr;
     QList<QAction *> m_sortActions;
     QPointer<SplashWindow> m_splash;
-    QString m_trayHint;
     bool m_shownOnce = false;
     bool m_closing = false;
     bool m_errorShowing = false;

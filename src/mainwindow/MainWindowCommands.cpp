@@ -18,7 +18,7 @@
 #include "ServerRowDelegate.h"
 #include "SettingsCommands.h"
 #include "StatsPage.h"
-#include "SystemColors.h"
+#include "widgets/SystemColors.h"
 #include "TeamScoreStrip.h"
 #include "TrayBlinker.h"
 #include "config/ListStore.h"
@@ -88,8 +88,8 @@ void MainWindow::buildDesktopCommands(const Context &context)
     m_speech.selectVoice(m_settings.ComputerVoice);
     m_buddies = new BuddyWatcher({*m_lists, m_table, m_messages, m_settings, *m_tray, m_speech, *m_desktop.sound,
                                   *m_desktop.notifier, [this] { return selectedSlot(); }},
-                                 m_pages->buddiesPage(), playersView(), this);
-    connect(debugPage(), &DebugPage::sayRequested, m_buddies, &BuddyWatcher::say);
+                                 m_pages->buddiesPage(), m_pages->playersView(), this);
+    connect(m_pages->debugPage(), &DebugPage::sayRequested, m_buddies, &BuddyWatcher::say);
     m_join = new JoinCommands({m_table, m_messages, m_config, m_files, m_settings, *m_desktop.processes,
                                [this] { return selectedSlot(); }, context.wineProgram},
                               this);
@@ -104,7 +104,7 @@ void MainWindow::buildStatsPage()
     // A busy gauge while a rankings page is on its way.
     connect(m_stats, &StatsPage::fetching, this, [this](bool active) { m_gauge->setMaximum(active ? 0 : 1); });
     connect(m_buddies, &BuddyWatcher::lookUpStatsRequested, m_stats, &StatsPage::lookUpPlayer);
-    m_stats->addLookUpMenu(serverInfoView());
+    m_stats->addLookUpMenu(m_pages->serverInfoView());
     m_stats->loadStatsFile();
 }
 

@@ -46,7 +46,6 @@ public:
     void stop();
 
     QAction *createPageAction() const { return m_createPage; }
-    const QTimer &timer() const { return m_timer; }
     ReportRun &run() const { return *m_run; }
 
 private:
@@ -57,7 +56,7 @@ private:
     QWidget *m_window;
     ReportRun *m_run;
     QAction *m_createPage;
-    QTimer m_timer;
+    QTimer m_timer{this};
     // True while the page the user asked for is written.
     bool m_onDemand = false;
 };

@@ -1,7 +1,7 @@
 #include "ScoreGraphView.h"
 
 #include "FramePainter.h"
-#include "SystemColors.h"
+#include "widgets/SystemColors.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 #include "ScoreLegend.h"
 
 #include "viewlogic/ScoreGraphLayout.h"
-#include "SystemColors.h"
+#include "widgets/SystemColors.h"
 
 #include <QPainter>
 #include <QStyledItemDelegate>

@@ -30,6 +30,7 @@ ServerPages::ServerPages(const Settings &settings, DebugLog &log, MessageBoxes &
     , m_scorePage(new ScorePage(this))
     , m_debugPage(new DebugPage(profileDirectory, messages, std::move(sendToSelected), this))
 {
+    setObjectName(QStringLiteral("pc_ServerPages"));
     m_playersTeamStrip->hide();
     addTab(buildPage(QStringLiteral("ts_ServerInfo"), nullptr, m_serverInfo, m_serverInfoControls),
            QStringLiteral("Server Info"));

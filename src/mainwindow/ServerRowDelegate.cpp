@@ -1,7 +1,7 @@
 #include "ServerRowDelegate.h"
 
 #include "FramePainter.h"
-#include "SystemColors.h"
+#include "widgets/SystemColors.h"
 #include "viewlogic/ServerRowLayout.h"
 #include "core/ServerTable.h"
 

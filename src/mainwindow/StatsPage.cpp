@@ -126,8 +126,8 @@ QWidget *StatsPage::buildList(RankingKind kind)
     header->setSectionsClickable(true);
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
-    const int widths[Stats::RankingModel::ColumnCount] = {18, 170, 62, 40, 56, 56, 64, 64};
-    for (int column = 0; column < Stats::RankingModel::ColumnCount; ++column)
+    const int widths[Stats::RankingModel::kColumnCount] = {18, 170, 62, 40, 56, 56, 64, 64};
+    for (int column = 0; column < Stats::RankingModel::kColumnCount; ++column)
         header->resizeSection(column, widths[column]);
     // Wide enough for ">>" in the desktop's font.
     header->resizeSection(Stats::MarkerColumn,

@@ -2,7 +2,7 @@
 
 #include "FramePainter.h"
 #include "viewlogic/ScoreGraphLayout.h"
-#include "SystemColors.h"
+#include "widgets/SystemColors.h"
 
 #include <QPainter>
 

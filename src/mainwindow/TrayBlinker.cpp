@@ -36,6 +36,7 @@ void TrayBlinker::activate(QSystemTrayIcon::ActivationReason reason)
 
 void TrayBlinker::setHint(const QString &hint)
 {
+    m_hint = hint;
     if (m_tray && m_tray->toolTip() != hint)
         m_tray->setToolTip(hint);
 }

@@ -18,7 +18,9 @@ public:
     explicit TrayBlinker(QObject *parent = nullptr);
 
     bool isAvailable() const { return m_tray != nullptr; }
+    // The hint is kept where the desktop has no tray to show it.
     void setHint(const QString &hint);
+    QString hint() const { return m_hint; }
     // The icon was clicked or double-clicked.
     void activate(QSystemTrayIcon::ActivationReason reason);
     void startBlink(int mode);
@@ -44,4 +46,5 @@ private:
     QTimer m_blinkTimer;
     BlinkState m_blink;
     int m_currentIcon = 0;
+    QString m_hint;
 };

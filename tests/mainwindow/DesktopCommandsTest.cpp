@@ -8,12 +8,11 @@
 #include "launch/dialogs/RunPromptDialog.h"
 #include "mainwindow/BuddiesPage.h"
 #include "mainwindow/BuddyWatcher.h"
-#include "mainwindow/HelpCommands.h"
-#include "mainwindow/JoinCommands.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/ServerListView.h"
 #include "mainwindow/TrayBlinker.h"
 #include "support/EventLoopWait.h"
+#include "support/MainWindowParts.h"
 #include "support/FakeEngineStack.h"
 
 #include <QAction>
@@ -47,11 +46,11 @@ protected:
             table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Frag Zone"));
         socket.deliver("\\hostname\\Frag Zone\\hostport\\7777" + counts + players + "\\final\\",
                        QStringLiteral("127.0.0.1"), 7778);
-        window->serverList()->clearSelection();
-        window->serverList()->setCurrentIndex(table.index(0));
+        serverList(*window)->clearSelection();
+        serverList(*window)->setCurrentIndex(table.index(0));
     }
 
-    QList<bool> marks() const { return window->pages()->buddiesPage()->marks(); }
+    QList<bool> marks() const { return pages(*window)->buddiesPage()->marks(); }
 
     QString baseWithGame()
     {
@@ -79,7 +78,6 @@ TEST_F(DesktopCommandsTest, BuddiesJoiningAreMarkedPlayedBlinkedSpokenAndNotifie
     selectServerWith("\\player_0\\Alice\\player_1\\Carol\\player_2\\BOB");
     EXPECT_EQ(marks(), (QList<bool>{false, true, true}) /* sorted: [AB]Neo, alice, Bob */);
     EXPECT_EQ(desktop.played, (QStringList{QStringLiteral("/sounds/buddy.wav"), QStringLiteral("/sounds/buddy.wav")}));
-    EXPECT_EQ(window->settings().BuddySound, QStringLiteral("/sounds/buddy.wav"));
     EXPECT_TRUE(window->tray()->isBlinking() || !window->tray()->isAvailable());
     EXPECT_EQ(desktop.spoken, QStringList{QStringLiteral("alice and Bob joined the server")});
     EXPECT_EQ(desktop.notified, QStringList{QStringLiteral("Quorvelin|alice and Bob joined Frag Zone")});
@@ -98,7 +96,7 @@ TEST_F(DesktopCommandsTest, BuddyListEditsAreStoredAndNotificationsCanBeSwitched
     Settings settings;
     settings.BuddyNotification = false;
     open(settings);
-    BuddiesPage *page = window->pages()->buddiesPage();
+    BuddiesPage *page = pages(*window)->buddiesPage();
     page->findChild<QLineEdit *>(QStringLiteral("ed_NewBuddy"))->setText(QStringLiteral("zed"));
     page->findChild<QPushButton *>(QStringLiteral("btn_AddBuddy"))->click();
     page->findChild<QLineEdit *>(QStringLiteral("ed_NewBuddy"))->setText(QStringLiteral("Amy"));
@@ -112,7 +110,7 @@ TEST_F(DesktopCommandsTest, BuddyListEditsAreStoredAndNotificationsCanBeSwitched
 
     // The chosen buddy becomes the selected player name of the context menus.
     page->list()->setCurrentRow(1);
-    EXPECT_EQ(window->buddies().selectedPlayer(), QStringLiteral("zed"));
+    EXPECT_EQ(part<BuddyWatcher>(*window).selectedPlayer(), QStringLiteral("zed"));
     page->findChild<QPushButton *>(QStringLiteral("btn_RemoveBuddies"))->click();
     EXPECT_EQ(page->names(), QStringList{QStringLiteral("Amy")});
 }
@@ -122,13 +120,13 @@ TEST_F(DesktopCommandsTest, SpeechWithoutItsVoiceSaysSoOnRequest)
     Settings settings;
     settings.ComputerVoice = QStringLiteral("not installed");
     open(settings);
-    window->buddies().setSelectedPlayer(QStringLiteral("[AB]Neo"));
+    part<BuddyWatcher>(*window).setSelectedPlayer(QStringLiteral("[AB]Neo"));
     window->findChild<QAction *>(QStringLiteral("mi_SayName"))->trigger();
     EXPECT_EQ(platform.messages.errors, QStringList{QStringLiteral("Speech Engine not selected")});
     // The welcome on activation reports it once only: the box itself
     // activates the window again when it closes.
-    window->buddies().speakBuffer();
-    window->buddies().speakBuffer();
+    part<BuddyWatcher>(*window).speakBuffer();
+    part<BuddyWatcher>(*window).speakBuffer();
     EXPECT_EQ(platform.messages.errors.size(), 2);
     EXPECT_TRUE(desktop.spoken.isEmpty());
 }
@@ -138,28 +136,28 @@ TEST_F(DesktopCommandsTest, JoinRefusesWhatCannotBeJoinedAndStartsTheGameWithout
     Settings settings;
     open(settings);
     selectServerWith({});
-    window->join().joinSelected();
+    trigger(*window, "mi_JoinServer");
     EXPECT_EQ(platform.messages.errors.last(), QStringLiteral("Could not find the Unreal Tournament executable."));
 
     settings.UTBaseDir = baseWithGame();
     settings.RunParams = QStringLiteral("-nosound");
     open(settings);
     selectServerWith({}, "\\numplayers\\16\\maxplayers\\16");
-    window->join().joinSelected();
+    trigger(*window, "mi_JoinServer");
     EXPECT_EQ(platform.messages.errors.last(), QStringLiteral("This server is full."));
 
     // A reply whose game port carries more than a number never reaches the command line.
     socket.deliver("\\hostport\\7777 -log=/etc/passwd\\numplayers\\3\\maxplayers\\16\\final\\",
                    QStringLiteral("127.0.0.1"), 7778);
-    window->serverList()->clearSelection();
-    window->serverList()->setCurrentIndex(table.index(0));
+    serverList(*window)->clearSelection();
+    serverList(*window)->setCurrentIndex(table.index(0));
     platform.messages.nextAnswer = false;
-    window->join().joinSelected();
+    trigger(*window, "mi_JoinServer");
     EXPECT_EQ(platform.messages.questions.last(),
               QStringLiteral("Are your sure you want to join Frag Zone ?\nserver address : 127.0.0.1:7777"));
     EXPECT_TRUE(desktop.started.isEmpty());
     platform.messages.nextAnswer = true;
-    window->join().joinSelected();
+    trigger(*window, "mi_JoinServer");
     ASSERT_EQ(desktop.started.size(), 1);
     EXPECT_EQ(desktop.started[0], (QStringList{game.filePath(QStringLiteral("System/ut-bin")),
                                                QStringLiteral("127.0.0.1:7777"), QStringLiteral("-nosound")}));
@@ -187,7 +185,7 @@ TEST_F(DesktopCommandsTest, TheRunPromptEditsTheCommandAndKeepsItsHistory)
                                QStringLiteral("127.0.0.1:7777 -windowed"), QStringLiteral("127.0.0.1:7777"));
             prompt->run();
         });
-        window->join().joinSelected();
+        trigger(*window, "mi_JoinServer");
     }
     ASSERT_EQ(desktop.started.size(), 1);
     EXPECT_EQ(desktop.started[0],
@@ -208,7 +206,7 @@ TEST_F(DesktopCommandsTest, NewerVersionIsOfferedOnceAcrossRestartsAndOnlyWebAdd
     settings.VersionServer1 = QStringLiteral("127.0.0.1:%1").arg(service.port());
     open(settings);
     platform.messages.nextAnswer = true;
-    window->help().versionCheck().armStartUpCheck(true, 1);
+    part<VersionCheck>(*window).armStartUpCheck(true, 1);
     ASSERT_TRUE(waitUntil([this] { return !platform.messages.questions.isEmpty(); }));
     EXPECT_EQ(platform.messages.questions[0], QStringLiteral("Version 170 of Quorvelin is out.\n"
                                                              "You are currently using version 166.\n"
@@ -222,7 +220,7 @@ TEST_F(DesktopCommandsTest, NewerVersionIsOfferedOnceAcrossRestartsAndOnlyWebAdd
     EXPECT_EQ(settings.LastVersionChecked, 170);
     settings.VersionServer1 = QStringLiteral("127.0.0.1:%1").arg(service.port());
     open(settings);
-    window->help().versionCheck().armStartUpCheck(true, 1);
+    part<VersionCheck>(*window).armStartUpCheck(true, 1);
     ASSERT_TRUE(waitUntil([&service] { return service.requests().size() == 2; }));
     runEventLoopFor(100);
     EXPECT_EQ(platform.messages.questions.size(), 1);

@@ -12,6 +12,7 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/ServerListView.h"
 #include "support/EventLoopWait.h"
+#include "support/MainWindowParts.h"
 #include "support/FakeEngineStack.h"
 
 #include <QAction>
@@ -153,7 +154,7 @@ TEST_F(DiscoveryCommandsTest, ServersAlreadyListedAreMarkedAndKeepTheirOneRow)
 TEST_F(DiscoveryCommandsTest, PropertiesChangeTheServerOnlyAfterAPassingTest)
 {
     table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Old"));
-    window->serverList()->setCurrentIndex(table.index(0));
+    serverList(*window)->setCurrentIndex(table.index(0));
     whileOpen<ServerPropertiesDialog>("mi_Serverproperties1", [](ServerPropertiesDialog *dialog) {
         EXPECT_EQ(dialog->address(), QStringLiteral("127.0.0.1"));
         EXPECT_EQ(dialog->description(), QStringLiteral("Old"));
@@ -202,7 +203,7 @@ TEST_F(DiscoveryCommandsTest, ShortcutsOpenTheDialogsFromTheServerList)
 {
     window->show();
     table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Old"));
-    window->serverList()->setCurrentIndex(table.index(0));
+    serverList(*window)->setCurrentIndex(table.index(0));
     const struct
     {
         Qt::Key key;
@@ -215,7 +216,7 @@ TEST_F(DiscoveryCommandsTest, ShortcutsOpenTheDialogsFromTheServerList)
     for (const auto &k : keys) {
         // Without a window manager nobody gives the window back its focus after a dialog.
         QApplication::setActiveWindow(window.get());
-        window->serverList()->setFocus();
+        serverList(*window)->setFocus();
         QString opened;
         QTimer::singleShot(0, [&opened] {
             QWidget *dialog = QApplication::activeModalWidget();
@@ -224,7 +225,7 @@ TEST_F(DiscoveryCommandsTest, ShortcutsOpenTheDialogsFromTheServerList)
                 dialog->close();
             }
         });
-        QTest::keyClick(window->serverList(), k.key, k.modifier);
+        QTest::keyClick(serverList(*window), k.key, k.modifier);
         EXPECT_EQ(opened, QString::fromLatin1(k.dialog));
     }
 }
@@ -267,7 +268,7 @@ protected:
     void whileOpenAfterKeys(Qt::Key key, std::function<void(QDialog *)> user)
     {
         QApplication::setActiveWindow(window.get());
-        window->serverList()->setFocus();
+        serverList(*window)->setFocus();
         bool ran = false;
         QTimer::singleShot(0, [&] {
             auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
@@ -282,7 +283,7 @@ protected:
                 dialog->reject();
             }
         });
-        QTest::keyClick(window->serverList(), key, Qt::ControlModifier);
+        QTest::keyClick(serverList(*window), key, Qt::ControlModifier);
         EXPECT_TRUE(ran);
     }
 

@@ -10,6 +10,7 @@
 #include "mainwindow/StartUpSequence.h"
 #include "mainwindow/TrayBlinker.h"
 #include "support/EventLoopWait.h"
+#include "support/MainWindowParts.h"
 #include "support/FakeEngineStack.h"
 
 #include <QAbstractButton>
@@ -58,7 +59,18 @@ protected:
 
     void select(int position)
     {
-        window->serverList()->setCurrentIndex(table.index(position));
+        serverList(*window)->setCurrentIndex(table.index(position));
+    }
+
+    // The polling sliders and switches, set as the user sets them.
+    void setPolling(int serverListDelay, int serverInfoDelay, int playerInfoDelay, bool serverInfoUpdate,
+                    bool playerInfoUpdate)
+    {
+        child<QSlider>("tb_ServerListDelay")->setValue(serverListDelay);
+        child<QSlider>("tb_ServerInfoDelay")->setValue(serverInfoDelay);
+        child<QSlider>("tb_PlayerInfoDelay")->setValue(playerInfoDelay);
+        child<QCheckBox>("cb_ServerInfoUpdate")->setChecked(serverInfoUpdate);
+        child<QCheckBox>("cb_PlayerInfoUpdate")->setChecked(playerInfoUpdate);
     }
 
     template<typename T>
@@ -81,16 +93,16 @@ TEST_F(MainWindowTest, DeleteAsksAndRemovesOnlyOnYes)
     select(1);
 
     platform.messages.nextAnswer = false;
-    window->deleteServer();
+    trigger(*window, "mi_Deleteserver");
     EXPECT_EQ(platform.messages.questions,
               QStringList{QStringLiteral("Are you sure you want to delete Beta ?\nThis can not be undone.")});
     EXPECT_EQ(table.count(), 2);
 
     platform.messages.nextAnswer = true;
-    window->deleteServer();
+    trigger(*window, "mi_Deleteserver");
     EXPECT_EQ(table.count(), 1);
     EXPECT_TRUE(table.isFree(1));
-    EXPECT_TRUE(window->debugPage()->memo()->toPlainText().contains(
+    EXPECT_TRUE(debugMemo(*window)->toPlainText().contains(
         QStringLiteral("Deleting server @ 1 with address 127.0.0.2:7778")));
 }
 
@@ -106,8 +118,8 @@ TEST_F(MainWindowTest, DeleteKeyActsOnlyFromTheServerList)
     QTest::keyClick(slider, Qt::Key_Delete);
     EXPECT_TRUE(platform.messages.questions.isEmpty());
 
-    window->serverList()->setFocus();
-    QTest::keyClick(window->serverList(), Qt::Key_Delete);
+    serverList(*window)->setFocus();
+    QTest::keyClick(serverList(*window), Qt::Key_Delete);
     EXPECT_EQ(platform.messages.questions.size(), 1);
     window->close();
 }
@@ -116,19 +128,19 @@ TEST_F(MainWindowTest, SlidersDriveLabelsAndTimers)
 {
     child<QSlider>("tb_PlayerInfoDelay")->setValue(24);
     EXPECT_EQ(child<QLabel>("lbl_PlayerInfoUpdate")->text(), QStringLiteral("     Update player info every 1:5 minutes"));
-    EXPECT_EQ(window->poller().playerInfoTimer().interval(), 65000);
+    EXPECT_EQ(poller(*window).playerInfoTimer().interval(), 65000);
 
-    window->applyPollingSettings(10, 5, 1, true, false);
+    setPolling(10, 5, 1, true, false);
     EXPECT_EQ(child<QLabel>("lbl_ServerListUpdate")->text(), QStringLiteral("update every 10 seconds"));
-    EXPECT_EQ(window->poller().playerScanTimer().interval(), 10000);
+    EXPECT_EQ(poller(*window).playerScanTimer().interval(), 10000);
     EXPECT_EQ(child<QLabel>("lbl_ServerInfoUpdate")->text(), QStringLiteral("     Update server info every 5 minutes"));
-    EXPECT_TRUE(window->poller().serverInfoTimer().isActive());
-    EXPECT_EQ(window->poller().playerInfoTimer().interval(), 10000);
+    EXPECT_TRUE(poller(*window).serverInfoTimer().isActive());
+    EXPECT_EQ(poller(*window).playerInfoTimer().interval(), 10000);
 
     child<QCheckBox>("cb_ServerInfoUpdate")->click();
-    EXPECT_FALSE(window->poller().serverInfoTimer().isActive());
+    EXPECT_FALSE(poller(*window).serverInfoTimer().isActive());
     child<QCheckBox>("cb_PlayerInfoUpdate")->click();
-    EXPECT_TRUE(window->poller().playerInfoTimer().isActive());
+    EXPECT_TRUE(poller(*window).playerInfoTimer().isActive());
 }
 
 TEST_F(MainWindowTest, SelectionSetsTheCaptionAndTrayHint)
@@ -140,13 +152,13 @@ TEST_F(MainWindowTest, SelectionSetsTheCaptionAndTrayHint)
     table.syncListCounts(slot);
     select(0);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quorvelin - [Alpha] - [3|10] - [ping: 25ms]"));
-    EXPECT_EQ(window->trayHint(), QStringLiteral("[Alpha] - [3I10] - [ping: 25ms]"));
-    EXPECT_EQ(window->serverInfoView()->value(2), QStringLiteral("25ms"));
+    EXPECT_EQ(window->tray()->hint(), QStringLiteral("[Alpha] - [3I10] - [ping: 25ms]"));
+    EXPECT_EQ(serverInfoView(*window)->value(2), QStringLiteral("25ms"));
 }
 
 TEST_F(MainWindowTest, DebugPageSendsToTheSelectedServerAndSavesItsLog)
 {
-    DebugPage *page = window->debugPage();
+    DebugPage *page = debugPage(*window);
     EXPECT_EQ(page->queryList()->count(), 2);
 
     page->sendEdit()->setText(QStringLiteral("\\basic\\"));
@@ -168,35 +180,35 @@ TEST_F(MainWindowTest, DebugPageSendsToTheSelectedServerAndSavesItsLog)
     EXPECT_TRUE(saved.readAll().contains("send \\basic\\ to 127.0.0.1:7778"));
 
     page->clearLog();
-    EXPECT_TRUE(page->memo()->toPlainText().isEmpty());
+    EXPECT_TRUE(debugMemo(*window)->toPlainText().isEmpty());
 }
 
 TEST_F(MainWindowTest, TheDebugPageKeepsItsTextWithinBounds)
 {
-    DebugPage *page = window->debugPage();
+    DebugPage *page = debugPage(*window);
     const QString line(3000, QLatin1Char('z'));
     for (int k = 0; k < 2000; ++k)
         page->appendLine(line);
     // The newest lines stay, the oldest went.
-    EXPECT_LE(page->memo()->document()->characterCount(), 4'010'000);
-    EXPECT_GT(page->memo()->document()->characterCount(), 3'000'000);
+    EXPECT_LE(debugMemo(*window)->document()->characterCount(), 4'010'000);
+    EXPECT_GT(debugMemo(*window)->document()->characterCount(), 3'000'000);
     // Nor does an undo history keep what went.
-    EXPECT_FALSE(page->memo()->document()->isUndoAvailable());
+    EXPECT_FALSE(debugMemo(*window)->document()->isUndoAvailable());
     page->clearLog();
     page->appendLine(QStringLiteral("after"));
-    EXPECT_EQ(page->memo()->toPlainText(), QStringLiteral("after"));
+    EXPECT_EQ(debugMemo(*window)->toPlainText(), QStringLiteral("after"));
 }
 
 TEST_F(MainWindowTest, ClosingSilencesTheLogAndStopsTheTimers)
 {
-    window->applyPollingSettings(10, 1, 10, true, true);
-    window->poller().startPolling();
+    setPolling(10, 1, 10, true, true);
+    poller(*window).startPolling();
     window->close();
     EXPECT_FALSE(log.isActive());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quorvelin closing..."));
-    EXPECT_FALSE(window->poller().playerScanTimer().isActive());
-    EXPECT_FALSE(window->poller().serverInfoTimer().isActive());
-    EXPECT_FALSE(window->poller().playerInfoTimer().isActive());
+    EXPECT_FALSE(poller(*window).playerScanTimer().isActive());
+    EXPECT_FALSE(poller(*window).serverInfoTimer().isActive());
+    EXPECT_FALSE(poller(*window).playerInfoTimer().isActive());
 }
 
 TEST_F(MainWindowTest, FirstShowingAddsChecksAndQueriesTheStartServers)
@@ -210,7 +222,7 @@ TEST_F(MainWindowTest, FirstShowingAddsChecksAndQueriesTheStartServers)
         progress.append(splash->progressText());
     });
     window->show();
-    waitUntil([&] { return window->poller().playerScanTimer().isActive(); });
+    waitUntil([&] { return poller(*window).playerScanTimer().isActive(); });
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     ASSERT_EQ(table.count(), 2);
@@ -233,7 +245,7 @@ TEST_F(MainWindowTest, ClosingDuringTheStartUpWalkEndsIt)
     window->close();
     runEventLoopFor(30);
     EXPECT_EQ(socket.sent.size(), 4);
-    EXPECT_FALSE(window->poller().playerScanTimer().isActive());
+    EXPECT_FALSE(poller(*window).playerScanTimer().isActive());
     for (const PacedWalk *walk : window->findChildren<PacedWalk *>())
         EXPECT_FALSE(walk->isRunning());
 }
@@ -245,7 +257,7 @@ TEST_F(MainWindowTest, ClosingDuringAScanStopsItAndDropsLateReplies)
         addServer(QStringLiteral("S%1").arg(k));
         table.setChecked(k, true);
     }
-    window->poller().scanCheckedServers();
+    poller(*window).scanCheckedServers();
     window->close();
     socket.deliver("\\hostname\\late\\", QStringLiteral("127.0.0.1"), 7778);
     runEventLoopFor(40);
@@ -265,7 +277,7 @@ TEST_F(MainWindowTest, ScanResultBlinksTheTrayRefreshesTheSelectionAndResorts)
     table.sortServerList(ServerTable::NameDescending);
     select(table.positionOfSlot(b));
     table.setServerAddress(b, table.server(b)->Host, 7778, QStringLiteral("Zulu"));
-    window->poller().scanCheckedServers();
+    poller(*window).scanCheckedServers();
     // Players joined: the blink shows the join signal.
     ASSERT_TRUE(waitUntil([&] { return window->tray()->currentIcon() == 2; }));
     EXPECT_EQ(table.entry(table.slotAt(0))->Name, QStringLiteral("Zulu"));
@@ -280,7 +292,7 @@ TEST_F(MainWindowTest, UpdateAllRefillsTheSelectionAndResorts)
     table.setSortMode(ServerTable::NameAscending);
     table.sortServerList(ServerTable::NameDescending);
     select(0);
-    window->updateAllServers();
+    trigger(*window, "mi_UpdateAllServers");
     table.setServerAddress(table.slotAt(0), QStringLiteral("127.0.0.3"), 7778, QStringLiteral("a"));
     ASSERT_TRUE(waitUntil([&] { return table.entry(table.slotAt(2))->Name == QStringLiteral("a"); }));
     EXPECT_EQ(socket.sent.size(), 12);
@@ -293,14 +305,14 @@ TEST_F(MainWindowTest, AFailedNameIsToldOnceAndAskedWhenItResolves)
     ASSERT_TRUE(waitUntil([&] { return !platform.messages.errors.isEmpty(); }));
     // Every walk looks the name up again; the box came once.
     for (int walk = 0; walk < 3; ++walk) {
-        window->poller().updateAllServers();
+        poller(*window).updateAllServers();
         runEventLoopFor(20);
     }
     EXPECT_EQ(platform.messages.errors, QStringList{QStringLiteral("'ut' is not a valid integer value")});
     EXPECT_TRUE(socket.sent.isEmpty());
 
     platform.resolver.names.insert(QStringLiteral("ut.example.org"), QStringLiteral("192.0.2.7"));
-    window->poller().updateAllServers();
+    poller(*window).updateAllServers();
     ASSERT_TRUE(waitUntil([&] { return socket.sent.size() == 4; }));
     EXPECT_EQ(socket.sent[0].address, QStringLiteral("192.0.2.7"));
     EXPECT_EQ(table.server(slot)->Host, QStringLiteral("192.0.2.7"));
@@ -312,11 +324,11 @@ TEST_F(MainWindowTest, OneSendErrorBoxAtATime)
     table.setServerAddress(slot, QStringLiteral("nowhere.invalid"), 7778, QStringLiteral("Named"));
     select(table.positionOfSlot(slot));
     // While the first box is open, a timer asks the same server again.
-    platform.messages.whileOpen = [&] { window->updateServerInfo(); };
-    window->refreshRow(0);
+    platform.messages.whileOpen = [&] { trigger(*window, "mi_UpdateServerInfo"); };
+    Q_EMIT serverList(*window)->refreshRequested(0);
     EXPECT_EQ(platform.messages.errors, QStringList{QStringLiteral("'nowhere' is not a valid integer value")});
     EXPECT_TRUE(lines.contains(QStringLiteral("[12:00:00] error: 'nowhere' is not a valid integer value")));
-    window->updateServerInfo();
+    trigger(*window, "mi_UpdateServerInfo");
     EXPECT_EQ(platform.messages.errors.size(), 2);
 }
 
@@ -328,7 +340,7 @@ TEST_F(MainWindowTest, DeleteLooksAgainAfterTheQuestion)
     platform.messages.nextAnswer = true;
     // While the question is open the server goes by another way.
     platform.messages.whileOpen = [&] { table.removeAt(0); };
-    window->deleteServer();
+    trigger(*window, "mi_Deleteserver");
     ASSERT_EQ(table.count(), 1);
     EXPECT_EQ(table.entry(table.slotAt(0))->Name, QStringLiteral("Beta"));
 }
@@ -351,16 +363,16 @@ TEST_F(MainWindowTest, ClickingTheSelectedRowRefreshesItsViews)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     select(0);
     table.server(slot)->HostName = "Renamed";
-    const QPoint name(100, window->serverList()->visualRect(table.index(0)).center().y());
-    QTest::mouseClick(window->serverList()->viewport(), Qt::LeftButton, {}, name);
-    EXPECT_EQ(window->serverInfoView()->value(0), QStringLiteral("Renamed"));
+    const QPoint name(100, serverList(*window)->visualRect(table.index(0)).center().y());
+    QTest::mouseClick(serverList(*window)->viewport(), Qt::LeftButton, {}, name);
+    EXPECT_EQ(serverInfoView(*window)->value(0), QStringLiteral("Renamed"));
     window->close();
 }
 
 TEST_F(MainWindowTest, TheListsContextMenuSortsToo)
 {
     QMenu *sortMenu = nullptr;
-    for (QAction *action : window->serverList()->actions()) {
+    for (QAction *action : serverList(*window)->actions()) {
         if (action->menu())
             sortMenu = action->menu();
     }
@@ -410,9 +422,9 @@ protected:
 
 TEST_F(MainWindowWithoutDebugTest, HasNoDebugPage)
 {
-    EXPECT_FALSE(window->debugPage()->isVisibleTo(window.get()));
+    EXPECT_FALSE(debugPage(*window)->isVisibleTo(window.get()));
     addServer(QStringLiteral("Alpha"));
-    EXPECT_TRUE(window->debugPage()->memo()->toPlainText().isEmpty());
+    EXPECT_TRUE(debugMemo(*window)->toPlainText().isEmpty());
 }
 
 } // namespace

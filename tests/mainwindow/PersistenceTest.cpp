@@ -2,18 +2,19 @@
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "config/IniFile.h"
-#include "config/ListStore.h"
 #include "core/Poller.h"
 #include "launch/dialogs/SettingsDialog.h"
-#include "mainwindow/DiscoveryCommands.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/ServerListView.h"
 #include "support/EventLoopWait.h"
+#include "support/MainWindowParts.h"
 #include "support/FakeEngineStack.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <QDir>
@@ -36,7 +37,22 @@ struct Session : FakeEngineStack
             profile});
         window->setStartServers(start);
         window->show();
-        waitUntil([this] { return window->poller().playerScanTimer().isActive(); });
+        waitUntil([this] { return poller(*window).playerScanTimer().isActive(); });
+        buddies = part<QListWidget>(*window, "lb_Buddies");
+    }
+
+    // Typed into the Buddies page and added with Enter.
+    void addBuddy(const QString &name)
+    {
+        auto *edit = part<QLineEdit>(*window, "ed_NewBuddy");
+        edit->setText(name);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+
+    void removeFirstBuddy()
+    {
+        buddies->setCurrentRow(0);
+        part<QPushButton>(*window, "btn_RemoveBuddies")->click();
     }
 
     QStringList checkedNames() const
@@ -60,6 +76,7 @@ struct Session : FakeEngineStack
 
     ConfigFile config;
     std::unique_ptr<MainWindow> window;
+    QListWidget *buddies = nullptr;
 };
 
 class PersistenceTest : public ::testing::Test
@@ -109,8 +126,8 @@ TEST_F(PersistenceTest, ServersChecksAndSlidersSurviveARestart)
     EXPECT_EQ(second.names(), (QStringList{QStringLiteral("127.0.0.1:7790"), QStringLiteral("127.0.0.2:7778")}));
     EXPECT_FALSE(second.table.isChecked(0));
     EXPECT_TRUE(second.table.isChecked(1));
-    EXPECT_EQ(second.window->poller().playerScanTimer().interval(), 25000);
-    EXPECT_TRUE(second.window->poller().playerInfoTimer().isActive());
+    EXPECT_EQ(poller(*second.window).playerScanTimer().interval(), 25000);
+    EXPECT_TRUE(poller(*second.window).playerInfoTimer().isActive());
     EXPECT_EQ(second.socket.sent.size(), 8);
     second.window->close();
 }
@@ -171,7 +188,7 @@ TEST_F(PersistenceTest, ChecksTickedAfterTheOptionIsTurnedOnSurviveARestart)
              "port[1]=7778\ndesc[1]=Beta\nip[2]=10.0.0.3\nport[2]=7778\ndesc[2]=Gamma\n");
     {
         Session first(profile.path());
-        ServerListView *list = first.window->serverList();
+        ServerListView *list = serverList(*first.window);
         // Program options (Ctrl+O), "Miscelaneous", "Remember server list checks", OK.
         QApplication::setActiveWindow(first.window.get());
         list->setFocus();
@@ -189,7 +206,7 @@ TEST_F(PersistenceTest, ChecksTickedAfterTheOptionIsTurnedOnSurviveARestart)
         QTest::mouseClick(remember, Qt::LeftButton, {}, box);
         ASSERT_TRUE(remember->isChecked());
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btn_OK")), Qt::LeftButton);
-        ASSERT_TRUE(first.window->settings().RememberServerCheck);
+        ASSERT_TRUE(Configuration::loadConfiguration(first.config.read(), QString()).RememberServerCheck);
 
         // Alpha's box clicked, Gamma ticked from the keyboard.
         const int alpha = list->visualRect(first.table.index(0)).center().y();
@@ -224,9 +241,9 @@ TEST_F(PersistenceTest, DeleteRewritesTheStoredList)
     writeIni("[servers]\nip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=Alpha\nip[1]=10.0.0.2\nport[1]=7778\ndesc[1]=Beta\n"
              "ip[2]=10.0.0.3\nport[2]=7778\ndesc[2]=Gamma\n");
     Session session(profile.path());
-    session.window->serverList()->setCurrentIndex(session.table.index(1));
+    serverList(*session.window)->setCurrentIndex(session.table.index(1));
     session.platform.messages.nextAnswer = true;
-    session.window->deleteServer();
+    trigger(*session.window, "mi_Deleteserver");
     IniFile ini(iniPath());
     ini.load();
     EXPECT_EQ(ini.readString(QStringLiteral("servers"), QStringLiteral("desc[1]")), QStringLiteral("Gamma"));
@@ -238,14 +255,14 @@ TEST_F(PersistenceTest, UpdateServerNameTakesTheReportedNameAndStoresIt)
 {
     Session session(profile.path(), {{QStringLiteral("127.0.0.1"), 7778}});
     session.table.server(session.table.slotAt(0))->HostName = "Frag\nZone \x01 DM";
-    session.window->serverList()->setCurrentIndex(session.table.index(0));
-    session.window->updateServerName();
+    serverList(*session.window)->setCurrentIndex(session.table.index(0));
+    trigger(*session.window, "mi_UpdateName");
     EXPECT_EQ(session.names(), QStringList{QStringLiteral("Frag Zone   DM")});
     EXPECT_TRUE(readIni().contains("desc[0]=Frag Zone   DM"));
 
     // Named as the server info view shows it, not byte by byte.
     session.table.server(session.table.slotAt(0))->HostName = "Caf\xc3\xa9 Gr\xc3\xb6\xc3\x9f""e";
-    session.window->updateServerName();
+    trigger(*session.window, "mi_UpdateName");
     EXPECT_EQ(session.names(), QStringList{QStringLiteral("Caf\u00e9 Gr\u00f6\u00dfe")});
     EXPECT_TRUE(readIni().contains("desc[0]=Caf\xc3\xa9 Gr\xc3\xb6\xc3\x9f""e"));
     EXPECT_TRUE(session.window->windowTitle().startsWith(QStringLiteral("Quorvelin - [Caf\u00e9 Gr\u00f6\u00dfe] - ")));
@@ -255,16 +272,19 @@ TEST_F(PersistenceTest, UpdateServerNameTakesTheReportedNameAndStoresIt)
 TEST_F(PersistenceTest, BuddiesAreStoredAtEveryChange)
 {
     Session session(profile.path());
-    EXPECT_TRUE(session.window->lists().addBuddy(QStringLiteral("say \"hi\"")));
-    EXPECT_TRUE(session.window->lists().addBuddy(QStringLiteral("J\u00f6rg K")));
-    EXPECT_FALSE(session.window->lists().addBuddy(QStringLiteral("j\u00d6RG k")));
-    EXPECT_FALSE(session.window->lists().addBuddy(QStringLiteral("bad\nname")));
+    session.addBuddy(QStringLiteral("say \"hi\""));
+    session.addBuddy(QStringLiteral("J\u00f6rg K"));
+    session.addBuddy(QStringLiteral("j\u00d6RG k"));
+    // A pasted line break cannot go into the file as it stands.
+    session.addBuddy(QStringLiteral("bad\nname"));
     EXPECT_EQ(session.platform.messages.warnings.size(), 1);
+    EXPECT_EQ(session.buddies->count(), 2);
     Settings back = Configuration::loadConfiguration(session.config.read(), QString());
     EXPECT_EQ(back.Buddies, (QStringList{QStringLiteral("J\u00f6rg K"), QStringLiteral("say \"hi\"")}));
 
-    EXPECT_TRUE(session.window->lists().removeBuddy(0));
-    EXPECT_TRUE(session.window->lists().removeBuddy(0));
+    session.removeFirstBuddy();
+    session.removeFirstBuddy();
+    EXPECT_EQ(session.buddies->count(), 0);
     EXPECT_TRUE(readIni().contains("buddies=\n"));
     session.window->close();
 }
@@ -275,8 +295,8 @@ TEST_F(PersistenceTest, ImportsFavoritesOnceAndReports)
                                          "Favorites[1]=Pub\\10.0.0.2\\7778\\False\r\n");
     Session session(profile.path());
     session.platform.files.nextFile = gameIni;
-    session.window->discovery().importFromIni();
-    session.window->discovery().importFromIni();
+    trigger(*session.window, "mi_ImportFromIni");
+    trigger(*session.window, "mi_ImportFromIni");
     ASSERT_TRUE(waitUntil([&] { return session.platform.messages.informations.size() == 2; }));
     // Each new server is asked once, after the start-up queries.
     EXPECT_EQ(session.socket.sent.size(), 8);
@@ -287,11 +307,11 @@ TEST_F(PersistenceTest, ImportsFavoritesOnceAndReports)
     EXPECT_TRUE(readIni().contains("desc[1]=Pub"));
 
     session.platform.files.nextFile = iniPath();
-    session.window->discovery().importFromIni();
+    trigger(*session.window, "mi_ImportFromIni");
     EXPECT_EQ(session.platform.messages.errors, QStringList{QStringLiteral("No favorites found.")});
 
     session.platform.files.nextFile.clear();
-    session.window->discovery().importFromIni();
+    trigger(*session.window, "mi_ImportFromIni");
     EXPECT_EQ(session.platform.messages.errors.size(), 1);
     session.window->close();
 }
@@ -307,7 +327,7 @@ TEST_F(PersistenceTest, ImportStopsAtAFullTable)
     Session session(profile.path());
     ASSERT_EQ(session.table.count(), 255);
     session.platform.files.nextFile = gameIni;
-    session.window->discovery().importFromIni();
+    trigger(*session.window, "mi_ImportFromIni");
     EXPECT_EQ(session.table.count(), ServerTable::kSlotCount);
     session.window->close();
 }

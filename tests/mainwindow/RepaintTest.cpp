@@ -11,6 +11,7 @@
 #include "mainwindow/ServerListView.h"
 #include "mainwindow/ServerRowDelegate.h"
 #include "support/EventLoopWait.h"
+#include "support/MainWindowParts.h"
 #include "support/FakeEngineStack.h"
 
 #include <QPaintEvent>
@@ -172,23 +173,23 @@ protected:
         for (const QByteArray &datagram : kReplies)
             reply(datagram);
         window->show();
-        window->pages()->setCurrentWidget(window->scorePage());
-        window->serverList()->setCurrentIndex(table.index(0));
+        pages(*window)->setCurrentWidget(scorePage(*window));
+        serverList(*window)->setCurrentIndex(table.index(0));
 
         const auto count = [](QAbstractItemModel *model, int &counter) {
             for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
                 QObject::connect(model, signal, model, [&counter] { ++counter; });
             QObject::connect(model, &QAbstractItemModel::modelReset, model, [&counter] { ++counter; });
         };
-        count(window->playersView()->model(), playerRowChanges);
-        count(window->serverInfoView()->model(), infoRowChanges);
-        count(window->scorePage()->legend()->model(), legendRowChanges);
-        QObject::connect(window->serverInfoView()->model(), &QAbstractItemModel::dataChanged, window.get(),
+        count(playersView(*window)->model(), playerRowChanges);
+        count(serverInfoView(*window)->model(), infoRowChanges);
+        count(scorePage(*window)->legend()->model(), legendRowChanges);
+        QObject::connect(serverInfoView(*window)->model(), &QAbstractItemModel::dataChanged, window.get(),
                          [this](const QModelIndex &topLeft) { infoCellsChanged.append(topLeft.row()); });
     }
 
     void reply(const QByteArray &datagram) { socket.deliver(datagram, QStringLiteral("127.0.0.1"), 7778); }
-    void scanFinished() { Q_EMIT window->poller().playerScanFinished(0); }
+    void scanFinished() { Q_EMIT poller(*window).playerScanFinished(0); }
 
     QTemporaryDir profile;
     ConfigFile config{profile.filePath(QStringLiteral("Quorvelin.ini")), platform.messages};
@@ -201,9 +202,9 @@ protected:
 
 TEST_F(PagesRefillTest, AScanThatBroughtNothingNewRefillsNoPage)
 {
-    ASSERT_EQ(window->playersView()->topLevelItemCount(), 2);
-    ASSERT_EQ(window->scorePage()->legend()->count(), 2);
-    QSignalSpy legend(window->scorePage()->graph(), &ScoreGraphView::legendChanged);
+    ASSERT_EQ(playersView(*window)->topLevelItemCount(), 2);
+    ASSERT_EQ(scorePage(*window)->legend()->count(), 2);
+    QSignalSpy legend(scorePage(*window)->graph(), &ScoreGraphView::legendChanged);
 
     // The same replies again.
     for (const QByteArray &datagram : kReplies)
@@ -223,7 +224,7 @@ TEST_F(PagesRefillTest, ANewValueSetsOnlyItsCell)
     // The value and its hint, both of row 7.
     ASSERT_FALSE(infoCellsChanged.isEmpty());
     EXPECT_EQ(infoCellsChanged.count(7), infoCellsChanged.size());
-    EXPECT_EQ(window->serverInfoView()->value(7), QStringLiteral("20"));
+    EXPECT_EQ(serverInfoView(*window)->value(7), QStringLiteral("20"));
     EXPECT_EQ(infoRowChanges, 0);
     EXPECT_EQ(playerRowChanges, 0);
 }
@@ -234,8 +235,8 @@ TEST_F(PagesRefillTest, NewScoresRefillThePlayersAndTheGraph)
     scanFinished();
     EXPECT_GT(playerRowChanges, 0);
     EXPECT_GT(legendRowChanges, 0);
-    ASSERT_EQ(window->scorePage()->legend()->count(), 2);
-    EXPECT_EQ(window->scorePage()->legend()->item(0)->text(), QStringLiteral("Bob"));
+    ASSERT_EQ(scorePage(*window)->legend()->count(), 2);
+    EXPECT_EQ(scorePage(*window)->legend()->item(0)->text(), QStringLiteral("Bob"));
     EXPECT_TRUE(infoCellsChanged.isEmpty());
 }
 

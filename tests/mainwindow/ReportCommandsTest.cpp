@@ -6,6 +6,7 @@
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/ServerListView.h"
 #include "support/EventLoopWait.h"
+#include "support/MainWindowParts.h"
 #include "support/FakeEngineStack.h"
 
 #include <QAction>
@@ -43,7 +44,7 @@ protected:
         socket.deliver("\\hostname\\Frag Zone\\hostport\\7777\\numplayers\\0\\final\\", QStringLiteral("127.0.0.1"),
                        7778);
         window->show();
-        window->serverList()->setCurrentIndex(table.index(0));
+        serverList(*window)->setCurrentIndex(table.index(0));
     }
 
     // "Create HTML Page" from the Server menu.

@@ -10,8 +10,8 @@
 #include "launch/dialogs/SettingsDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/ServerListView.h"
-#include "mainwindow/SettingsCommands.h"
 #include "support/EventLoopWait.h"
+#include "support/MainWindowParts.h"
 #include "support/FakeEngineStack.h"
 
 #include <QAction>
@@ -141,16 +141,16 @@ protected:
         run->fakes.socket.deliver("\\hostname\\Frag Zone\\hostport\\7777\\numplayers\\1\\maxplayers\\16" + players
                                       + "\\final\\",
                                   kServerAddress, kServerPort);
-        window().serverList()->clearSelection();
-        window().serverList()->setCurrentIndex(table().index(0));
+        serverList(window())->clearSelection();
+        serverList(window())->setCurrentIndex(table().index(0));
     }
 
     // Presses the key with the keyboard in the server list of the active window.
     void pressOnly(QKeyCombination key)
     {
         QApplication::setActiveWindow(&window());
-        window().serverList()->setFocus();
-        QTest::keyClick(window().serverList(), key.key(), key.keyboardModifiers());
+        serverList(window())->setFocus();
+        QTest::keyClick(serverList(window()), key.key(), key.keyboardModifiers());
     }
 
     // Presses the key; a dialog the command opens is closed again, and its
@@ -158,7 +158,7 @@ protected:
     QString press(QKeyCombination key)
     {
         QApplication::setActiveWindow(&window());
-        window().serverList()->setFocus();
+        serverList(window())->setFocus();
         auto opened = std::make_shared<std::optional<QString>>();
         QTimer::singleShot(0, &window(), [opened] {
             QWidget *dialog = QApplication::activeModalWidget();
@@ -166,7 +166,7 @@ protected:
             if (dialog)
                 dialog->close();
         });
-        QTest::keyClick(window().serverList(), key.key(), key.keyboardModifiers());
+        QTest::keyClick(serverList(window()), key.key(), key.keyboardModifiers());
         EXPECT_TRUE(waitUntil([opened] { return opened->has_value(); }));
         return opened->value_or(QString());
     }
@@ -225,9 +225,9 @@ protected:
             auto seen = std::make_shared<bool>(false);
             auto watch = std::make_shared<QObject>();
             if (key == QLatin1String("UpdateAllServers")) {
-                QObject::connect(&window().poller(), &Poller::allServersUpdated, watch.get(), [seen] { *seen = true; });
+                QObject::connect(&poller(window()), &Poller::allServersUpdated, watch.get(), [seen] { *seen = true; });
             } else {
-                QObject::connect(&window().poller(), &Poller::selectedQueried, watch.get(),
+                QObject::connect(&poller(window()), &Poller::selectedQueried, watch.get(),
                                  [seen](Poller::Refresh kind, int) {
                                      if (kind == Poller::Refresh::UpdateServerInfo)
                                          *seen = true;
@@ -277,11 +277,25 @@ protected:
     SettingsDialog *openSettings()
     {
         pressOnly(QKeyCombination(Qt::ControlModifier, Qt::Key_O));
-        SettingsDialog *dialog = window().settingsCommands().dialog();
+        SettingsDialog *dialog = window().findChild<SettingsDialog *>();
         if (!dialog || !QTest::qWaitForWindowExposed(dialog))
             return nullptr;
         QApplication::setActiveWindow(dialog);
         return dialog;
+    }
+
+    // The port the LAN search listens on, one above the program's own.
+    quint16 lanSearchPort()
+    {
+        quint16 port = 0;
+        QTimer::singleShot(0, &window(), [&] {
+            if (FakeDatagramSocket *findLan = run->sockets.recent(1))
+                port = findLan->localPort();
+            if (QWidget *search = QApplication::activeModalWidget())
+                search->close();
+        });
+        trigger(window(), "mi_FindLANServers");
+        return port;
     }
 
     static void clickTreeItem(QTreeWidget *tree, QTreeWidgetItem *item)
@@ -363,7 +377,7 @@ TEST_F(SettingsJourneyTest, EveryShortcutRunsItsCommandBeforeAndAfterOkAndAfterA
         keys[rowOf(row)] = key;
     }
     clickOk(dialog);
-    ASSERT_TRUE(waitUntil([&] { return window().settingsCommands().dialog() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return window().findChild<SettingsDialog *>() == nullptr; }));
     EXPECT_TRUE(messages().errors.isEmpty()) << qPrintable(messages().errors.join(QLatin1Char('\n')));
 
     // The "Server" menu and the server list's context menu both show the key
@@ -377,7 +391,7 @@ TEST_F(SettingsJourneyTest, EveryShortcutRunsItsCommandBeforeAndAfterOkAndAfterA
         auto *action = window().findChild<QAction *>(QLatin1String(name));
         ASSERT_NE(action, nullptr) << name;
         EXPECT_EQ(action->shortcut(), shortcut) << name;
-        EXPECT_TRUE(window().serverList()->actions().contains(action)) << name;
+        EXPECT_TRUE(serverList(window())->actions().contains(action)) << name;
         const QList<QObject *> shownIn = action->associatedObjects();
         EXPECT_TRUE(std::any_of(shownIn.cbegin(), shownIn.cend(),
                                 [](QObject *object) { return qobject_cast<QMenu *>(object) != nullptr; }))
@@ -410,7 +424,7 @@ TEST_F(SettingsJourneyTest, SpeechSwitchedOnInTheDialogAnnouncesABuddyWithTheCho
     QTest::keyClicks(voices, QStringLiteral("slt"));
     ASSERT_EQ(voices->currentText(), QStringLiteral("slt"));
     clickOk(dialog);
-    ASSERT_TRUE(waitUntil([&] { return window().settingsCommands().dialog() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return window().findChild<SettingsDialog *>() == nullptr; }));
 
     selectServerWith("\\player_0\\Alice");
     const QStringList &spoken = run->desktop.spoken;
@@ -437,7 +451,7 @@ TEST_F(SettingsJourneyTest, SpeechTurnedBackOnSpeaksWithItsVoiceAndAnUnlistedVoi
     clickCheckBox(speech);
     ASSERT_TRUE(speech->isChecked());
     clickOk(dialog);
-    ASSERT_TRUE(waitUntil([&] { return window().settingsCommands().dialog() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return window().findChild<SettingsDialog *>() == nullptr; }));
     selectServerWith("\\player_0\\alice");
     const qsizetype said = run->desktop.spoken.indexOf(QStringLiteral("alice joined the server"));
     ASSERT_GE(said, 0) << qPrintable(messages().errors.join(QLatin1Char('\n')));
@@ -449,10 +463,9 @@ TEST_F(SettingsJourneyTest, SpeechTurnedBackOnSpeaksWithItsVoiceAndAnUnlistedVoi
     SettingsDialog *unchanged = openSettings();
     ASSERT_NE(unchanged, nullptr);
     clickOk(*unchanged);
-    ASSERT_TRUE(waitUntil([&] { return window().settingsCommands().dialog() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return window().findChild<SettingsDialog *>() == nullptr; }));
     EXPECT_EQ(run->config.read().readString(QStringLiteral("general"), QStringLiteral("ComputerVoice")),
               QStringLiteral("Microsoft Mary"));
-    EXPECT_EQ(window().settings().ComputerVoice, QStringLiteral("Microsoft Mary"));
 }
 
 TEST_F(SettingsJourneyTest, AnOkThatCannotBeSavedKeepsTheDialogUntilTheUserChooses)
@@ -479,7 +492,7 @@ TEST_F(SettingsJourneyTest, AnOkThatCannotBeSavedKeepsTheDialogUntilTheUserChoos
     // The user takes them for this session.
     messages().nextAnswer = true;
     clickOk(dialog);
-    ASSERT_TRUE(waitUntil([&] { return window().settingsCommands().dialog() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return window().findChild<SettingsDialog *>() == nullptr; }));
     EXPECT_EQ(run->fakes.engine.sleepTime(), 75u);
 }
 
@@ -498,7 +511,7 @@ TEST_F(SettingsJourneyTest, TheSettingsShowTheVersionTheLastCheckFound)
     showPage(dialog, QStringLiteral("Miscelaneous"));
     EXPECT_EQ(child<QLabel>(&dialog, "lbl_LastVersionChecked")->text(), QStringLiteral("160"));
     clickOk(dialog);
-    ASSERT_TRUE(waitUntil([&] { return window().settingsCommands().dialog() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return window().findChild<SettingsDialog *>() == nullptr; }));
     window().close();
     EXPECT_EQ(run->config.read().readInteger(QStringLiteral("general"), QStringLiteral("LastVersionChecked"), 0), 160);
 }
@@ -511,7 +524,7 @@ TEST_F(SettingsJourneyTest, APortChangeSurvivesAnotherOkBeforeTheRestart)
     SettingsDialog &dialog = *opened;
     typeInto(child<QSpinBox>(&dialog, "se_LocalPort"), QStringLiteral("65100"));
     clickOk(dialog);
-    ASSERT_TRUE(waitUntil([&] { return window().settingsCommands().dialog() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return window().findChild<SettingsDialog *>() == nullptr; }));
     const QStringList restart{
         QStringLiteral("You have to restart the program for the local port changes to take effect.")};
     EXPECT_EQ(messages().warnings, restart);
@@ -521,9 +534,9 @@ TEST_F(SettingsJourneyTest, APortChangeSurvivesAnotherOkBeforeTheRestart)
     SettingsDialog &again = *reopened;
     EXPECT_EQ(child<QSpinBox>(&again, "se_LocalPort")->value(), 65100);
     clickOk(again);
-    ASSERT_TRUE(waitUntil([&] { return window().settingsCommands().dialog() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return window().findChild<SettingsDialog *>() == nullptr; }));
     EXPECT_EQ(run->config.read().readInteger(QStringLiteral("general"), QStringLiteral("LocalPort"), 0), 65100);
-    EXPECT_EQ(window().settings().LocalPort, 65000) << "the running port stays";
+    EXPECT_EQ(lanSearchPort(), 65001) << "the running port stays";
     EXPECT_EQ(messages().warnings, restart) << "nothing changed the second time";
 }
 
@@ -551,7 +564,7 @@ TEST_F(SettingsJourneyTest, AKeyTwoCommandsWouldShareStaysWithOne)
         << qPrintable(messages().warnings.first());
     EXPECT_EQ(list->topLevelItem(rowOf("Help"))->text(1), QStringLiteral("F1"));
     clickOk(dialog);
-    ASSERT_TRUE(waitUntil([&] { return window().settingsCommands().dialog() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return window().findChild<SettingsDialog *>() == nullptr; }));
     EXPECT_EQ(press(QKeyCombination(Qt::ControlModifier, Qt::Key_A)), QStringLiteral("frm_AddServers"));
 }
 

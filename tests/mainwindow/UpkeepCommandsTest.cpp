@@ -5,18 +5,19 @@
 #include "config/IniFile.h"
 #include "launch/dialogs/SettingsDialog.h"
 #include "mainwindow/MainWindow.h"
-#include "mainwindow/ReportCommands.h"
 #include "mainwindow/ServerListView.h"
-#include "mainwindow/SettingsCommands.h"
 #include "support/EventLoopWait.h"
+#include "support/MainWindowParts.h"
 #include "support/FakeEngineStack.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -39,8 +40,8 @@ protected:
 
     SettingsDialog &openSettings()
     {
-        window->settingsCommands().openSettings();
-        SettingsDialog *dialog = window->settingsCommands().dialog();
+        trigger(*window, "mi_Programoptions1");
+        auto *dialog = window->findChild<SettingsDialog *>();
         EXPECT_TRUE(dialog && dialog->isVisible());
         return *dialog;
     }
@@ -96,15 +97,15 @@ TEST_F(UpkeepCommandsTest, EditedSettingsTakeEffectAtOnceAndSurviveARestart)
     auto *keys = control<QTreeWidget>(dialog, "lv_HotKeys");
     keys->setCurrentItem(keys->topLevelItem(6));
     QTest::keyClick(control<QWidget>(dialog, "hk_HotKey"), Qt::Key_Backspace);
-    dialog.setHotKey();
+    control<QPushButton>(dialog, "btn_SetHotKey")->click();
     dialog.accept();
 
     EXPECT_EQ(platform.messages.warnings,
               QStringList{QStringLiteral("You have to restart the program for the local port changes to take effect.")});
-    EXPECT_EQ(window->settings().LocalPort, 65000) << "the running port stays";
     EXPECT_EQ(engine.sleepTime(), 75u);
-    EXPECT_TRUE(window->report().timer().isActive());
-    EXPECT_EQ(window->report().timer().interval(), 120000);
+    auto *generate = part<QTimer>(*window, "tmr_GenerateHTML");
+    EXPECT_TRUE(generate->isActive());
+    EXPECT_EQ(generate->interval(), 120000);
     EXPECT_TRUE(shortcutOf("mi_Help2").isEmpty());
     EXPECT_EQ(shortcutOf("mi_About"), QKeySequence(Qt::Key_F12));
 
@@ -134,8 +135,8 @@ TEST_F(UpkeepCommandsTest, CreateHtmlPageWritesTheSelectedServersPageAndRunsTheC
     table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Frag Zone"));
     socket.deliver("\\hostname\\Frag <Zone>\\hostport\\7777\\numplayers\\0\\final\\", QStringLiteral("127.0.0.1"),
                    7778);
-    window->serverList()->setCurrentIndex(table.index(0));
-    window->report().createPageAction()->trigger();
+    serverList(*window)->setCurrentIndex(table.index(0));
+    trigger(*window, "mi_CreateHTMLPage");
 
     QFile page(profile.filePath(QStringLiteral("127.0.0.1-7777.html")));
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));

@@ -16,6 +16,7 @@
 #include "mainwindow/TrayBlinker.h"
 #include "core/ReplyCodec.h"
 #include "support/FakeEngineStack.h"
+#include "support/MainWindowParts.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -275,21 +276,21 @@ TEST_F(WindowViewsTest, TeamStripsShowForTeamGamesOnlyAndScaleWithTheWindow)
 
     window->resize(900, 531);
     window->show();
-    window->pages()->setCurrentWidget(window->scorePage());
-    window->serverList()->setCurrentIndex(table.index(0));
-    EXPECT_FALSE(window->playersTeamStrip()->isHidden());
-    EXPECT_FALSE(window->scorePage()->teamStrip()->isHidden());
-    EXPECT_EQ(window->scorePage()->legend()->count(), 2);
-    EXPECT_EQ(window->serverInfoView()->value(6), QStringLiteral("2"));
+    pages(*window)->setCurrentWidget(scorePage(*window));
+    serverList(*window)->setCurrentIndex(table.index(0));
+    EXPECT_FALSE(playersTeamStrip(*window)->isHidden());
+    EXPECT_FALSE(scorePage(*window)->teamStrip()->isHidden());
+    EXPECT_EQ(scorePage(*window)->legend()->count(), 2);
+    EXPECT_EQ(serverInfoView(*window)->value(6), QStringLiteral("2"));
 
     window->resize(900, 531);
     QCoreApplication::processEvents();
-    EXPECT_EQ(window->playersTeamStrip()->height(), ScoreGraphLayout::playersStripHeight(window->height()));
-    EXPECT_EQ(window->scorePage()->teamStrip()->height(), ScoreGraphLayout::scoreStripHeight(window->height()));
+    EXPECT_EQ(playersTeamStrip(*window)->height(), ScoreGraphLayout::playersStripHeight(window->height()));
+    EXPECT_EQ(scorePage(*window)->teamStrip()->height(), ScoreGraphLayout::scoreStripHeight(window->height()));
 
-    window->serverList()->setCurrentIndex(table.index(1));
-    EXPECT_TRUE(window->playersTeamStrip()->isHidden());
-    EXPECT_EQ(window->scorePage()->legend()->count(), 1);
+    serverList(*window)->setCurrentIndex(table.index(1));
+    EXPECT_TRUE(playersTeamStrip(*window)->isHidden());
+    EXPECT_EQ(scorePage(*window)->legend()->count(), 1);
     window->close();
 }
 
@@ -300,22 +301,22 @@ TEST_F(WindowViewsTest, APlayerWithBlanksAroundTheNameAddedAsBuddyIsFound)
                              "\\final\\";
     socket.deliver(reply, QStringLiteral("127.0.0.1"), 7778);
     window->show();
-    window->serverList()->setCurrentIndex(table.index(0));
-    window->pages()->setCurrentIndex(1); // "Players"
-    PlayersView *players = window->playersView();
+    serverList(*window)->setCurrentIndex(table.index(0));
+    pages(*window)->setCurrentIndex(1); // "Players"
+    PlayersView *players = playersView(*window);
     ASSERT_EQ(players->topLevelItemCount(), 2);
     QTreeWidgetItem *neo = players->findItems(QStringLiteral("Neo"), Qt::MatchExactly).value(0);
     ASSERT_NE(neo, nullptr);
     QTest::mouseClick(players->viewport(), Qt::LeftButton, {}, players->visualItemRect(neo).center());
     ASSERT_EQ(players->currentItem(), neo);
     window->findChild<QAction *>(QStringLiteral("mi_AddToBuddies"))->trigger();
-    ASSERT_EQ(window->pages()->buddiesPage()->names(), QStringList{players->selectedPlayerName()});
+    ASSERT_EQ(pages(*window)->buddiesPage()->names(), QStringList{players->selectedPlayerName()});
 
     // The next look at the server finds the buddy on it.
     socket.deliver(reply, QStringLiteral("127.0.0.1"), 7778);
-    window->serverList()->clearSelection();
-    window->serverList()->setCurrentIndex(table.index(0));
-    EXPECT_EQ(window->pages()->buddiesPage()->marks(), QList<bool>{true});
+    serverList(*window)->clearSelection();
+    serverList(*window)->setCurrentIndex(table.index(0));
+    EXPECT_EQ(pages(*window)->buddiesPage()->marks(), QList<bool>{true});
     window->close();
 }
 
@@ -323,7 +324,7 @@ TEST_F(WindowViewsTest, RefreshSquareQueriesThatServerAtOnce)
 {
     table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("A"));
     table.addServer(QStringLiteral("127.0.0.2"), 7778, QStringLiteral("B"));
-    window->refreshRow(1);
+    Q_EMIT serverList(*window)->refreshRequested(1);
     ASSERT_EQ(socket.sent.size(), 4);
     EXPECT_EQ(socket.sent[0].address, QStringLiteral("127.0.0.2"));
 }
