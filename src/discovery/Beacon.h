@@ -11,9 +11,9 @@
 // and the answer "ut <query port>" a server gives.
 namespace Beacon {
 
-inline constexpr QByteArrayView Question = "REPORTQUERY";
-inline constexpr quint16 FirstPort = 8777;
-inline constexpr int PortCount = 10;
+inline constexpr QByteArrayView kQuestion = "REPORTQUERY";
+inline constexpr quint16 kFirstPort = 8777;
+inline constexpr int kPortCount = 10;
 
 // The query port of an answer: the text after "ut" and one character, when
 // it is a number from 1 to 65535. Nothing for any other datagram.
@@ -35,6 +35,6 @@ QStringList localBroadcastAddresses();
 struct LanSearchTargets
 {
     QStringList broadcastAddresses;
-    quint16 firstBeaconPort = Beacon::FirstPort;
-    int beaconPortCount = Beacon::PortCount;
+    quint16 firstBeaconPort = Beacon::kFirstPort;
+    int beaconPortCount = Beacon::kPortCount;
 };

@@ -113,7 +113,7 @@ QByteArray listRequest(const QString &gameType, int location)
     QByteArray request = QByteArrayLiteral("\\list\\\\gamename\\ut");
     if (!gameType.isEmpty())
         request += QByteArrayLiteral("\\gametype\\") + gameType.toLatin1();
-    if (location > 0 && location < LocationCount)
+    if (location > 0 && location < kLocationCount)
         request += QByteArrayLiteral("\\location\\") + QByteArray::number(location);
     return request;
 }
@@ -197,8 +197,8 @@ QList<ListedServer> parseHttpList(QByteArrayView body)
 QStringList parseGameTypes(QByteArrayView reply)
 {
     static constexpr QByteArrayView kKey = "\\gametype\\";
-    QStringList types{AnyGameType};
-    QSet<QString> seen{AnyGameType.toCaseFolded()};
+    QStringList types{kAnyGameType};
+    QSet<QString> seen{kAnyGameType.toCaseFolded()};
     // Removing each key and value in turn leaves the text from the end of
     // the value on, so one pass from left to right finds the same values.
     qsizetype from = 0;

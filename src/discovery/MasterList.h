@@ -22,8 +22,8 @@ struct ListedServer
     friend bool operator==(const ListedServer &, const ListedServer &) = default;
 };
 
-inline const QString AnyGameType = QStringLiteral("(any gametype)");
-inline constexpr int LocationCount = 13;
+inline const QString kAnyGameType = QStringLiteral("(any gametype)");
+inline constexpr int kLocationCount = 13;
 // The regions of the location filter; a position above 0 is sent.
 QStringList locationNames();
 

@@ -9,8 +9,8 @@
 namespace SecureValidate {
 
 // The game key of this game on the master servers.
-inline constexpr QByteArrayView GameKey = "Z5Nfb0";
+inline constexpr QByteArrayView kGameKey = "Z5Nfb0";
 
-QByteArray response(QByteArrayView challenge, QByteArrayView key = GameKey);
+QByteArray response(QByteArrayView challenge, QByteArrayView key = kGameKey);
 
 } // namespace SecureValidate

@@ -67,7 +67,7 @@ Command command(const QString &executable, const QString &parameterText, const Q
 QStringList readHistory(const IniFile &ini, const QString &section)
 {
     QStringList entries;
-    for (int i = 0; i < HistorySize; ++i)
+    for (int i = 0; i < kHistorySize; ++i)
         entries.append(ini.readString(section, QString::number(i)));
     return entries;
 }
@@ -86,7 +86,7 @@ QStringList promote(const QStringList &entries, const QString &text)
     QStringList result = entries;
     qsizetype at = -1;
     for (qsizetype i = 0; i < result.size() && at < 0; ++i) {
-        if (result[i].compare(text, FileNameCase) == 0)
+        if (result[i].compare(text, kFileNameCase) == 0)
             at = i;
     }
     if (at >= 0) {
@@ -94,8 +94,8 @@ QStringList promote(const QStringList &entries, const QString &text)
         return result;
     }
     result.prepend(text);
-    if (result.size() > HistorySize)
-        result.removeAt(HistorySize);
+    if (result.size() > kHistorySize)
+        result.removeAt(kHistorySize);
     return result;
 }
 

@@ -53,11 +53,11 @@ QStringList promote(const QStringList &entries, const QString &text);
 // Letter case in file names, as Qt's file engine treats it: it counts
 // everywhere but on Windows.
 #ifdef Q_OS_WIN
-inline constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseInsensitive;
+inline constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseInsensitive;
 #else
-inline constexpr Qt::CaseSensitivity FileNameCase = Qt::CaseSensitive;
+inline constexpr Qt::CaseSensitivity kFileNameCase = Qt::CaseSensitive;
 #endif
 
-inline constexpr int HistorySize = 10;
+inline constexpr int kHistorySize = 10;
 
 } // namespace GameLaunch

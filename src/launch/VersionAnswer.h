@@ -9,8 +9,6 @@
 // marker, the download address and the latest version number (or "[error]").
 namespace VersionAnswer {
 
-inline constexpr int CurrentVersion = 166;
-
 struct Answer
 {
     bool complete = false;   // at least three lines

@@ -46,7 +46,7 @@ void ConsoleReport::start(const IniFile &profile, const Settings &settings, QIOD
         return;
     }
     // As long as the command-line query waits after its last server.
-    options.timeoutMs = ReplyWaitMs;
+    options.timeoutMs = kReplyWaitMs;
     m_query = std::make_unique<ConsoleQuery>(options, m_context.socket, m_context.services);
     connect(m_query.get(), &ConsoleQuery::finished, this, &ConsoleReport::queried, Qt::QueuedConnection);
 

@@ -22,7 +22,7 @@ class ConsoleReport final : public QObject
     Q_OBJECT
 public:
     // How long replies are waited for after the last server was asked.
-    static constexpr int ReplyWaitMs = 2000;
+    static constexpr int kReplyWaitMs = 2000;
 
     struct Context
     {

@@ -1,11 +1,11 @@
 #include "HtmlReport.h"
 
+#include "core/ProgramVersion.h"
 #include "core/StrToIntOrZero.h"
 #include "core/TUTServer.h"
+#include "core/TeamNames.h"
 #include "core/TextDecoding.h"
 #include "core/Windows1252.h"
-#include "launch/VersionAnswer.h"
-#include "viewlogic/PlayerRows.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -69,7 +69,7 @@ void replaceAll(QString &text, const Replacement &r)
     QString out;
     out.reserve(text.size());
     qsizetype copied = 0;
-    for (; at >= 0 && out.size() <= PageCharLimit; at = findToken(text, at, r.token)) {
+    for (; at >= 0 && out.size() <= kPageCharLimit; at = findToken(text, at, r.token)) {
         out += QStringView(text).sliced(copied, at - copied);
         out += r.value;
         at += r.token.size();
@@ -134,7 +134,7 @@ QString replyText(QByteArrayView bytes)
 
 QString tooLarge()
 {
-    return QStringLiteral("The page would be longer than %1 characters.").arg(PageCharLimit);
+    return QStringLiteral("The page would be longer than %1 characters.").arg(kPageCharLimit);
 }
 
 QString notAnInteger(QByteArrayView bytes)
@@ -151,7 +151,7 @@ std::vector<Replacement> serverReplacements(const TUTServer &s, const QDateTime 
     const QString address = escapeHtml(s.Host + QLatin1Char(':') + decodeUtf8OrWindows1252(s.HostPort));
     const QString credit = QStringLiteral("Created by <a href=\"%1\">Quorvelin</a> version %2")
                                .arg(HomePage)
-                               .arg(VersionAnswer::CurrentVersion);
+                               .arg(ProgramVersion::kCurrent);
     const auto r = [](const char *token, QString value) { return Replacement{QLatin1StringView(token), value}; };
     return {
         r("<%server_name%>", replyText(s.HostName)),
@@ -214,7 +214,7 @@ QString filled(const QString &block, std::initializer_list<Replacement> values)
     QString row = block;
     for (const Replacement &r : values) {
         replaceAll(row, r);
-        if (row.size() > PageCharLimit)
+        if (row.size() > kPageCharLimit)
             break;
     }
     return row;
@@ -223,7 +223,7 @@ QString filled(const QString &block, std::initializer_list<Replacement> values)
 // Puts the rows in at the section's place, unless the page grows too long.
 bool insertRows(QString &text, const Section &section, const QString &rows, QString *error)
 {
-    if (text.size() + rows.size() > PageCharLimit) {
+    if (text.size() + rows.size() > kPageCharLimit) {
         *error = tooLarge();
         return false;
     }
@@ -242,7 +242,7 @@ bool fillPlayers(QString &text, const TUTServer &server, QString *error)
         return false;
     }
     QString rows;
-    for (int i = 0; i < qMin(count, PlayerRowLimit); ++i) {
+    for (int i = 0; i < qMin(count, kPlayerRowLimit); ++i) {
         const TPlayerRecord &p = server.Players[static_cast<size_t>(i)];
         const std::optional<QString> team = teamNumberToName(p.Team);
         if (!team) {
@@ -257,7 +257,7 @@ bool fillPlayers(QString &text, const TUTServer &server, QString *error)
                                         {QLatin1StringView("<%player__mesh%>"), replyText(p.Mesh)},
                                         {QLatin1StringView("<%player__skin%>"), replyText(p.Skin)},
                                         {QLatin1StringView("<%player__face%>"), replyText(p.Face)}});
-        if (rows.size() > PageCharLimit)
+        if (rows.size() > kPageCharLimit)
             break;
     }
     return insertRows(text, *section, rows, error);
@@ -280,7 +280,7 @@ bool fillTeams(QString &text, const TUTServer &server, QString *error)
         rows += filled(section->block, {{QLatin1StringView("<%team__name%>"), replyText(t.Name)},
                                         {QLatin1StringView("<%team__score%>"), replyText(t.Score)},
                                         {QLatin1StringView("<%team__size%>"), replyText(t.Size)}});
-        if (rows.size() > PageCharLimit)
+        if (rows.size() > kPageCharLimit)
             break;
     }
     return insertRows(text, *section, rows, error);
@@ -350,11 +350,11 @@ std::optional<QString> teamNumberToName(QByteArrayView team)
 {
     // A slot the players reply never filled has no team; it is no error.
     if (team.isEmpty())
-        return PlayerRows::teamName(-1);
+        return TeamNames::name(-1);
     qint32 number = 0;
     if (!tryStrToInt(team, number))
         return std::nullopt;
-    return PlayerRows::teamName(number);
+    return TeamNames::name(number);
 }
 
 std::optional<int> teamSizeValue(QByteArrayView size)
@@ -431,7 +431,7 @@ std::optional<QByteArray> generatePage(QByteArrayView templateBytes, const TUTSe
     QString message;
     for (const Replacement &r : serverReplacements(server, now)) {
         replaceAll(text, r);
-        if (text.size() > PageCharLimit) {
+        if (text.size() > kPageCharLimit) {
             message = tooLarge();
             break;
         }

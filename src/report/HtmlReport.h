@@ -25,11 +25,11 @@ namespace Report {
 inline constexpr QLatin1StringView HomePage("https://quorvelin.org/");
 
 // At most this many player rows, one per player slot of the record.
-inline constexpr int PlayerRowLimit = 50;
+inline constexpr int kPlayerRowLimit = 50;
 
 // A page longer than this is abandoned: a template that repeats long
 // values thousands of times would otherwise take memory without bound.
-inline constexpr qsizetype PageCharLimit = 8 * 1024 * 1024;
+inline constexpr qsizetype kPageCharLimit = 8 * 1024 * 1024;
 
 // The team's name for a whole-number text: "Red", "Blue", "Green", "Gold"
 // for 0 to 3, "None" for any other number; nothing when it is no whole number.
@@ -49,7 +49,7 @@ QString removeComments(QStringView text);
 
 // The page for the server, or nothing with the error in error: NumPlayers,
 // a listed player's Team or a team's Size that is no whole number, or a
-// page longer than PageCharLimit. Lines end with CR LF, the last one too. now gives the creation
+// page longer than kPageCharLimit. Lines end with CR LF, the last one too. now gives the creation
 // time and date in the system's long time and short date formats.
 std::optional<QByteArray> generatePage(QByteArrayView templateBytes, const TUTServer &server, const QDateTime &now,
                                        QString *error);

@@ -25,7 +25,7 @@ class ReportRun final : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr quint32 PauseMs = 500;
+    static constexpr quint32 kPauseMs = 500;
 
     struct Context
     {
@@ -76,6 +76,6 @@ private:
     QString m_outputFormat;
     QString m_outputDir;
     QString m_command;
-    quint32 m_pauseMs = PauseMs;
+    quint32 m_pauseMs = kPauseMs;
     int m_pages = 0;
 };

@@ -118,17 +118,17 @@ void asciiLower(QStringView text, QString &lower)
     // Four characters at a time: a lane from A to Z gets 32 added. Lanes
     // below 0x8000 cannot carry into each other; a word with a higher one
     // goes character by character.
-    constexpr quint64 lanes = 0x0001000100010001ULL;
-    constexpr quint64 high = 0x8000 * lanes;
+    constexpr quint64 kLanes = 0x0001000100010001ULL;
+    constexpr quint64 kHigh = 0x8000 * kLanes;
     qsizetype i = 0;
     for (; i + 4 <= n; i += 4) {
         quint64 word;
         std::memcpy(&word, in + i, sizeof word);
-        if (word & high)
+        if (word & kHigh)
             break;
-        const quint64 fromA = word + (0x8000 - u'A') * lanes;
-        const quint64 pastZ = word + (0x8000 - u'Z' - 1) * lanes;
-        word += (fromA & ~pastZ & high) >> 10;
+        const quint64 fromA = word + (0x8000 - u'A') * kLanes;
+        const quint64 pastZ = word + (0x8000 - u'Z' - 1) * kLanes;
+        word += (fromA & ~pastZ & kHigh) >> 10;
         std::memcpy(out + i, &word, sizeof word);
     }
     for (; i < n; ++i)

@@ -9,7 +9,7 @@ namespace Stats {
 
 namespace {
 
-const QString Refreshed = QStringLiteral(">>");
+const QString kRefreshed = QStringLiteral(">>");
 
 QString columnTitle(RankingKind kind, int column)
 {
@@ -87,7 +87,7 @@ void RankingModel::setRanks(int row, const RankFigures &ranks)
 
 void RankingModel::markRefreshed(int row)
 {
-    m_rows[row].marker = Refreshed;
+    m_rows[row].marker = kRefreshed;
     Q_EMIT dataChanged(index(row, MarkerColumn), index(row, MarkerColumn));
 }
 
@@ -101,7 +101,7 @@ void RankingModel::clearMarkers()
 
 void RankingModel::sortByClick(int column)
 {
-    if (column < 0 || column >= ColumnCount)
+    if (column < 0 || column >= kColumnCount)
         return;
     const int direction = m_sort.click(column);
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -137,7 +137,7 @@ int RankingModel::rowCount(const QModelIndex &parent) const
 
 int RankingModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : kColumnCount;
 }
 
 QString RankingModel::field(const Row &row, int column)
@@ -174,7 +174,7 @@ QVariant RankingModel::headerData(int section, Qt::Orientation orientation, int 
     if (role == Qt::DisplayRole)
         return columnTitle(m_kind, section);
     if (role == Qt::AccessibleTextRole && section == MarkerColumn)
-        return QStringLiteral("Refreshed");
+        return QStringLiteral("kRefreshed");
     return {};
 }
 

@@ -23,7 +23,7 @@ class RankingModel final : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    static constexpr int ColumnCount = 8;
+    static constexpr int kColumnCount = 8;
 
     explicit RankingModel(RankingKind kind, QObject *parent = nullptr);
 

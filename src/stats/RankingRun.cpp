@@ -37,7 +37,7 @@ bool RankingRun::start(RankingKind kind)
         return false;
     list.model->clearMarkers();
     m_current = list;
-    return m_walk->startOpen(PauseMs);
+    return m_walk->startOpen(kPauseMs);
 }
 
 void RankingRun::stop()

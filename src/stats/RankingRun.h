@@ -24,7 +24,7 @@ class RankingRun final : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int PauseMs = 100;
+    static constexpr int kPauseMs = 100;
 
     struct List
     {

@@ -62,7 +62,7 @@ bool isDivider(QByteArrayView record)
 void appendRecord(QByteArray &bytes, const RankingEntry &entry, bool divider = false)
 {
     const qsizetype start = bytes.size();
-    bytes.append(StatsRecordSize, '\0');
+    bytes.append(kStatsRecordSize, '\0');
     char *record = bytes.data() + start;
     for (const Field &field : kFields) {
         QByteArray text = toWindows1252(entry.*field.member).left(field.width - 1);
@@ -91,11 +91,11 @@ RankingEntry readRecord(QByteArrayView record)
 QByteArray encodeStatsFile(const QList<RankingEntry> &servers, const QList<RankingEntry> &players)
 {
     QByteArray bytes = header();
-    bytes.reserve(StatsHeaderSize + (servers.size() + players.size() + 1) * StatsRecordSize);
+    bytes.reserve(kStatsHeaderSize + (servers.size() + players.size() + 1) * kStatsRecordSize);
     for (const RankingEntry &entry : servers)
         appendRecord(bytes, entry);
     RankingEntry divider;
-    divider.name = StatsDivider;
+    divider.name = kStatsDivider;
     appendRecord(bytes, divider, true);
     for (const RankingEntry &entry : players)
         appendRecord(bytes, entry);
@@ -109,8 +109,8 @@ StatsLists decodeStatsFile(QByteArrayView bytes)
         return lists;
     QList<RankingEntry> *target = &lists.servers;
     QSet<std::pair<QString, QString>> seen;
-    for (qsizetype at = StatsHeaderSize; bytes.size() - at >= StatsRecordSize; at += StatsRecordSize) {
-        const QByteArrayView record = bytes.sliced(at, StatsRecordSize);
+    for (qsizetype at = kStatsHeaderSize; bytes.size() - at >= kStatsRecordSize; at += kStatsRecordSize) {
+        const QByteArrayView record = bytes.sliced(at, kStatsRecordSize);
         if (isDivider(record)) {
             if (target != &lists.players)
                 seen.clear();
@@ -165,8 +165,8 @@ std::optional<StatsLists> loadStatsFile(const QString &path, QString *error)
         return std::nullopt;
     }
     // Read one byte past the limit, so a file that grows or misstates its size is still caught.
-    const QByteArray bytes = file.read(StatsFileMaxSize + 1);
-    if (bytes.size() > StatsFileMaxSize) {
+    const QByteArray bytes = file.read(kStatsFileMaxSize + 1);
+    if (bytes.size() > kStatsFileMaxSize) {
         if (error)
             *error = QStringLiteral("The statistics file is too large.");
         return std::nullopt;

@@ -18,12 +18,12 @@
 // divider.
 namespace Stats {
 
-inline constexpr qsizetype StatsHeaderSize = 29;
-inline constexpr qsizetype StatsRecordSize = 156;
+inline constexpr qsizetype kStatsHeaderSize = 29;
+inline constexpr qsizetype kStatsRecordSize = 156;
 // The name of the record between the servers and the players.
-inline const QString StatsDivider = QStringLiteral("*****devider*****");
+inline const QString kStatsDivider = QStringLiteral("*****devider*****");
 // Larger files are refused rather than read.
-inline constexpr qint64 StatsFileMaxSize = 16 * 1024 * 1024;
+inline constexpr qint64 kStatsFileMaxSize = 16 * 1024 * 1024;
 
 struct StatsLists
 {
@@ -55,7 +55,7 @@ bool saveStatsFile(const QString &path, const StatsLists &lists, QString *error)
 std::optional<QString> setStatsFileAside(const QString &path, QString *error);
 
 // The lists in the file; empty lists when there is no file. Nothing, with a
-// message, when the file cannot be read or is larger than StatsFileMaxSize.
+// message, when the file cannot be read or is larger than kStatsFileMaxSize.
 std::optional<StatsLists> loadStatsFile(const QString &path, QString *error);
 
 } // namespace Stats

@@ -46,11 +46,11 @@ void StatsSearch::pageArrived(const QByteArray &body, const QByteArray &contentT
     const SearchResult result =
         scrapeSearchPage(pageLines(body, pageCharset(contentType, body)), m_kind, m_reachedByRefresh);
     if (result.refreshPath) {
-        if (m_hops == MaxRefreshHops) {
+        if (m_hops == kMaxRefreshHops) {
             m_running = false;
             Q_EMIT failed(QStringLiteral("The statistics server kept sending the search on to another page; "
                                          "the search was stopped after %1 pages.")
-                              .arg(MaxRefreshHops + 1));
+                              .arg(kMaxRefreshHops + 1));
             return;
         }
         ++m_hops;

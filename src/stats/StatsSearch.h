@@ -16,13 +16,13 @@ class PageFetcher;
 // A search of the statistics service for servers or players by id, name or
 // address. A result list gives its matches; a search with one match is sent
 // on through a refresh mark to that entry's page, which is fetched and read
-// in turn, at most MaxRefreshHops times in a chain. Each run ends in exactly
+// in turn, at most kMaxRefreshHops times in a chain. Each run ends in exactly
 // one of finished() or failed(), unless cancel() or a new start ends it first.
 class StatsSearch final : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int MaxRefreshHops = 3;
+    static constexpr int kMaxRefreshHops = 3;
 
     explicit StatsSearch(QObject *parent = nullptr);
 

@@ -3,6 +3,7 @@
 #include "core/StrToIntOrZero.h"
 #include "core/TextCompare.h"
 #include "core/TUTServer.h"
+#include "core/TeamNames.h"
 #include "core/TextDecoding.h"
 
 #include <QStringList>
@@ -27,13 +28,6 @@ QString Row::column(int index) const
     }
 }
 
-QString teamName(int team)
-{
-    static const QString names[] = {QStringLiteral("Red"), QStringLiteral("Blue"), QStringLiteral("Green"),
-                                    QStringLiteral("Gold"), QStringLiteral("None")};
-    return team >= 0 && team <= 3 ? names[team] : names[4];
-}
-
 QList<Row> rows(const TUTServer &server)
 {
     QList<Row> result;
@@ -42,7 +36,7 @@ QList<Row> rows(const TUTServer &server)
     for (int k = 0; k < n; ++k) {
         const TPlayerRecord &p = server.Players[static_cast<size_t>(k)];
         const auto t = [](const QByteArray &bytes) { return decodeUtf8OrWindows1252(bytes); };
-        result.append(Row{t(p.Name), t(p.Frags), teamName(strToIntOrZero(p.Team)), t(p.Ping), t(p.NgSecret),
+        result.append(Row{t(p.Name), t(p.Frags), TeamNames::name(strToIntOrZero(p.Team)), t(p.Ping), t(p.NgSecret),
                           t(p.Mesh), t(p.Skin), t(p.Face)});
     }
     return result;

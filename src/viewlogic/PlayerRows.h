@@ -25,10 +25,6 @@ struct Row
     bool operator==(const Row &) const = default;
 };
 
-// "Red", "Blue", "Green", "Gold" for teams 0 to 3, "None" for anything
-// else (255 is what servers send for no team).
-QString teamName(int team);
-
 // One row per valid player slot of the record, in slot order.
 QList<Row> rows(const TUTServer &server);
 

@@ -43,7 +43,7 @@ void checkServerList(const QByteArray &reply)
 void checkGameTypes(const QByteArray &reply)
 {
     const QStringList types = MasterList::parseGameTypes(reply);
-    require(!types.isEmpty() && types.first() == MasterList::AnyGameType);
+    require(!types.isEmpty() && types.first() == MasterList::kAnyGameType);
     QSet<QString> seen;
     for (const QString &type : types) {
         require(!type.isEmpty() && !type.contains(QLatin1Char('\\')));

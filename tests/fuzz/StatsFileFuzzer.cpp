@@ -23,13 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     const Stats::StatsLists lists = Stats::decodeStatsFile(bytes);
     const qsizetype records = lists.servers.size() + lists.players.size();
-    require(records <= (bytes.size() - Stats::StatsHeaderSize) / Stats::StatsRecordSize || records == 0);
+    require(records <= (bytes.size() - Stats::kStatsHeaderSize) / Stats::kStatsRecordSize || records == 0);
     for (const QList<Stats::RankingEntry> *list : {&lists.servers, &lists.players}) {
         for (const Stats::RankingEntry &entry : *list)
             require(!entry.name.endsWith(QChar(0)) && entry.name.size() <= 99 && entry.id.size() <= 11);
     }
     const QByteArray written = Stats::encodeStatsFile(lists.servers, lists.players);
-    require(written.size() == Stats::StatsHeaderSize + (records + 1) * Stats::StatsRecordSize);
+    require(written.size() == Stats::kStatsHeaderSize + (records + 1) * Stats::kStatsRecordSize);
     require(Stats::decodeStatsFile(written) == lists);
     return 0;
 }

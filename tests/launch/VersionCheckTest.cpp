@@ -1,4 +1,5 @@
 #include "SimulatedVersionService.h"
+#include "core/ProgramVersion.h"
 #include "launch/VersionAnswer.h"
 #include "launch/VersionCheck.h"
 #include "support/EventLoopWait.h"
@@ -132,7 +133,7 @@ protected:
 TEST_F(VersionCheckTest, TheLatestVersionRunningIsToldOnlyWhenAsked)
 {
     startHosts(Mode::Normal, Mode::Normal, "166");
-    makeCheck(VersionAnswer::CurrentVersion);
+    makeCheck(ProgramVersion::kCurrent);
     EXPECT_EQ(manualCheck(), QStringList{QStringLiteral("latest 166")});
     EXPECT_EQ(automaticCheck(), QStringList());
     EXPECT_FALSE(check->isStartUpCheckArmed());
@@ -144,13 +145,13 @@ TEST_F(VersionCheckTest, ANewerVersionIsAnnouncedOnceAutomaticallyAndWheneverAsk
 {
     startHosts(Mode::PaddedMarker, Mode::Normal);
     const QStringList announced{QStringLiteral("newer 170 ") + DownloadAddress};
-    makeCheck(VersionAnswer::CurrentVersion);
+    makeCheck(ProgramVersion::kCurrent);
     EXPECT_EQ(automaticCheck(), announced);
     EXPECT_EQ(check->lastVersionChecked(), 170);
     EXPECT_EQ(automaticCheck(), QStringList());
     EXPECT_EQ(manualCheck(), announced);
 
-    makeCheck(VersionAnswer::CurrentVersion);
+    makeCheck(ProgramVersion::kCurrent);
     EXPECT_EQ(manualCheck(), announced);
     // Any change of the latest version is announced when it is newer, and remembered either way.
     makeCheck(180);
@@ -168,7 +169,7 @@ TEST_F(VersionCheckTest, AnErrorOrAShortAnswerFromTheFirstHostAsksTheSecond)
 {
     for (const Mode firstMode : {Mode::Error, Mode::NoMarker, Mode::TwoLines}) {
         startHosts(firstMode, Mode::Normal);
-        makeCheck(VersionAnswer::CurrentVersion);
+        makeCheck(ProgramVersion::kCurrent);
         EXPECT_EQ(manualCheck(), QStringList{QStringLiteral("newer 170 ") + DownloadAddress});
         EXPECT_EQ(first->requests().size(), 1);
         EXPECT_EQ(second->requests(), QList<QByteArray>{VersionAnswer::request()});
@@ -188,7 +189,7 @@ TEST_F(VersionCheckTest, UnreachableAndUnusableFirstHostsHandOverToTheSecond)
     for (const QString &firstEntry : {entry(*first), QString(), QStringLiteral("127.0.0.1:0"),
                                       QStringLiteral("127.0.0.1:port")}) {
         SCOPED_TRACE(firstEntry.toStdString());
-        makeCheck(VersionAnswer::CurrentVersion, {firstEntry, secondEntry});
+        makeCheck(ProgramVersion::kCurrent, {firstEntry, secondEntry});
         EXPECT_EQ(manualCheck(), announced);
         EXPECT_EQ(check->hostIndex(), 1);
     }
@@ -197,20 +198,20 @@ TEST_F(VersionCheckTest, UnreachableAndUnusableFirstHostsHandOverToTheSecond)
 TEST_F(VersionCheckTest, WhenBothHostsFailOnlyTheManualCheckSaysSo)
 {
     startHosts(Mode::Error, Mode::NoMarker);
-    makeCheck(VersionAnswer::CurrentVersion);
+    makeCheck(ProgramVersion::kCurrent);
     EXPECT_EQ(manualCheck(), QStringList{QStringLiteral("unavailable")});
     EXPECT_EQ(check->hostIndex(), 0);
     EXPECT_EQ(automaticCheck(), QStringList());
     EXPECT_EQ(check->hostIndex(), 0);
     EXPECT_EQ(first->requests().size(), 2);
     EXPECT_EQ(second->requests().size(), 2);
-    EXPECT_EQ(check->lastVersionChecked(), VersionAnswer::CurrentVersion);
+    EXPECT_EQ(check->lastVersionChecked(), ProgramVersion::kCurrent);
 }
 
 TEST_F(VersionCheckTest, HostsThatNeverCloseOrSendTooMuchCountAsFailed)
 {
     startHosts(Mode::NeverClose, Mode::Silent);
-    makeCheck(VersionAnswer::CurrentVersion);
+    makeCheck(ProgramVersion::kCurrent);
     check->setLimits({256 * 1024, 300});
     EXPECT_EQ(manualCheck(), QStringList{QStringLiteral("unavailable")});
     EXPECT_EQ(second->requests().size(), 1);
@@ -228,7 +229,7 @@ TEST_F(VersionCheckTest, HostsThatNeverCloseOrSendTooMuchCountAsFailed)
 TEST_F(VersionCheckTest, TheManualCheckReplacesTheArmedAndTheRunningCheck)
 {
     startHosts(Mode::Normal, Mode::Normal, "166");
-    makeCheck(VersionAnswer::CurrentVersion);
+    makeCheck(ProgramVersion::kCurrent);
     check->armStartUpCheck(true, 50);
     EXPECT_TRUE(check->isStartUpCheckArmed());
     check->checkNow();
@@ -248,7 +249,7 @@ TEST_F(VersionCheckTest, NothingIsSaidAfterStop)
 {
     // Without the stop the first host would time out and the second announce 170.
     startHosts(Mode::NeverClose, Mode::Normal);
-    makeCheck(VersionAnswer::CurrentVersion);
+    makeCheck(ProgramVersion::kCurrent);
     check->setLimits({256 * 1024, 100});
     check->checkNow();
     ASSERT_TRUE(waitUntil([this] { return !first->requests().isEmpty(); }, 5000));

@@ -88,7 +88,7 @@ TEST(StatsFileFormat, LoadsOnlyWhatTheRecordsHold)
 {
     const RankingEntry a = entry(QStringLiteral("a"), QStringLiteral("1"));
     const RankingEntry b = entry(QStringLiteral("b"), QStringLiteral("2"));
-    const RankingEntry divider = entry(StatsDivider, {});
+    const RankingEntry divider = entry(kStatsDivider, {});
     const QByteArray file = encodeStatsFile({a}, {b});
     QByteArray version101 = file;
     version101[28] = '1';
@@ -129,9 +129,9 @@ TEST(StatsFileFormat, ANameLikeTheDividerStaysAnEntryOfItsList)
     const RankingEntry a = entry(QStringLiteral("a"), QStringLiteral("1"));
     const RankingEntry b = entry(QStringLiteral("b"), QStringLiteral("2"));
     const RankingEntry c = entry(QStringLiteral("c"), QStringLiteral("3"));
-    const RankingEntry named = entry(StatsDivider, QStringLiteral("4"));
+    const RankingEntry named = entry(kStatsDivider, QStringLiteral("4"));
     RankingEntry bare;
-    bare.name = StatsDivider;
+    bare.name = kStatsDivider;
 
     const QByteArray written = encodeStatsFile({a, named, bare, b}, {named, c});
     const StatsLists read = decodeStatsFile(written);
@@ -226,7 +226,7 @@ TEST(StatsFileStore, ReplacesTheFileAsAWhole)
     EXPECT_EQ(QFileInfo(path).size(), 29 + 3 * 156);
     EXPECT_EQ(loadStatsFile(path, &error), lists);
 
-    ASSERT_TRUE(QFile::resize(path, StatsFileMaxSize + 1));
+    ASSERT_TRUE(QFile::resize(path, kStatsFileMaxSize + 1));
     EXPECT_FALSE(loadStatsFile(path, &error));
     EXPECT_EQ(error, QStringLiteral("The statistics file is too large."));
     error.clear();

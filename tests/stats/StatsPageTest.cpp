@@ -171,7 +171,7 @@ TEST_F(StatsPageTest, AFileRefusedAtStartIsKeptAsideWhenTheListsAreSaved)
             kept = Stats::encodeStatsFile({{QStringLiteral("Kept"), QStringLiteral("5"), QStringLiteral("dm"), {}, {},
                                             {}, {}}},
                                           {});
-            kept.append(Stats::StatsFileMaxSize, '\0');
+            kept.append(Stats::kStatsFileMaxSize, '\0');
             QFile file(path);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             ASSERT_EQ(file.write(kept), kept.size());

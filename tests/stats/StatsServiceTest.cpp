@@ -297,7 +297,7 @@ TEST_F(StatsServiceTest, HostileServicesEndTheSearchWithAMessage)
     service.setMisbehaviour(SimulatedStatsService::Misbehaviour::RefreshLoop);
     EXPECT_FALSE(searchFor(SearchBy::Name, RankingKind::Player, QStringLiteral("frag")));
     EXPECT_TRUE(lastError.contains(QStringLiteral("after 4 pages"))) << lastError.toStdString();
-    EXPECT_EQ(service.requests().size(), 1 + StatsSearch::MaxRefreshHops);
+    EXPECT_EQ(service.requests().size(), 1 + StatsSearch::kMaxRefreshHops);
 
     service.setMisbehaviour(SimulatedStatsService::Misbehaviour::Huge);
     EXPECT_FALSE(searchFor(SearchBy::Name, RankingKind::Player, QStringLiteral("frag")));

@@ -89,7 +89,7 @@ void LanServersDialog::findServers()
     m_servers->clear();
     m_listed.clear();
     SearchRows::showListedCount(m_listedLine, m_servers);
-    const QByteArray question = Beacon::Question.toByteArray();
+    const QByteArray question = Beacon::kQuestion.toByteArray();
     for (const QString &target : m_context.targets.broadcastAddresses) {
         const DottedAddress address = DottedAddress::parse(target);
         if (!address.ok)

@@ -10,8 +10,8 @@
 namespace SearchRows {
 
 namespace {
-constexpr int AddressRole = Qt::UserRole + 1;
-constexpr int ListedRole = Qt::UserRole + 2;
+constexpr int kAddressRole = Qt::UserRole + 1;
+constexpr int kListedRole = Qt::UserRole + 2;
 }
 
 QTreeWidget *newList(QWidget *parent, const QStringList &headers)
@@ -39,17 +39,17 @@ QTreeWidgetItem *addRow(QTreeWidget *list, const QStringList &texts)
 
 void setAddress(QTreeWidgetItem *row, const QString &address)
 {
-    row->setData(0, AddressRole, address);
+    row->setData(0, kAddressRole, address);
 }
 
 QString address(const QTreeWidgetItem *row)
 {
-    return row->data(0, AddressRole).toString();
+    return row->data(0, kAddressRole).toString();
 }
 
 void markListed(QTreeWidgetItem *row)
 {
-    row->setData(0, ListedRole, true);
+    row->setData(0, kListedRole, true);
     for (int column = 0; column < row->treeWidget()->columnCount(); ++column) {
         row->setToolTip(column, MasterRows::alreadyListedTip());
         row->setForeground(column, row->treeWidget()->palette().brush(QPalette::Disabled, QPalette::Text));
@@ -58,7 +58,7 @@ void markListed(QTreeWidgetItem *row)
 
 bool isListed(const QTreeWidgetItem *row)
 {
-    return row->data(0, ListedRole).toBool();
+    return row->data(0, kListedRole).toBool();
 }
 
 QLabel *newListedLine(QWidget *parent)
