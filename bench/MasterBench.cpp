@@ -134,7 +134,7 @@ void fillAnsweredRows(MasterRows &rows, const QList<MasterList::ListedServer> &s
             continue;
         rows.markQueried(i, 0);
         const QByteArray reply = QByteArrayLiteral("\\hostname\\Server ") + QByteArray::number(i)
-            + QByteArrayLiteral("\\gametype\\CTFGame\\gamever\\451\\final\\");
+                                 + QByteArrayLiteral("\\gametype\\CTFGame\\gamever\\451\\final\\");
         rows.applyReply(i, reply, static_cast<quint32>(rng.bounded(1, 1000)));
     }
 }
@@ -170,8 +170,8 @@ public:
             return;
         // Out of range on purpose: the dialog's socket takes a port of the system's choosing.
         const int localPort = -1;
-        dialog = std::make_unique<MasterServerDialog>(
-            MasterServerDialog::Context{m_config, m_sockets, m_clock, messages, localPort, sleepTime, [] { return 0; }});
+        dialog = std::make_unique<MasterServerDialog>(MasterServerDialog::Context{
+            m_config, m_sockets, m_clock, messages, localPort, sleepTime, [] { return 0; }});
         const QString entry = QStringLiteral("127.0.0.1:%1").arg(m_master->port());
         dialog->setMasterServers({entry});
         auto *masters = dialog->findChild<QComboBox *>(QStringLiteral("cb_MasterServer"));
@@ -232,8 +232,7 @@ void fetchAndFill5000(benchmark::State &state)
         filledNs = -1;
         clock.start();
         dialog.connectToMaster();
-        if (!waitUntil([&] { return filledNs >= 0 || !setup.messages.errors.isEmpty(); }, kWaitMs)
-            || filledNs < 0) {
+        if (!waitUntil([&] { return filledNs >= 0 || !setup.messages.errors.isEmpty(); }, kWaitMs) || filledNs < 0) {
             state.SkipWithError("the list did not arrive");
             return;
         }

@@ -17,9 +17,9 @@ constexpr qsizetype kLargestDatagram = 65536;
 QByteArray playerEntry(int k)
 {
     const QByteArray i = QByteArray::number(k);
-    return "\\player_" + i + "\\Player" + i + "\\frags_" + i + "\\" + QByteArray::number(k * 3) + "\\ping_" + i
-        + "\\ 4" + i + "\\team_" + i + "\\" + QByteArray::number(k % 2) + "\\mesh_" + i + "\\Male Commando\\skin_" + i
-        + "\\CommandoSkins.cmdo\\face_" + i + "\\CommandoSkins.Blake\\ngsecret_" + i + "\\true";
+    return "\\player_" + i + "\\Player" + i + "\\frags_" + i + "\\" + QByteArray::number(k * 3) + "\\ping_" + i + "\\ 4"
+           + i + "\\team_" + i + "\\" + QByteArray::number(k % 2) + "\\mesh_" + i + "\\Male Commando\\skin_" + i
+           + "\\CommandoSkins.cmdo\\face_" + i + "\\CommandoSkins.Blake\\ngsecret_" + i + "\\true";
 }
 
 QByteArray playersReply(int count)

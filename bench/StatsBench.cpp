@@ -24,8 +24,8 @@ QByteArray pageOfLines(const QByteArray &lines)
 // A Display page of rank rows, every one of them a hit for the key.
 void BM_ScrapeRankingPageAtCap(benchmark::State &state)
 {
-    const QByteArray page = pageOfLines(
-        "<tr><td class=r>12<td class=r>1,234,567<td class=r>Player One<td class=r>1,234.5</td>\n</tr>\n");
+    const QByteArray page =
+        pageOfLines("<tr><td class=r>12<td class=r>1,234,567<td class=r>Player One<td class=r>1,234.5</td>\n</tr>\n");
     const QString key = searchKey(1234567);
     for (auto _ : state) {
         QString error;
@@ -38,7 +38,8 @@ BENCHMARK(BM_ScrapeRankingPageAtCap)->Unit(benchmark::kMillisecond);
 // A result list of players, each a pair of cells.
 void BM_ScrapeSearchListAtCap(benchmark::State &state)
 {
-    const QByteArray page = QByteArray("<html>\n").repeated(10)
+    const QByteArray page =
+        QByteArray("<html>\n").repeated(10)
         + pageOfLines("<td class=y>1234567</td>\n<td class=z><a href=\"/x?uid=1\" class=z>Player One</a></td>\n");
     for (auto _ : state)
         benchmark::DoNotOptimize(scrapeSearchPage(pageLines(page), RankingKind::Player, false));
@@ -62,8 +63,12 @@ StatsLists manyEntries(int count)
     StatsLists lists;
     for (int i = 0; i < count; ++i) {
         const QString id = QString::number(1000 + i);
-        RankingEntry entry{QStringLiteral("Entry %1 with a longer name").arg(i), id, QStringLiteral("ctf"),
-                           QString::number(i % 500), QStringLiteral("1.234"), QStringLiteral("-"),
+        RankingEntry entry{QStringLiteral("Entry %1 with a longer name").arg(i),
+                           id,
+                           QStringLiteral("ctf"),
+                           QString::number(i % 500),
+                           QStringLiteral("1.234"),
+                           QStringLiteral("-"),
                            QString::number(i)};
         (i % 2 ? lists.players : lists.servers).append(entry);
     }

@@ -76,6 +76,12 @@ void listMatches(benchmark::State &state)
     service.terminate();
     service.waitForFinished();
 }
-BENCHMARK(listMatches)->Arg(5000)->Arg(20000)->Arg(60000)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(listMatches)
+    ->Arg(5000)
+    ->Arg(20000)
+    ->Arg(60000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 
 } // namespace

@@ -13,7 +13,6 @@
 
 #include <benchmark/benchmark.h>
 
-
 namespace {
 
 constexpr int kServers = 256;

@@ -9,7 +9,7 @@ packages=(
     qt6-speech-dev qt6-speech-flite-plugin qt6-multimedia-dev qt6-declarative-dev
     appstream desktop-file-utils tidy
     googletest libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     qstat xvfb xauth
 )
 

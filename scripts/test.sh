@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the suite under AddressSanitizer and
+# Builds and runs every test: a check of the formatting, the suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, a bounded libFuzzer run of each parser of
 # untrusted bytes, then the plain suite.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
+
+echo "== formatting"
+"$root/scripts/check-format.sh"
 
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"

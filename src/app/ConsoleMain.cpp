@@ -45,28 +45,26 @@ int runMasterQuery(int argc, char **argv, const QStringList &masterArguments, co
     SystemHostResolver resolver;
     ConsoleMaster master(*masterOptions, streams.out, streams.err);
     std::unique_ptr<BulkQuery> query;
-    QObject::connect(&master, &ConsoleMaster::listReceived, &app,
-                     [&](const QList<MasterList::ListedServer> &servers) {
-                         int skipped = 0;
-                         QString entryError;
-                         for (const MasterList::ListedServer &server : servers) {
-                             const std::optional<ServerAddress> address =
-                                 ServerAddress::parse(server.address + QLatin1Char(':') + server.port, &entryError);
-                             if (address)
-                                 queryOptions->targets.append(*address);
-                             else
-                                 ++skipped;
-                         }
-                         if (skipped > 0)
-                             streams.err.write(QStringLiteral("quorvelin: %1 listed entries that are not "
-                                                              "ADDRESS:QUERYPORT skipped\n")
-                                                   .arg(skipped)
-                                                   .toUtf8());
-                         query = std::make_unique<BulkQuery>(std::move(*queryOptions), resolver);
-                         QObject::connect(query.get(), &BulkQuery::finished, &app, &QCoreApplication::exit,
-                                          Qt::QueuedConnection);
-                         query->start(streams.out, streams.err);
-                     });
+    QObject::connect(&master, &ConsoleMaster::listReceived, &app, [&](const QList<MasterList::ListedServer> &servers) {
+        int skipped = 0;
+        QString entryError;
+        for (const MasterList::ListedServer &server : servers) {
+            const std::optional<ServerAddress> address =
+                ServerAddress::parse(server.address + QLatin1Char(':') + server.port, &entryError);
+            if (address)
+                queryOptions->targets.append(*address);
+            else
+                ++skipped;
+        }
+        if (skipped > 0)
+            streams.err.write(QStringLiteral("quorvelin: %1 listed entries that are not "
+                                             "ADDRESS:QUERYPORT skipped\n")
+                                  .arg(skipped)
+                                  .toUtf8());
+        query = std::make_unique<BulkQuery>(std::move(*queryOptions), resolver);
+        QObject::connect(query.get(), &BulkQuery::finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
+        query->start(streams.out, streams.err);
+    });
     QObject::connect(&master, &ConsoleMaster::finished, &app, [](int code) {
         if (code != ConsoleMaster::ListRead)
             QCoreApplication::exit(BulkQuery::SomeMissing);

@@ -71,8 +71,8 @@ int runWindow(const CommandLine &commandLine)
 
     QueryStack stack(socket, platform.services, commandLine.debugMode);
     LanSearchTargets lanTargets;
-    lanTargets.broadcastAddresses = commandLine.lanBroadcast.isEmpty() ? Beacon::localBroadcastAddresses()
-                                                                       : QStringList{commandLine.lanBroadcast};
+    lanTargets.broadcastAddresses =
+        commandLine.lanBroadcast.isEmpty() ? Beacon::localBroadcastAddresses() : QStringList{commandLine.lanBroadcast};
     // Speech, sound and the session bus's notifications come from a module
     // of their own, loaded when one of them is first used.
     MediaModule media(MediaModule::standardLocations(QCoreApplication::applicationDirPath()));

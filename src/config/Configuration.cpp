@@ -33,12 +33,9 @@ const IntegerKey kLookIntegers[] = {
     {"DefaultFontSize", &Settings::DefaultFontSize},
 };
 const BooleanKey kLookBooleans[] = {
-    {"RememberServerCheck", &Settings::RememberServerCheck},
-    {"paint_3DFrame_Team", &Settings::Paint3DFrameTeam},
-    {"paint_3DFrame_Graph", &Settings::Paint3DFrameGraph},
-    {"paint_Thick_Team", &Settings::PaintThickTeam},
-    {"paint_Thick_Graph", &Settings::PaintThickGraph},
-    {"paint_Frame_Team", &Settings::PaintFrameTeam},
+    {"RememberServerCheck", &Settings::RememberServerCheck}, {"paint_3DFrame_Team", &Settings::Paint3DFrameTeam},
+    {"paint_3DFrame_Graph", &Settings::Paint3DFrameGraph},   {"paint_Thick_Team", &Settings::PaintThickTeam},
+    {"paint_Thick_Graph", &Settings::PaintThickGraph},       {"paint_Frame_Team", &Settings::PaintFrameTeam},
     {"paint_Frame_Graph", &Settings::PaintFrameGraph},
 };
 } // namespace

@@ -101,11 +101,11 @@ void addAliases(KeyTable &t)
     t.nameAlias(QStringLiteral("Num Del"), 46);
     t.alias(Qt::Key_Backtab, 9);
     const std::array<std::pair<Qt::Key, int>, 21> shifted{{
-        {Qt::Key_ParenRight, 48}, {Qt::Key_Exclam, 49},      {Qt::Key_At, 50},          {Qt::Key_NumberSign, 51},
-        {Qt::Key_Dollar, 52},     {Qt::Key_Percent, 53},     {Qt::Key_AsciiCircum, 54}, {Qt::Key_Ampersand, 55},
-        {Qt::Key_Asterisk, 56},   {Qt::Key_ParenLeft, 57},   {Qt::Key_Colon, 186},      {Qt::Key_Plus, 187},
-        {Qt::Key_Less, 188},      {Qt::Key_Underscore, 189}, {Qt::Key_Greater, 190},    {Qt::Key_Question, 191},
-        {Qt::Key_AsciiTilde, 192}, {Qt::Key_BraceLeft, 219}, {Qt::Key_Bar, 220},        {Qt::Key_BraceRight, 221},
+        {Qt::Key_ParenRight, 48},  {Qt::Key_Exclam, 49},      {Qt::Key_At, 50},          {Qt::Key_NumberSign, 51},
+        {Qt::Key_Dollar, 52},      {Qt::Key_Percent, 53},     {Qt::Key_AsciiCircum, 54}, {Qt::Key_Ampersand, 55},
+        {Qt::Key_Asterisk, 56},    {Qt::Key_ParenLeft, 57},   {Qt::Key_Colon, 186},      {Qt::Key_Plus, 187},
+        {Qt::Key_Less, 188},       {Qt::Key_Underscore, 189}, {Qt::Key_Greater, 190},    {Qt::Key_Question, 191},
+        {Qt::Key_AsciiTilde, 192}, {Qt::Key_BraceLeft, 219},  {Qt::Key_Bar, 220},        {Qt::Key_BraceRight, 221},
         {Qt::Key_QuoteDbl, 222},
     }};
     for (const auto &[key, vk] : shifted)
@@ -166,8 +166,7 @@ QList<Row> buildRows()
         row("PorgramOptions", "Program options", "Ctrl+O", "mi_Programoptions1", Qt::CTRL | Qt::Key_O),
         row("UpdateAllServers", "Refresh all servers", "Shift+F5", "mi_UpdateAllServers mi_UpdateAllServers1",
             Qt::SHIFT | Qt::Key_F5),
-        row("UpdateServerInfo", "Refresh server info", "F5", "mi_UpdateServerInfo mi_UpdateServerInfo2",
-            Qt::Key_F5),
+        row("UpdateServerInfo", "Refresh server info", "F5", "mi_UpdateServerInfo mi_UpdateServerInfo2", Qt::Key_F5),
         row("MasterServer", "Retreive from master server", "Ctrl+M", "mi_MasterServer", Qt::CTRL | Qt::Key_M),
         row("ServerProperties", "Server properties", "Alt+Enter", "mi_Serverproperties mi_Serverproperties1",
             Qt::ALT | Qt::Key_Return),
@@ -214,7 +213,7 @@ int codeOf(QKeyCombination key)
     if (vk == 0)
         return 0;
     return vk | (mods.testFlag(Qt::ShiftModifier) ? kShift : 0) | (mods.testFlag(Qt::ControlModifier) ? kCtrl : 0)
-        | (mods.testFlag(Qt::AltModifier) ? kAlt : 0);
+           | (mods.testFlag(Qt::AltModifier) ? kAlt : 0);
 }
 
 QKeyCombination keyOf(int code)

@@ -22,10 +22,10 @@ inline constexpr QKeyCombination kNoKey = QKeyCombination::fromCombined(0);
 
 struct Row
 {
-    QString key;         // the key in section "HotKeys", e.g. "AddServer"
-    QString caption;     // e.g. "Add server"
-    QString tableText;   // shown when the command has no shortcut, e.g. "Ctrl+A"; may be empty
-    QStringList actions; // objectNames of the menu actions; the first that exists is read for the row
+    QString key;                      // the key in section "HotKeys", e.g. "AddServer"
+    QString caption;                  // e.g. "Add server"
+    QString tableText;                // shown when the command has no shortcut, e.g. "Ctrl+A"; may be empty
+    QStringList actions;              // objectNames of the menu actions; the first that exists is read for the row
     QKeyCombination builtIn = kNoKey; // kNoKey when none
 };
 

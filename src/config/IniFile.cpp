@@ -135,12 +135,9 @@ QByteArray IniFile::toBytes() const
     for (const QString &line : allLines())
         text += line + eol;
     switch (m_encoding) {
-    case Encoding::Utf16LittleEndian:
-        return encodeUtf16(QStringConverter::Utf16LE, "\xFF\xFE", text);
-    case Encoding::Utf16BigEndian:
-        return encodeUtf16(QStringConverter::Utf16BE, "\xFE\xFF", text);
-    case Encoding::Utf8:
-        break;
+    case Encoding::Utf16LittleEndian: return encodeUtf16(QStringConverter::Utf16LE, "\xFF\xFE", text);
+    case Encoding::Utf16BigEndian: return encodeUtf16(QStringConverter::Utf16BE, "\xFE\xFF", text);
+    case Encoding::Utf8: break;
     }
     return text.toUtf8();
 }
@@ -239,9 +236,9 @@ int IniFile::parseInteger(const QString &text, int defaultValue)
     qint64 value = 0;
     for (const QChar c : t) {
         const int digit = c.isDigit() && c.unicode() < 128 ? c.unicode() - '0'
-            : base == 16 && c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f')
-            ? c.toLower().unicode() - 'a' + 10
-            : -1;
+                          : base == 16 && c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f')
+                              ? c.toLower().unicode() - 'a' + 10
+                              : -1;
         if (digit < 0)
             return defaultValue;
         value = value * base + digit;

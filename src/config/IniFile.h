@@ -58,8 +58,7 @@ public:
     static int parseInteger(const QString &text, int defaultValue);
 
 private:
-    enum class Encoding
-    {
+    enum class Encoding {
         Utf8,
         Utf16LittleEndian,
         Utf16BigEndian,

@@ -44,8 +44,8 @@ bool saveServer(IniFile &ini, const ServerTable &table, int position, QString *e
         return true;
     const TServerListInfo &info = *table.entry(table.slotAt(position));
     return ini.writeString(kServers, indexed("ip", position), info.Host, error)
-        && ini.writeString(kServers, indexed("port", position), info.Port, error)
-        && ini.writeString(kServers, indexed("desc", position), info.Name, error);
+           && ini.writeString(kServers, indexed("port", position), info.Port, error)
+           && ini.writeString(kServers, indexed("desc", position), info.Name, error);
 }
 
 bool rewriteServers(IniFile &ini, const ServerTable &table, QString *error)
@@ -68,8 +68,8 @@ bool rebuildServerConfig(IniFile &ini, ServerTable &table, DebugLog &log, QStrin
 QList<int> restoreServerChecks(const IniFile &ini)
 {
     QList<int> positions;
-    const QStringList items =
-        CommaText::split(ini.readString(QStringLiteral("general"), QStringLiteral("serverlistchecks"), QStringLiteral(",")));
+    const QStringList items = CommaText::split(
+        ini.readString(QStringLiteral("general"), QStringLiteral("serverlistchecks"), QStringLiteral(",")));
     for (const QString &item : items) {
         if (!item.isEmpty())
             positions.append(strToIntOrZero(item));

@@ -66,8 +66,8 @@ std::optional<BulkQuery::Options> BulkQuery::parseArguments(const QStringList &a
         }
         if (numeric) {
             const std::optional<int> value = k + 1 < arguments.size()
-                ? parseCount(arguments[k + 1], numeric->lowest, numeric->highest)
-                : std::nullopt;
+                                                 ? parseCount(arguments[k + 1], numeric->lowest, numeric->highest)
+                                                 : std::nullopt;
             if (!value) {
                 *error = arg + QStringLiteral(" needs ") + QLatin1String(numeric->what);
                 return std::nullopt;
@@ -381,9 +381,8 @@ void BulkQuery::endWhenDone()
     m_deadlineTimer.stop();
     flushOutput(true);
     if (m_strays > 0)
-        m_err->write(QStringLiteral("quorvelin: %1 datagram(s) from addresses not asked were ignored\n")
-                         .arg(m_strays)
-                         .toUtf8());
+        m_err->write(
+            QStringLiteral("quorvelin: %1 datagram(s) from addresses not asked were ignored\n").arg(m_strays).toUtf8());
     Q_EMIT finished(m_missing > 0 ? SomeMissing : AllComplete);
 }
 

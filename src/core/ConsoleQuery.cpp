@@ -39,15 +39,14 @@ ConsoleQuery::ConsoleQuery(const Options &options, DatagramSocket &socket, const
         if (m_ended || m_unresolved[slot])
             return;
         m_unresolved[slot] = true;
-        m_err->write(QStringLiteral("quorvelin: cannot resolve '%1'\n").arg(m_stack->table.server(slot)->Host).toUtf8());
+        m_err->write(
+            QStringLiteral("quorvelin: cannot resolve '%1'\n").arg(m_stack->table.server(slot)->Host).toUtf8());
         ++m_complete;
         finishWhenComplete();
     });
     m_timeout.setSingleShot(true);
     m_timeout.setInterval(std::chrono::milliseconds(m_options.timeoutMs));
-    connect(&m_timeout, &QTimer::timeout, this, [this] {
-        end(exitCode());
-    });
+    connect(&m_timeout, &QTimer::timeout, this, [this] { end(exitCode()); });
 }
 
 ConsoleQuery::~ConsoleQuery() = default;

@@ -13,7 +13,8 @@ bool isDecimalPart(const QString &part)
 {
     if (part.isEmpty() || part.size() > 3)
         return false;
-    return std::all_of(part.cbegin(), part.cend(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+    return std::all_of(part.cbegin(), part.cend(),
+                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
 }
 
 } // namespace
@@ -70,11 +71,11 @@ QString DottedAddress::canonical(const QString &host)
 bool DottedAddress::isUnset(const QString &host)
 {
     return host.isEmpty() || host == QLatin1String("0.0.0.0") || host == QLatin1String("0.0.0")
-        || host == QLatin1String("0.0") || host == QLatin1String("0");
+           || host == QLatin1String("0.0") || host == QLatin1String("0");
 }
 
 bool DottedAddress::looksNumeric(const QString &text)
 {
     return !text.isEmpty()
-        && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == QLatin1Char('.') || c.isDigit(); });
+           && std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == QLatin1Char('.') || c.isDigit(); });
 }

@@ -111,20 +111,11 @@ void PacedWalk::walkOn()
 bool PacedWalk::afterStep(Step step)
 {
     switch (step) {
-    case Step::Skipped:
-        return true;
-    case Step::Paused:
-        m_pause.start();
-        return false;
-    case Step::Pending:
-        m_pending = true;
-        return false;
-    case Step::Stopped:
-        finish(false);
-        return false;
-    case Step::Done:
-        finish(true);
-        return false;
+    case Step::Skipped: return true;
+    case Step::Paused: m_pause.start(); return false;
+    case Step::Pending: m_pending = true; return false;
+    case Step::Stopped: finish(false); return false;
+    case Step::Done: finish(true); return false;
     }
     return false;
 }

@@ -30,8 +30,8 @@ Poller::Poller(QueryEngine &engine, ServerTable &table, QObject *parent)
                 return Step::Skipped;
             // "\info\" first: only its reply carries the player count the
             // load box and the net change are made of.
-            for (const QByteArray &query : {QByteArrayLiteral("\\info\\"), QByteArrayLiteral("\\players\\"),
-                                            QByteArrayLiteral("\\teams\\")}) {
+            for (const QByteArray &query :
+                 {QByteArrayLiteral("\\info\\"), QByteArrayLiteral("\\players\\"), QByteArrayLiteral("\\teams\\")}) {
                 const QueryEngine::Sent sent = m_engine.sendQuery(slot, query);
                 if (sent != QueryEngine::Sent::Yes)
                     return QueryEngine::stepFor(sent);

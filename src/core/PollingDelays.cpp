@@ -34,8 +34,8 @@ QString serverInfoDelayLabel(int position)
 QString playerInfoDelayLabel(int position)
 {
     const int s = playerInfoDelaySeconds(position);
-    const QString period = s >= 60 ? QStringLiteral("%1:%2 minutes").arg(s / 60).arg(s % 60)
-                                   : QStringLiteral("%1 seconds").arg(s);
+    const QString period =
+        s >= 60 ? QStringLiteral("%1:%2 minutes").arg(s / 60).arg(s % 60) : QStringLiteral("%1 seconds").arg(s);
     return QStringLiteral("     Update player info every ") + period;
 }
 

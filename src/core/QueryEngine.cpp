@@ -33,14 +33,12 @@ QueryEngine::Sent QueryEngine::sendQuery(int slot, const QByteArray &query)
     if (!server || DottedAddress::isUnset(server->Host))
         return Sent::NotSent;
     switch (m_table.addressState(slot)) {
-    case ServerTable::AddressState::Known:
-        break;
+    case ServerTable::AddressState::Known: break;
     case ServerTable::AddressState::Failed:
         // A name that did not resolve is tried again, and asked once it does.
         m_table.lookUpAgain(slot);
         return Sent::NotSent;
-    case ServerTable::AddressState::LookingUp:
-        return Sent::NotSent;
+    case ServerTable::AddressState::LookingUp: return Sent::NotSent;
     }
 
     if (m_log.isActive())
@@ -84,19 +82,17 @@ QueryEngine::Sent QueryEngine::queryServer(int slot)
 PacedWalk::Step QueryEngine::stepFor(Sent sent)
 {
     switch (sent) {
-    case Sent::Yes:
-        return PacedWalk::Step::Paused;
-    case Sent::NotSent:
-        return PacedWalk::Step::Skipped;
-    case Sent::Failed:
-        break;
+    case Sent::Yes: return PacedWalk::Step::Paused;
+    case Sent::NotSent: return PacedWalk::Step::Skipped;
+    case Sent::Failed: break;
     }
     return PacedWalk::Step::Stopped;
 }
 
 PacedWalk *QueryEngine::createQueryWalk(QObject *parent)
 {
-    return new PacedWalk(m_table, [this](int slot, int) { return stepFor(queryServer(slot)); }, parent);
+    return new PacedWalk(
+        m_table, [this](int slot, int) { return stepFor(queryServer(slot)); }, parent);
 }
 
 void QueryEngine::stopReceiving()
@@ -119,8 +115,8 @@ void QueryEngine::logUnknownSender(const QString &address, quint16 port)
         ++m_unknownSuppressed;
         return;
     }
-    QString line = QStringLiteral("received data from unknown location : ") + address + QLatin1Char(':')
-        + QString::number(port);
+    QString line =
+        QStringLiteral("received data from unknown location : ") + address + QLatin1Char(':') + QString::number(port);
     if (m_unknownSuppressed > 0) {
         line += QStringLiteral(" (%1 more from unknown locations not shown)").arg(m_unknownSuppressed);
         m_unknownSuppressed = 0;
@@ -133,7 +129,7 @@ QString QueryEngine::datagramLogText(const QByteArray &datagram)
     if (datagram.size() <= kLoggedDatagramBytes)
         return QString::fromLatin1(datagram);
     return QString::fromLatin1(datagram.left(kLoggedDatagramBytes))
-        + QStringLiteral("... (%1 bytes in all)").arg(datagram.size());
+           + QStringLiteral("... (%1 bytes in all)").arg(datagram.size());
 }
 
 void QueryEngine::handleDatagram(const QByteArray &datagram, const QString &address, quint16 port)
@@ -149,7 +145,8 @@ void QueryEngine::handleDatagram(const QByteArray &datagram, const QString &addr
         server->PingSentTick = 0;
     }
     if (m_log.isActive())
-        m_log.log(address + QLatin1Char(':') + QString::number(port) + QStringLiteral(" -> ") + datagramLogText(datagram));
+        m_log.log(address + QLatin1Char(':') + QString::number(port) + QStringLiteral(" -> ")
+                  + datagramLogText(datagram));
     if (ReplyCodec::parseServerReply(*server, datagram))
         m_table.syncListCounts(slot);
     Q_EMIT replyDecoded(slot, datagram);

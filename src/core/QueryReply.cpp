@@ -80,8 +80,8 @@ QList<QByteArrayView> QueryReply::parts() const
         // Before the reply is whole, the request with the most parts.
         int most = 0;
         for (const Part &part : m_parts) {
-            const auto count = std::count_if(m_parts.begin(), m_parts.end(),
-                                             [&part](const Part &p) { return p.id == part.id; });
+            const auto count =
+                std::count_if(m_parts.begin(), m_parts.end(), [&part](const Part &p) { return p.id == part.id; });
             if (count > most) {
                 most = int(count);
                 chosen = part.id;

@@ -69,7 +69,9 @@ constexpr QByteArray TPlayerRecord::*kPlayerFields[] = {
 };
 constexpr EntryPrefix kTeamKeys[] = {Team, Score, Size};
 constexpr QByteArray TTeamRecord::*kTeamFields[] = {
-    &TTeamRecord::Name, &TTeamRecord::Score, &TTeamRecord::Size,
+    &TTeamRecord::Name,
+    &TTeamRecord::Score,
+    &TTeamRecord::Size,
 };
 
 // An entry index is read from at most two bytes of the reply, so it lies
@@ -232,10 +234,10 @@ private:
         Index firstPiece; // -1 when empty
         Index lastPiece;
         Index length;
-        Index nextWithKey; // the next segment of the list of key
+        Index nextWithKey;   // the next segment of the list of key
         Index nextWithEntry; // the next segment of the list of entryList
-        qint16 key; // kNoKey for the first and the last segment
-        qint8 entryList; // kPlayerEntries or kTeamEntries less kKeyCount, or kNoKey
+        qint16 key;          // kNoKey for the first and the last segment
+        qint8 entryList;     // kPlayerEntries or kTeamEntries less kKeyCount, or kNoKey
         bool live;
     };
     // A run of reply bytes; a segment is the chain of its pieces.

@@ -10,7 +10,8 @@ std::optional<ServerAddress> ServerAddress::parse(const QString &text, QString *
     const QString address = colon > 0 ? text.left(colon) : QString();
     const QString portText = colon > 0 ? text.mid(colon + 1) : QString();
     const bool digitsOnly = !portText.isEmpty() && portText.size() <= 9
-        && std::all_of(portText.cbegin(), portText.cend(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+                            && std::all_of(portText.cbegin(), portText.cend(),
+                                           [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
     if (address.trimmed().isEmpty() || !digitsOnly) {
         *error = QStringLiteral("'%1' is not of the form ADDRESS:QUERYPORT").arg(text);
         return std::nullopt;

@@ -40,18 +40,15 @@ bool swaps(ServerTable::SortMode mode, qint64 kj, qint64 ki)
     switch (mode) {
     case ServerTable::NameAscending:
     case ServerTable::PlayersAscending:
-    case ServerTable::MaxPlayersAscending:
-        return kj < ki;
+    case ServerTable::MaxPlayersAscending: return kj < ki;
     case ServerTable::NameDescending:
     case ServerTable::PlayersDescending:
     case ServerTable::MaxPlayersDescending:
-    case ServerTable::PingDescending:
-        return kj > ki;
+    case ServerTable::PingDescending: return kj > ki;
     case ServerTable::PingAscending:
         // A server that never answered (ping 0) goes to the end.
         return ki == 0 || (kj != 0 && kj < ki);
-    case ServerTable::SortModeCount:
-        break;
+    case ServerTable::SortModeCount: break;
     }
     return false;
 }
@@ -161,7 +158,8 @@ void ServerTable::startLookUp(const QString &name)
     // Digits and dots that are no dotted address ("1.2.3") are not handed to
     // the name service, which would read them as some other address.
     if (DottedAddress::looksNumeric(name)) {
-        QMetaObject::invokeMethod(this, [this, name] { nameResolved(name, QString()); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, name] { nameResolved(name, QString()); }, Qt::QueuedConnection);
         return;
     }
     m_resolver.lookUp(name);
@@ -182,11 +180,12 @@ void ServerTable::nameResolved(const QString &name, const QString &ipv4)
             Q_EMIT addressFailed(slot);
             continue;
         }
-        m_log.log(QStringLiteral("resolved ") + name + QStringLiteral(" to ") + ipv4 + QStringLiteral(" using the new one"));
+        m_log.log(QStringLiteral("resolved ") + name + QStringLiteral(" to ") + ipv4
+                  + QStringLiteral(" using the new one"));
         // A server added without a name is named by its address.
         const QString defaultName = name + QLatin1Char(':') + entry(slot)->Port;
-        const QString display = entry(slot)->Name == defaultName ? ipv4 + QLatin1Char(':') + entry(slot)->Port
-                                                                 : entry(slot)->Name;
+        const QString display =
+            entry(slot)->Name == defaultName ? ipv4 + QLatin1Char(':') + entry(slot)->Port : entry(slot)->Name;
         setServerAddress(slot, ipv4, s->queryPort(), display);
         Q_EMIT addressResolved(slot);
     }
@@ -223,8 +222,8 @@ int ServerTable::addServer(const QString &address, int queryPort, const QString 
     m_items.append(Item{slot, false, m_nextItemId++});
     endInsertRows();
 
-    m_log.log(QStringLiteral("added a new server @ ") + QString::number(slot) + QStringLiteral(" with address ")
-              + host + QLatin1Char(':') + port);
+    m_log.log(QStringLiteral("added a new server @ ") + QString::number(slot) + QStringLiteral(" with address ") + host
+              + QLatin1Char(':') + port);
     if (isName)
         startLookUp(host);
     return slot;
@@ -313,16 +312,10 @@ QList<qint64> ServerTable::sortKeys(SortMode mode) const
         const TServerListInfo &e = *entry(item.slot);
         switch (mode) {
         case PlayersAscending:
-        case PlayersDescending:
-            keys.append(strToIntOrZero(e.CurPlayers));
-            break;
+        case PlayersDescending: keys.append(strToIntOrZero(e.CurPlayers)); break;
         case MaxPlayersAscending:
-        case MaxPlayersDescending:
-            keys.append(strToIntOrZero(e.MaxPlayers));
-            break;
-        default:
-            keys.append(server(item.slot)->Ping);
-            break;
+        case MaxPlayersDescending: keys.append(strToIntOrZero(e.MaxPlayers)); break;
+        default: keys.append(server(item.slot)->Ping); break;
         }
     }
     return keys;
@@ -381,18 +374,12 @@ QVariant ServerTable::data(const QModelIndex &index, int role) const
     const Item &item = m_items[index.row()];
     const TServerListInfo &info = *entry(item.slot);
     switch (role) {
-    case Qt::DisplayRole:
-        return info.Name;
-    case Qt::CheckStateRole:
-        return item.checked ? Qt::Checked : Qt::Unchecked;
-    case SlotRole:
-        return item.slot;
-    case CurPlayersRole:
-        return info.CurPlayers;
-    case MaxPlayersRole:
-        return info.MaxPlayers;
-    default:
-        return {};
+    case Qt::DisplayRole: return info.Name;
+    case Qt::CheckStateRole: return item.checked ? Qt::Checked : Qt::Unchecked;
+    case SlotRole: return item.slot;
+    case CurPlayersRole: return info.CurPlayers;
+    case MaxPlayersRole: return info.MaxPlayers;
+    default: return {};
     }
 }
 

@@ -96,7 +96,6 @@ public:
     // Sorts the list again in the order last used, if any.
     void resort();
 
-
     // QAbstractItemModel
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

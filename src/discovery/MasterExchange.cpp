@@ -71,7 +71,7 @@ void MasterExchange::setLimits(const Limits &limits)
 bool MasterExchange::isWebEntry(const QString &entry)
 {
     return entry.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
-        || entry.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+           || entry.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
 }
 
 void MasterExchange::fetchServerList(const QString &entry, const QString &gameType, int location)
@@ -125,14 +125,9 @@ void MasterExchange::bytesArrived(qsizetype count)
 {
     if (m_phase == Phase::Greeting) {
         switch (greetingState()) {
-        case Greeting::Partial:
-            return;
-        case Greeting::Unended:
-            m_settle.start(m_limits.greetingSettleMs);
-            return;
-        case Greeting::Whole:
-            answerGreeting();
-            return;
+        case Greeting::Partial: return;
+        case Greeting::Unended: m_settle.start(m_limits.greetingSettleMs); return;
+        case Greeting::Whole: answerGreeting(); return;
         }
     }
     // Everything from here on came after the request: the list is whole at
@@ -167,8 +162,8 @@ MasterExchange::Greeting MasterExchange::greetingState() const
         return rest.size() < kSecure.size() && kSecure.startsWith(rest) ? Greeting::Partial : Greeting::Unended;
     }
     const qsizetype challengeStart = at + kSecure.size();
-    const bool challengeWhole = greeting.size() - challengeStart >= kChallengeLength
-        || greeting.indexOf('\\', challengeStart) >= 0;
+    const bool challengeWhole =
+        greeting.size() - challengeStart >= kChallengeLength || greeting.indexOf('\\', challengeStart) >= 0;
     return challengeWhole ? Greeting::Unended : Greeting::Partial;
 }
 
@@ -261,11 +256,9 @@ QString MasterExchange::failureMessage(CappedTransfer::Failure failure, const QS
         if (m_phase == Phase::Receiving)
             return QStringLiteral("The master server stopped sending before the list was complete.");
         return errorText;
-    case Failure::PeerClosed:
-        return closeMessage();
+    case Failure::PeerClosed: return closeMessage();
     case Failure::TotalTime:
-    case Failure::NetworkError:
-        return errorText;
+    case Failure::NetworkError: return errorText;
     }
     return errorText;
 }

@@ -140,7 +140,7 @@ std::optional<QByteArray> challengeOf(QByteArrayView greeting)
 QByteArray validateMessage(QByteArrayView challenge)
 {
     return QByteArrayLiteral("\\gamename\\ut\\location\\0\\validate\\") + SecureValidate::response(challenge)
-        + QByteArrayLiteral("\\final\\");
+           + QByteArrayLiteral("\\final\\");
 }
 
 QList<ListedServer> parseServerList(QByteArrayView reply)

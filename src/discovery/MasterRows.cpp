@@ -43,8 +43,7 @@ int compare(int column, const QString &a, const QString &b, int direction)
         return a.isEmpty() == b.isEmpty() ? 0 : (a.isEmpty() ? 1 : -1);
     switch (column) {
     case C::NameColumn:
-    case C::GameTypeColumn:
-        return sign(a.compare(b, Qt::CaseInsensitive)) * direction;
+    case C::GameTypeColumn: return sign(a.compare(b, Qt::CaseInsensitive)) * direction;
     case C::AddressColumn: {
         const auto x = octetsOf(a);
         const auto y = octetsOf(b);
@@ -54,8 +53,7 @@ int compare(int column, const QString &a, const QString &b, int direction)
         }
         return 0;
     }
-    default:
-        return sign(qint64(strToIntOrZero(a)) - qint64(strToIntOrZero(b))) * direction;
+    default: return sign(qint64(strToIntOrZero(a)) - qint64(strToIntOrZero(b))) * direction;
     }
 }
 
@@ -228,24 +226,15 @@ void MasterRows::emitRowChanged(int position)
 QString MasterRows::cellText(const Row &row, int column) const
 {
     switch (column) {
-    case NameColumn:
-        return row.name;
-    case AddressColumn:
-        return row.address;
-    case PortColumn:
-        return row.port;
-    case GameTypeColumn:
-        return row.gameType;
-    case PingColumn:
-        return row.ping;
-    case DataColumn:
-        return decodeUtf8OrWindows1252(row.data);
-    case StartTimeColumn:
-        return QString::number(row.startTime);
-    case VersionColumn:
-        return row.version;
-    default:
-        return {};
+    case NameColumn: return row.name;
+    case AddressColumn: return row.address;
+    case PortColumn: return row.port;
+    case GameTypeColumn: return row.gameType;
+    case PingColumn: return row.ping;
+    case DataColumn: return decodeUtf8OrWindows1252(row.data);
+    case StartTimeColumn: return QString::number(row.startTime);
+    case VersionColumn: return row.version;
+    default: return {};
     }
 }
 

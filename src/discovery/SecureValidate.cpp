@@ -55,7 +55,8 @@ QByteArray response(QByteArrayView challenge, QByteArrayView key)
     out.reserve(mixed.size() / 3 * 4);
     for (qsizetype i = 0; i < mixed.size(); i += 3) {
         const unsigned group = (static_cast<std::uint8_t>(mixed[i]) << 16)
-            | (static_cast<std::uint8_t>(mixed[i + 1]) << 8) | static_cast<std::uint8_t>(mixed[i + 2]);
+                               | (static_cast<std::uint8_t>(mixed[i + 1]) << 8)
+                               | static_cast<std::uint8_t>(mixed[i + 2]);
         for (int shift = 18; shift >= 0; shift -= 6)
             out.append(base64Letter((group >> shift) & 0x3f));
     }

@@ -41,7 +41,7 @@ QString parameters(const QString &address, const QString &runParams)
 QString quotedArgument(const QString &argument)
 {
     const bool plain = !argument.isEmpty() && !argument.contains(QLatin1Char('"'))
-        && std::none_of(argument.cbegin(), argument.cend(), [](QChar c) { return c.isSpace(); });
+                       && std::none_of(argument.cbegin(), argument.cend(), [](QChar c) { return c.isSpace(); });
     if (plain)
         return argument;
     QString quoted = argument;

@@ -81,7 +81,7 @@ bool isDownloadAddress(const QString &address)
     if (!url.isValid() || url.host().isEmpty())
         return false;
     return url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0
-        || url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+           || url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace VersionAnswer

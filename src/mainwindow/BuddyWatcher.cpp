@@ -85,8 +85,8 @@ void BuddyWatcher::checkBuddies()
         players.append(row.name);
     const int slot = m_context.selectedSlot();
     const QString serverName = slot >= 0 ? m_context.table.entry(slot)->Name : QString();
-    const BuddyCheck::Result result = BuddyCheck::check(players, m_page->names(), m_page->marks(),
-                                                        m_context.settings.BuddySpeechFormat, serverName);
+    const BuddyCheck::Result result =
+        BuddyCheck::check(players, m_page->names(), m_page->marks(), m_context.settings.BuddySpeechFormat, serverName);
     m_page->setMarks(result.marks);
     if (!result.joined.isEmpty())
         announce(result.joined, result.sentence, slot);

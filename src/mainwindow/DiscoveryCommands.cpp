@@ -160,8 +160,9 @@ void DiscoveryCommands::importFromIni()
 {
     if (m_importDirectory.isEmpty())
         m_importDirectory = QDir(m_context.settings.UTBaseDir).filePath(QStringLiteral("System"));
-    const QString path = m_context.files.openFile(QStringLiteral("Select UnrealTournament.ini"),
-                                          QStringLiteral("INI Files (*.ini);;All Files (*)"), m_importDirectory);
+    const QString path =
+        m_context.files.openFile(QStringLiteral("Select UnrealTournament.ini"),
+                                 QStringLiteral("INI Files (*.ini);;All Files (*)"), m_importDirectory);
     if (path.isEmpty())
         return;
     m_importDirectory = QFileInfo(path).absolutePath();
@@ -179,7 +180,8 @@ void DiscoveryCommands::importFromIni()
     }
     m_context.stack.log.log(QStringLiteral("Found %1 servers in the UnrealTournament.ini").arg(favorites->size()));
     QList<quint64> added;
-    for (const FavoritesImport::Favorite &f : FavoritesImport::serversToAdd(*favorites, m_context.stack.table, m_context.stack.log)) {
+    for (const FavoritesImport::Favorite &f :
+         FavoritesImport::serversToAdd(*favorites, m_context.stack.table, m_context.stack.log)) {
         const int slot = m_context.stack.table.addServer(f.address, f.port, f.name);
         if (slot >= ServerTable::kSlotCount)
             break;

@@ -45,8 +45,8 @@ HelpCommands::HelpCommands(Settings &settings, MessageBoxes &messages, UrlOpener
     , m_settings(settings)
     , m_messages(messages)
     , m_urls(urls)
-    , m_versionCheck(new VersionCheck({settings.VersionServer1, settings.VersionServer2},
-                                      settings.LastVersionChecked, this))
+    , m_versionCheck(
+          new VersionCheck({settings.VersionServer1, settings.VersionServer2}, settings.LastVersionChecked, this))
 {
     buildMenu(window);
     connect(m_versionCheck, &VersionCheck::newerVersion, this, &HelpCommands::offerDownload);

@@ -275,16 +275,11 @@ BadgeLook badgeLook(Badge badge, int size, qreal diameter, qreal rim)
     switch (badge) {
     // Joined is a light green and left a dark red, so the two differ in
     // brightness as well as hue.
-    case Badge::Plus:
-        return {disc, QColor(0x6c, 0xe8, 0x84), QColor(0x2a, 0xae, 0x4c)};
-    case Badge::Minus:
-        return {disc, QColor(0xe0, 0x40, 0x3a), QColor(0xa0, 0x16, 0x1c)};
-    case Badge::Info:
-        return {disc, QColor(0x5a, 0xa8, 0xff), QColor(0x1f, 0x62, 0xd0)};
-    case Badge::Star:
-        return {starBadge(size, diameter, rim), QColor(0xff, 0xe0, 0x6a), QColor(0xf0, 0xa8, 0x10)};
-    case Badge::Warning:
-        return {warningBadge(size, diameter, rim), QColor(0xff, 0xb2, 0x40), QColor(0xf0, 0x78, 0x10)};
+    case Badge::Plus: return {disc, QColor(0x6c, 0xe8, 0x84), QColor(0x2a, 0xae, 0x4c)};
+    case Badge::Minus: return {disc, QColor(0xe0, 0x40, 0x3a), QColor(0xa0, 0x16, 0x1c)};
+    case Badge::Info: return {disc, QColor(0x5a, 0xa8, 0xff), QColor(0x1f, 0x62, 0xd0)};
+    case Badge::Star: return {starBadge(size, diameter, rim), QColor(0xff, 0xe0, 0x6a), QColor(0xf0, 0xa8, 0x10)};
+    case Badge::Warning: return {warningBadge(size, diameter, rim), QColor(0xff, 0xb2, 0x40), QColor(0xf0, 0x78, 0x10)};
     }
     return {};
 }
@@ -318,20 +313,15 @@ void paintGlyph(QPainter &p, Badge badge, int size, qreal diameter, const QRectF
         p.drawRect(QRectF(centre.x() - arm, centre.y() - stroke / 2, 2 * arm, stroke));
         p.drawRect(QRectF(centre.x() - stroke / 2, centre.y() - arm, stroke, 2 * arm));
         break;
-    case Badge::Minus:
-        p.drawRect(QRectF(centre.x() - arm, centre.y() - stroke / 2, 2 * arm, stroke));
-        break;
+    case Badge::Minus: p.drawRect(QRectF(centre.x() - arm, centre.y() - stroke / 2, 2 * arm, stroke)); break;
     case Badge::Info: {
         const qreal stemTop = std::round(centre.y() - arm * 0.25);
         p.drawRect(QRectF(centre.x() - stroke / 2, stemTop, stroke, centre.y() + arm - stemTop));
         p.drawRect(QRectF(centre.x() - stroke / 2, centre.y() - arm, stroke, stroke));
         break;
     }
-    case Badge::Warning:
-        paintWarningMark(p, bounds, stroke);
-        break;
-    case Badge::Star:
-        break;
+    case Badge::Warning: paintWarningMark(p, bounds, stroke); break;
+    case Badge::Star: break;
     }
 }
 
@@ -383,14 +373,13 @@ QImage paintTray(int index, int size)
     case IconFactory::TrayBuddyJoined:
     case IconFactory::TrayInfo:
     case IconFactory::TrayWarning: {
-        static constexpr std::array<Badge, 5> kBadges{Badge::Plus, Badge::Minus, Badge::Star,
-                                                      Badge::Info, Badge::Warning};
+        static constexpr std::array<Badge, 5> kBadges{Badge::Plus, Badge::Minus, Badge::Star, Badge::Info,
+                                                      Badge::Warning};
         QImage image = paintBase(size, true);
         paintBadge(image, kBadges[static_cast<std::size_t>(index - IconFactory::TrayPlayersJoined)]);
         return image;
     }
-    default:
-        return paintBase(size, true);
+    default: return paintBase(size, true);
     }
 }
 

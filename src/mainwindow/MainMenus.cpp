@@ -42,16 +42,15 @@ MainMenus MainMenus::build(QMainWindow *window, QWidget *serverList)
     // Del deletes only from the server list; elsewhere the key belongs to the focused control.
     menus.deleteServer->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     menus.updateName = newAction(window, "Update server name", "mi_UpdateName");
-    menus.importFromIni =
-        newAction(window, "Import from ini", "mi_ImportFromIni", QKeySequence(Qt::CTRL | Qt::Key_I));
+    menus.importFromIni = newAction(window, "Import from ini", "mi_ImportFromIni", QKeySequence(Qt::CTRL | Qt::Key_I));
     menus.exit = newAction(window, "Exit", "mi_Exit");
-    menus.masterServer = newAction(window, "Retreive from master server", "mi_MasterServer",
-                                   QKeySequence(Qt::CTRL | Qt::Key_M));
+    menus.masterServer =
+        newAction(window, "Retreive from master server", "mi_MasterServer", QKeySequence(Qt::CTRL | Qt::Key_M));
     menus.addServer = newAction(window, "Add server", "mi_Addserver1", QKeySequence(Qt::CTRL | Qt::Key_A));
     menus.findLanServers =
         newAction(window, "Find LAN servers", "mi_FindLANServers", QKeySequence(Qt::CTRL | Qt::Key_F));
-    menus.serverProperties = newAction(window, "Server properties", "mi_Serverproperties1",
-                                       QKeySequence(Qt::ALT | Qt::Key_Return));
+    menus.serverProperties =
+        newAction(window, "Server properties", "mi_Serverproperties1", QKeySequence(Qt::ALT | Qt::Key_Return));
     menus.joinServer = newAction(window, "Join Server", "mi_JoinServer");
 
     auto *sortMenu = new QMenu(QStringLiteral("Sort server list"), window);

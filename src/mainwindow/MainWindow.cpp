@@ -63,9 +63,9 @@ MainWindow::MainWindow(const Context &context, QWidget *parent)
     , m_lists(std::make_unique<ListStore>(m_config, m_table, m_log, m_messages, m_settings.Buddies))
     , m_poller(new Poller(m_engine, m_table, this))
     , m_startUp(new StartUpSequence(context.stack, m_config, *m_lists, m_settings.RememberServerCheck, this))
-    , m_discovery(new DiscoveryCommands({context.stack, *m_lists, m_config, m_messages, m_files, m_settings,
-                                         context.sockets, context.lanTargets},
-                                        this))
+    , m_discovery(new DiscoveryCommands(
+          {context.stack, *m_lists, m_config, m_messages, m_files, m_settings, context.sockets, context.lanTargets},
+          this))
     , m_silent(std::make_unique<SilentDesktop>())
     , m_desktop(m_silent->fill(context.desktop))
     , m_speech(m_desktop.speech)
@@ -77,8 +77,9 @@ MainWindow::MainWindow(const Context &context, QWidget *parent)
 
     auto *splitter = new QSplitter(Qt::Horizontal, this);
     splitter->addWidget(buildServerListPane());
-    m_pages = new ServerPages(m_settings, m_log, m_messages, m_profileDirectory,
-                              [this](const QByteArray &query) { sendDebugQuery(query); }, splitter);
+    m_pages = new ServerPages(
+        m_settings, m_log, m_messages, m_profileDirectory, [this](const QByteArray &query) { sendDebugQuery(query); },
+        splitter);
     splitter->addWidget(m_pages);
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
@@ -378,17 +379,14 @@ void MainWindow::selectedQueried(Poller::Refresh kind, int slot)
 {
     // What the replies bring shows at the next refresh.
     switch (kind) {
-    case Poller::Refresh::ServerInfo:
-        fillServerInfoView(slot);
-        break;
+    case Poller::Refresh::ServerInfo: fillServerInfoView(slot); break;
     case Poller::Refresh::PlayerInfo:
         fillPlayersView(slot);
         showTeamStrips(slot);
         repaintScoreViews();
         break;
     case Poller::Refresh::UpdateServerInfo:
-    case Poller::Refresh::Count:
-        break;
+    case Poller::Refresh::Count: break;
     }
 }
 

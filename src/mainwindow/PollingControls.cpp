@@ -19,7 +19,7 @@ PollingControls::PollingControls(const QString &name, int minimum, int maximum, 
     // The label names the switch: clicking it toggles the box.
     m_label->setBuddy(m_check);
     m_slider->setAccessibleName(name == QLatin1String("ServerInfo") ? QStringLiteral("Server info refresh interval")
-                                                                     : QStringLiteral("Player info refresh interval"));
+                                                                    : QStringLiteral("Player info refresh interval"));
 
     auto *row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);

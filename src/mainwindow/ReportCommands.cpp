@@ -14,8 +14,8 @@ ReportCommands::ReportCommands(const Context &context, QWidget *window)
     : QObject(window)
     , m_context(context)
     , m_window(window)
-    , m_run(new ReportRun({context.table, context.processes, context.urls,
-                           [] { return QDateTime::currentDateTime(); }, context.programDir},
+    , m_run(new ReportRun({context.table, context.processes, context.urls, [] { return QDateTime::currentDateTime(); },
+                           context.programDir},
                           this))
     , m_createPage(new QAction(QStringLiteral("Create HTML Page"), window))
 {

@@ -56,9 +56,11 @@ void ScoreGraphView::paintEvent(QPaintEvent *)
     for (const ScoreGraphLayout::Bar &bar : graph.bars) {
         if (!bar.fits)
             continue;
-        painter.fillRect(bar.rect.normalized(), SystemColors::fromPlatform(m_palette[static_cast<size_t>(bar.colorIndex)]));
+        painter.fillRect(bar.rect.normalized(),
+                         SystemColors::fromPlatform(m_palette[static_cast<size_t>(bar.colorIndex)]));
         if (m_options.frame)
-            drawFrameLines(painter, palette(), ScoreGraphLayout::frameLines(bar.rect, m_options.raised, m_options.thick));
+            drawFrameLines(painter, palette(),
+                           ScoreGraphLayout::frameLines(bar.rect, m_options.raised, m_options.thick));
         const QString score = QString::number(bar.score);
         const int bottom = bar.rect.top() + bar.rect.height();
         const int x = ScoreGraphLayout::scoreTextX(bar, graph.barWidth, metrics.horizontalAdvance(score));

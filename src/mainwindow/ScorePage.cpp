@@ -30,8 +30,10 @@ ScorePage::ScorePage(QWidget *parent)
         return b;
     };
     QToolButton *up = button(QStringLiteral("ab_FontUp"), QStringLiteral("A+"), QStringLiteral("Larger legend font"));
-    QToolButton *down = button(QStringLiteral("sb_FontDown"), QStringLiteral("A-"), QStringLiteral("Smaller legend font"));
-    QToolButton *reset = button(QStringLiteral("sb_ResetFont"), QStringLiteral("A"), QStringLiteral("Default legend font"));
+    QToolButton *down =
+        button(QStringLiteral("sb_FontDown"), QStringLiteral("A-"), QStringLiteral("Smaller legend font"));
+    QToolButton *reset =
+        button(QStringLiteral("sb_ResetFont"), QStringLiteral("A"), QStringLiteral("Default legend font"));
     connect(up, &QToolButton::clicked, m_legend, &ScoreLegend::increaseFontSize);
     connect(down, &QToolButton::clicked, m_legend, &ScoreLegend::decreaseFontSize);
     connect(reset, &QToolButton::clicked, this, [this] { m_legend->resetFontSize(m_defaultFontSize); });

@@ -30,7 +30,8 @@ void ServerInfoView::fill(const TUTServer &server)
     const QList<ServerInfoRows::Row> rows = ServerInfoRows::rows(server);
     // With the rows shown already, only the values that changed are set, and
     // so only their cells are repainted.
-    const bool sameLabels = topLevelItemCount() == rows.size()
+    const bool sameLabels =
+        topLevelItemCount() == rows.size()
         && std::equal(rows.begin(), rows.end(), m_labels.begin(), m_labels.end(),
                       [](const ServerInfoRows::Row &row, const QString &label) { return row.label == label; });
     if (sameLabels) {

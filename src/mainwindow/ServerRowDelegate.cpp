@@ -45,18 +45,15 @@ bool needsFullLayout(const QString &text)
         case 0x2028: // line separator
         case 0x2029: // paragraph separator
             return true;
-        default:
-            break;
+        default: break;
         }
         switch (c.direction()) {
         case QChar::DirR:
         case QChar::DirAL:
         case QChar::DirRLE:
         case QChar::DirRLO:
-        case QChar::DirRLI:
-            return true;
-        default:
-            break;
+        case QChar::DirRLI: return true;
+        default: break;
         }
     }
     return false;
@@ -183,10 +180,10 @@ bool ServerRowDelegate::needsRepaint(const QModelIndex &index) const
     if (!row)
         return true;
     return row->painted
-        && (row->checked != (index.data(Qt::CheckStateRole).toInt() == Qt::Checked)
-            || row->cur != index.data(ServerTable::CurPlayersRole).toByteArray()
-            || row->max != index.data(ServerTable::MaxPlayersRole).toByteArray()
-            || row->name != index.data(Qt::DisplayRole).toString());
+           && (row->checked != (index.data(Qt::CheckStateRole).toInt() == Qt::Checked)
+               || row->cur != index.data(ServerTable::CurPlayersRole).toByteArray()
+               || row->max != index.data(ServerTable::MaxPlayersRole).toByteArray()
+               || row->name != index.data(Qt::DisplayRole).toString());
 }
 
 void ServerRowDelegate::useFonts(const QFont &font) const
@@ -252,7 +249,7 @@ bool ServerRowDelegate::Cached::matches(const QPalette &palette, int rowHeight, 
                                         const QStyle *rowStyle) const
 {
     return !pixmap.isNull() && paletteKey == palette.cacheKey() && colorGroup == palette.currentColorGroup()
-        && height == rowHeight && pixelRatio == ratio && style == rowStyle;
+           && height == rowHeight && pixelRatio == ratio && style == rowStyle;
 }
 
 void ServerRowDelegate::Cached::remember(const QPalette &palette, int rowHeight, qreal ratio, const QStyle *rowStyle)
@@ -333,9 +330,10 @@ void ServerRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     painter->fillRect(QRect(x, T, kLoadBoxWidth, H), box);
     const QColor text = pal.color(selected ? QPalette::HighlightedText : QPalette::Text);
     // On a load colour the counts take black or white, whichever reads better.
-    const QColor counts = box == background
-        ? text
-        : SystemColors::fromPlatform(loadTextColor(static_cast<quint32>(SystemColors::toPlatform(box))));
+    const QColor counts =
+        box == background
+            ? text
+            : SystemColors::fromPlatform(loadTextColor(static_cast<quint32>(SystemColors::toPlatform(box))));
     const int points = std::max(1, qRound(option.font.pointSizeF()));
     painter->setPen(counts);
     paintCounts(painter, x, loadTextTop(T, H, points), H, cache, cur, max);

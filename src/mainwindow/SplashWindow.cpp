@@ -13,7 +13,7 @@ constexpr int kWidth = 350;
 constexpr int kHeight = 263;
 constexpr int kLabelHeight = 30;
 constexpr int kMaxProgressChars = 255;
-}
+} // namespace
 
 SplashWindow::SplashWindow(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)

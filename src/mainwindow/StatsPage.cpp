@@ -44,12 +44,19 @@ struct ListNames
 ListNames namesOf(RankingKind kind)
 {
     if (kind == RankingKind::Server)
-        return {QStringLiteral("Server rankings"), QStringLiteral("lv_ServerStats"),
-                QStringLiteral("btn_UpdateServers"), QStringLiteral("btn_AddServer"), QStringLiteral("mi_S"),
+        return {QStringLiteral("Server rankings"),
+                QStringLiteral("lv_ServerStats"),
+                QStringLiteral("btn_UpdateServers"),
+                QStringLiteral("btn_AddServer"),
+                QStringLiteral("mi_S"),
                 QStringLiteral("mi_gotongWorldStatswebsite1"),
                 QStringLiteral("Please select servers from the list to update.")};
-    return {QStringLiteral("Player rankings"), QStringLiteral("lv_PlayerStats"), QStringLiteral("btn_UpdatePlayer"),
-            QStringLiteral("btn_AddPlayer"), QStringLiteral("mi_P"), QStringLiteral("mi_gotongWorldStatssite2"),
+    return {QStringLiteral("Player rankings"),
+            QStringLiteral("lv_PlayerStats"),
+            QStringLiteral("btn_UpdatePlayer"),
+            QStringLiteral("btn_AddPlayer"),
+            QStringLiteral("mi_P"),
+            QStringLiteral("mi_gotongWorldStatssite2"),
             QStringLiteral("Please select players from the list to update.")};
 }
 
@@ -78,9 +85,8 @@ StatsPage::StatsPage(const Context &context, QWidget *parent)
     m_run->setHost(m_context.host);
     connect(m_run, &Stats::RankingRun::fetching, this, &StatsPage::setFetching);
     connect(m_run, &Stats::RankingRun::completed, this, &StatsPage::saveStatsFile);
-    connect(m_run, &Stats::RankingRun::failed, this, [this](const QString &message) {
-        m_context.messages.showError(message);
-    });
+    connect(m_run, &Stats::RankingRun::failed, this,
+            [this](const QString &message) { m_context.messages.showError(message); });
     for (Stats::RankingModel *list : {m_servers, m_players}) {
         connect(list, &QAbstractItemModel::rowsInserted, this, &StatsPage::saveStatsFile);
         connect(list, &QAbstractItemModel::rowsRemoved, this, &StatsPage::saveStatsFile);
@@ -287,8 +293,8 @@ void StatsPage::addFromDialog()
 {
     if (m_dialog->selectedId().isEmpty())
         return;
-    model(m_dialog->kind()).addRankingEntry(
-        {m_dialog->selectedName(), m_dialog->selectedId(), m_dialog->gameMode(), {}, {}, {}, {}});
+    model(m_dialog->kind())
+        .addRankingEntry({m_dialog->selectedName(), m_dialog->selectedId(), m_dialog->gameMode(), {}, {}, {}, {}});
 }
 
 void StatsPage::loadStatsFile()

@@ -52,6 +52,7 @@ void TeamScoreStrip::paintEvent(QPaintEvent *)
         painter.setFont(small);
         painter.drawText(QPoint(x + bigMetrics.horizontalAdvance(score), y + 1 + bigMetrics.ascent()), size);
         if (m_options.frame)
-            drawFrameLines(painter, palette(), ScoreGraphLayout::frameLines(box.rect, m_options.raised, m_options.thick));
+            drawFrameLines(painter, palette(),
+                           ScoreGraphLayout::frameLines(box.rect, m_options.raised, m_options.thick));
     }
 }

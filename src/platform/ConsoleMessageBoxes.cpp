@@ -7,7 +7,7 @@ void printLine(const char *kind, const QString &text)
 {
     std::fprintf(stderr, "quorvelin: %s: %s\n", kind, text.toLocal8Bit().constData());
 }
-}
+} // namespace
 
 void ConsoleMessageBoxes::showError(const QString &text)
 {

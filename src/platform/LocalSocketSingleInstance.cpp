@@ -11,7 +11,7 @@
 namespace {
 constexpr int kConnectTimeoutMs = 1000;
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
-}
+} // namespace
 
 LocalSocketSingleInstance::LocalSocketSingleInstance(const QString &profileDirectory, QObject *parent)
     : SingleInstance(parent)

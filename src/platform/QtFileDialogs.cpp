@@ -31,7 +31,8 @@ public:
             grid->addWidget(m_status, grid->rowCount(), 0, 1, grid->columnCount());
         // The dialog sets its OK button itself on every change; ours comes after.
         const auto later = [this] {
-            QMetaObject::invokeMethod(this, [this] { updateVerdict(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { updateVerdict(); }, Qt::QueuedConnection);
         };
         connect(this, &QFileDialog::currentChanged, this, later);
         connect(this, &QFileDialog::directoryEntered, this, later);

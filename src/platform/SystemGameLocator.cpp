@@ -9,8 +9,9 @@ namespace {
 // 64-bit ones in their own folders as later patches ship them, then the
 // Windows build.
 const char *const kExecutables[] = {
-    "System64/ut-bin-amd64", "SystemARM64/ut-bin-arm64", "System/ut-bin-amd64", "System/ut-bin-arm64",
-    "System/ut-bin-x86",     "System/ut-bin",            "System/UnrealTournament.exe",
+    "System64/ut-bin-amd64",       "SystemARM64/ut-bin-arm64", "System/ut-bin-amd64",
+    "System/ut-bin-arm64",         "System/ut-bin-x86",        "System/ut-bin",
+    "System/UnrealTournament.exe",
 };
 
 // The entry of dir whose name matches without regard to case.

@@ -16,7 +16,7 @@ constexpr qint64 kMaxDatagramBytes = 65507;
 // again, so a flood of datagrams never stalls the window.
 constexpr int kBatchDatagrams = 32;
 constexpr qint64 kBatchNanoseconds = 4'000'000;
-}
+} // namespace
 
 UdpDatagramSocket::UdpDatagramSocket(QObject *parent)
     : DatagramSocket(parent)

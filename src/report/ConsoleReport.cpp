@@ -63,8 +63,7 @@ void ConsoleReport::start(const IniFile &profile, const Settings &settings, QIOD
         m_err->write(QStringLiteral("quorvelin: %1\n").arg(message).toUtf8());
         m_pageSkipped = true;
     });
-    connect(m_run, &ReportRun::finished, this,
-            [this] { end(m_pageSkipped ? ConsoleQuery::SomeSilent : m_queryExit); });
+    connect(m_run, &ReportRun::finished, this, [this] { end(m_pageSkipped ? ConsoleQuery::SomeSilent : m_queryExit); });
     m_query->start(err, static_cast<quint32>(std::max(0, settings.SleepTime)));
 }
 

@@ -446,10 +446,10 @@ std::optional<QByteArray> generatePage(QByteArrayView templateBytes, const TUTSe
 
 QString outputFileName(const TUTServer &server, const QString &format)
 {
-    return replaceTokens(format, {{QLatin1StringView("%ip"), fileNameValue(server.Host)},
-                                  {QLatin1StringView("%port"), fileNameValue(decodeUtf8OrWindows1252(server.HostPort))},
-                                  {QLatin1StringView("%name"),
-                                   fileNameValue(decodeUtf8OrWindows1252(server.HostName))}});
+    return replaceTokens(format,
+                         {{QLatin1StringView("%ip"), fileNameValue(server.Host)},
+                          {QLatin1StringView("%port"), fileNameValue(decodeUtf8OrWindows1252(server.HostPort))},
+                          {QLatin1StringView("%name"), fileNameValue(decodeUtf8OrWindows1252(server.HostName))}});
 }
 
 std::optional<QString> outputPath(const QString &outputDir, const QString &fileName)
@@ -472,8 +472,8 @@ std::optional<QString> outputPath(const QString &outputDir, const QString &fileN
 
 QString commandText(const QString &command, const QString &outputDir, const QString &programDir)
 {
-    return replaceTokens(command, {{QLatin1StringView("%outputdir"), outputDir},
-                                   {QLatin1StringView("%progdir"), programDir}});
+    return replaceTokens(command,
+                         {{QLatin1StringView("%outputdir"), outputDir}, {QLatin1StringView("%progdir"), programDir}});
 }
 
 CommandAction commandAction(const QString &text)

@@ -84,14 +84,9 @@ void ReportRun::runOne(int slot)
     int pages = 0;
     QString error;
     switch (writePage(slot, &error)) {
-    case Outcome::Failed:
-        Q_EMIT failed(error);
-        return;
-    case Outcome::Written:
-        pages = 1;
-        break;
-    case Outcome::Skipped:
-        break;
+    case Outcome::Failed: Q_EMIT failed(error); return;
+    case Outcome::Written: pages = 1; break;
+    case Outcome::Skipped: break;
     }
     runCommand();
     Q_EMIT finished(pages);
@@ -168,13 +163,8 @@ void ReportRun::runCommand()
     const Report::CommandAction action =
         Report::commandAction(Report::commandText(m_command, m_outputDir, m_context.programDir));
     switch (action.kind) {
-    case Report::CommandAction::Kind::Start:
-        m_context.processes.startDetached(action.program, {});
-        break;
-    case Report::CommandAction::Kind::Open:
-        m_context.urls.open(action.url);
-        break;
-    case Report::CommandAction::Kind::Nothing:
-        break;
+    case Report::CommandAction::Kind::Start: m_context.processes.startDetached(action.program, {}); break;
+    case Report::CommandAction::Kind::Open: m_context.urls.open(action.url); break;
+    case Report::CommandAction::Kind::Nothing: break;
     }
 }

@@ -96,12 +96,10 @@ QString PageFetcher::failureMessage(CappedTransfer::Failure failure, const QStri
     case Failure::Idle:
         return QStringLiteral("The statistics server stopped sending; the transfer was stopped after %1 s.")
             .arg(m_limits.idleTimeoutMs / 1000);
-    case Failure::BadAddress:
-        return QStringLiteral("\"%1\" is not a valid address.").arg(m_address);
+    case Failure::BadAddress: return QStringLiteral("\"%1\" is not a valid address.").arg(m_address);
     case Failure::TotalTime:
     case Failure::PeerClosed:
-    case Failure::NetworkError:
-        break;
+    case Failure::NetworkError: break;
     }
     return errorText;
 }

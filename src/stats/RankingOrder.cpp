@@ -37,32 +37,15 @@ int compareRankings(const RankingEntry &a, const RankingEntry &b, const QString 
     const int d = direction < 0 ? -1 : 1;
     int order = 0;
     switch (column) {
-    case MarkerColumn:
-        order = sign(compareAsciiFolded(markerA, markerB));
-        break;
-    case NameColumn:
-        order = -sign(compareAsciiFolded(a.name, b.name));
-        break;
-    case IdColumn:
-        order = compareNumbers(a.id, b.id, false, d);
-        break;
-    case GameModeColumn:
-        order = -sign(compareAsciiFolded(a.gameMode, b.gameMode));
-        break;
-    case WeeklyRankColumn:
-        order = compareNumbers(a.weeklyRank, b.weeklyRank, false, d);
-        break;
-    case WeeklyFigureColumn:
-        order = compareNumbers(a.weeklyFigure, b.weeklyFigure, true, d);
-        break;
-    case QuarterlyRankColumn:
-        order = compareNumbers(a.quarterlyRank, b.quarterlyRank, false, d);
-        break;
-    case QuarterlyFigureColumn:
-        order = compareNumbers(a.quarterlyFigure, b.quarterlyFigure, true, d);
-        break;
-    default:
-        break;
+    case MarkerColumn: order = sign(compareAsciiFolded(markerA, markerB)); break;
+    case NameColumn: order = -sign(compareAsciiFolded(a.name, b.name)); break;
+    case IdColumn: order = compareNumbers(a.id, b.id, false, d); break;
+    case GameModeColumn: order = -sign(compareAsciiFolded(a.gameMode, b.gameMode)); break;
+    case WeeklyRankColumn: order = compareNumbers(a.weeklyRank, b.weeklyRank, false, d); break;
+    case WeeklyFigureColumn: order = compareNumbers(a.weeklyFigure, b.weeklyFigure, true, d); break;
+    case QuarterlyRankColumn: order = compareNumbers(a.quarterlyRank, b.quarterlyRank, false, d); break;
+    case QuarterlyFigureColumn: order = compareNumbers(a.quarterlyFigure, b.quarterlyFigure, true, d); break;
+    default: break;
     }
     return order * d;
 }

@@ -41,7 +41,7 @@ bool isRowEnd(const QString &line)
 QString displayPath(const QString &gameMode, const QString &id, RankingKind kind)
 {
     return QStringLiteral("/fcgi-bin/Display?gt=UT&gm=") + gameMode + QStringLiteral("&uid=") + id
-        + QStringLiteral("&page=m&view=") + (kind == RankingKind::Server ? u's' : u'p');
+           + QStringLiteral("&page=m&view=") + (kind == RankingKind::Server ? u's' : u'p');
 }
 
 std::optional<qint64> rankingId(const QString &id)

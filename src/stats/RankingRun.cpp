@@ -14,8 +14,7 @@ RankingRun::RankingRun(const List &servers, const List &players, QObject *parent
     , m_servers(servers)
     , m_players(players)
     , m_fetcher(new PageFetcher(this))
-    , m_walk(new PacedWalk([this] { return fetchNext() < 0 ? PacedWalk::Step::Done : PacedWalk::Step::Pending; },
-                           this))
+    , m_walk(new PacedWalk([this] { return fetchNext() < 0 ? PacedWalk::Step::Done : PacedWalk::Step::Pending; }, this))
 {
     connect(m_fetcher, &PageFetcher::finished, this, &RankingRun::pageArrived);
     connect(m_fetcher, &PageFetcher::failed, this, &RankingRun::fetchFailed);
@@ -94,8 +93,7 @@ bool RankingRun::scrapeInto(int row, const QStringList &lines, QString *error)
 {
     RankingModel &model = *m_current.model;
     model.markRefreshed(row);
-    m_current.selection->select(model.index(row, 0),
-                                QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    m_current.selection->select(model.index(row, 0), QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
     const QString id = model.entry(row).id;
     const std::optional<qint64> number = rankingId(id);
     if (!number) {

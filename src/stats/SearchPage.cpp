@@ -129,12 +129,10 @@ QString searchPath(SearchBy by, RankingKind kind, const QString &text)
     const QString view = kind == RankingKind::Server ? QStringLiteral("s") : QStringLiteral("p");
     const QString head = QStringLiteral("/fcgi-bin/Search?gt=UT&gm=all&page=m&view=");
     switch (by) {
-    case SearchBy::Id:
-        return head + view + QStringLiteral("&data=") + text + QStringLiteral("&type=uid");
+    case SearchBy::Id: return head + view + QStringLiteral("&data=") + text + QStringLiteral("&type=uid");
     case SearchBy::Name:
         return head + view + QStringLiteral("&data=") + urlEncodeName(text) + QStringLiteral("&type=name");
-    case SearchBy::Address:
-        break;
+    case SearchBy::Address: break;
     }
     return head + QStringLiteral("s&data=") + text + QStringLiteral("&type=addr");
 }

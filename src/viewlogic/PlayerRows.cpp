@@ -12,7 +12,6 @@
 
 namespace PlayerRows {
 
-
 QString Row::column(int index) const
 {
     switch (index) {
@@ -48,8 +47,7 @@ void sortPlayersView(QList<Row> &rows, int column)
         return;
     const auto compare = [column](const Row &a, const Row &b) -> int {
         switch (column) {
-        case NameColumn:
-            return QString::localeAwareCompare(a.name, b.name);
+        case NameColumn: return QString::localeAwareCompare(a.name, b.name);
         case ScoreColumn: {
             const int sa = strToIntOrZero(a.score);
             const int sb = strToIntOrZero(b.score);
@@ -60,8 +58,7 @@ void sortPlayersView(QList<Row> &rows, int column)
             const int pb = strToIntOrZero(b.ping);
             return pa == pb ? 0 : (pa < pb ? -1 : 1);
         }
-        default:
-            return -compareAsciiFolded(a.column(column), b.column(column));
+        default: return -compareAsciiFolded(a.column(column), b.column(column));
         }
     };
     std::stable_sort(rows.begin(), rows.end(), [&](const Row &a, const Row &b) { return compare(a, b) < 0; });
@@ -69,8 +66,8 @@ void sortPlayersView(QList<Row> &rows, int column)
 
 QStringList headers()
 {
-    return {QStringLiteral("player name"), QStringLiteral("score"), QStringLiteral("team"), QStringLiteral("ping"),
-            QStringLiteral("ngWorldStats"), QStringLiteral("mesh"), QStringLiteral("skin"), QStringLiteral("face")};
+    return {QStringLiteral("player name"),  QStringLiteral("score"), QStringLiteral("team"), QStringLiteral("ping"),
+            QStringLiteral("ngWorldStats"), QStringLiteral("mesh"),  QStringLiteral("skin"), QStringLiteral("face")};
 }
 
 } // namespace PlayerRows

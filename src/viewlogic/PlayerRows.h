@@ -8,7 +8,17 @@ class TUTServer;
 // The rows of the players view and their sort orders.
 namespace PlayerRows {
 
-enum Column { NameColumn, ScoreColumn, TeamColumn, PingColumn, NgWorldStatsColumn, MeshColumn, SkinColumn, FaceColumn, ColumnCount };
+enum Column {
+    NameColumn,
+    ScoreColumn,
+    TeamColumn,
+    PingColumn,
+    NgWorldStatsColumn,
+    MeshColumn,
+    SkinColumn,
+    FaceColumn,
+    ColumnCount
+};
 
 struct Row
 {

@@ -63,11 +63,12 @@ TEST(ConsoleQueryArguments, ParsesTargetsAndOptions)
     ASSERT_EQ(options->targets.size(), 2);
     EXPECT_EQ(options->targets[0].port, 7778);
 
-    for (const QStringList &bad : {QStringList{}, QStringList{QStringLiteral("--json")},
-                                   QStringList{QStringLiteral("h:1"), QStringLiteral("--timeout")},
-                                   QStringList{QStringLiteral("h:1"), QStringLiteral("--sleep"), QStringLiteral("-5")},
-                                   QStringList{QStringLiteral("nocolon")}, QStringList{QStringLiteral("h:99999")},
-                                   QStringList{QStringLiteral("h:1"), QStringLiteral("--timeout"), QStringLiteral("0")}}) {
+    for (const QStringList &bad :
+         {QStringList{}, QStringList{QStringLiteral("--json")},
+          QStringList{QStringLiteral("h:1"), QStringLiteral("--timeout")},
+          QStringList{QStringLiteral("h:1"), QStringLiteral("--sleep"), QStringLiteral("-5")},
+          QStringList{QStringLiteral("nocolon")}, QStringList{QStringLiteral("h:99999")},
+          QStringList{QStringLiteral("h:1"), QStringLiteral("--timeout"), QStringLiteral("0")}}) {
         error.clear();
         EXPECT_FALSE(BulkQuery::parseArguments(bad, &error)) << qPrintable(bad.join(QLatin1Char(' ')));
         EXPECT_FALSE(error.isEmpty());

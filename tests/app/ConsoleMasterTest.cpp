@@ -54,8 +54,8 @@ TEST(ConsoleMaster, QueriesEveryListedServerInOneCommand)
     SimulatedMaster simulated(config);
     ASSERT_TRUE(simulated.listen());
 
-    const ProcessRun r = master({QStringLiteral("127.0.0.1:%1").arg(simulated.port()), QStringLiteral("--query"),
-                                 QStringLiteral("--json")});
+    const ProcessRun r = master(
+        {QStringLiteral("127.0.0.1:%1").arg(simulated.port()), QStringLiteral("--query"), QStringLiteral("--json")});
     EXPECT_EQ(r.exitCode, 0) << r.err.constData();
     EXPECT_TRUE(r.err.contains("1 duplicate server(s) skipped")) << r.err.constData();
     const QList<QByteArray> lines = r.out.trimmed().split('\n');
@@ -75,7 +75,9 @@ TEST(ConsoleMaster, QueriesEveryListedServerInOneCommand)
     EXPECT_EQ(failed.exitCode, 2);
     EXPECT_TRUE(failed.out.isEmpty());
     EXPECT_FALSE(failed.err.isEmpty());
-    EXPECT_EQ(master({QStringLiteral("127.0.0.1:1"), QStringLiteral("--query"), QStringLiteral("127.0.0.1:7778")}).exitCode, 1);
+    EXPECT_EQ(
+        master({QStringLiteral("127.0.0.1:1"), QStringLiteral("--query"), QStringLiteral("127.0.0.1:7778")}).exitCode,
+        1);
 }
 
 TEST(ConsoleMaster, SaysWhyThereIsNoList)
@@ -96,9 +98,9 @@ TEST(ConsoleMaster, SaysWhyThereIsNoList)
     EXPECT_EQ(unreachable.exitCode, 2);
     EXPECT_TRUE(unreachable.err.contains("Connection refused")) << unreachable.err.constData();
 
-    for (const QStringList &bad : {QStringList{}, QStringList{QStringLiteral("127.0.0.1")},
-                                   QStringList{QStringLiteral("127.0.0.1:70000")},
-                                   QStringList{QStringLiteral("127.0.0.1:28900"), QStringLiteral("--xml")}})
+    for (const QStringList &bad :
+         {QStringList{}, QStringList{QStringLiteral("127.0.0.1")}, QStringList{QStringLiteral("127.0.0.1:70000")},
+          QStringList{QStringLiteral("127.0.0.1:28900"), QStringLiteral("--xml")}})
         EXPECT_EQ(master(bad).exitCode, 1) << bad.join(QLatin1Char(' ')).toStdString();
 }
 

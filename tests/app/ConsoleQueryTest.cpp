@@ -165,12 +165,13 @@ TEST_F(ConsoleQueryTest, SilentServerGivesExitStatusTwoAndStillPrintsTheOthers)
 
 TEST_F(ConsoleQueryTest, BadArgumentsGiveExitStatusOne)
 {
-    for (const QStringList &bad : {QStringList{}, QStringList{QStringLiteral("127.0.0.1")},
-                                   QStringList{address(*alpha), QStringLiteral("--timeout"), QStringLiteral("soon")},
-                                   QStringList{QStringLiteral("1.2.3:7778")}, QStringList{QStringLiteral("1.2.3.4:+7778")},
-                                   QStringList{QStringLiteral("1.2.3.4:70000")},
-                                   QStringList{address(*alpha), QStringLiteral("--retries"), QStringLiteral("-1")},
-                                   QStringList{address(*alpha), QStringLiteral("--in-flight"), QStringLiteral("0")}}) {
+    for (const QStringList &bad :
+         {QStringList{}, QStringList{QStringLiteral("127.0.0.1")},
+          QStringList{address(*alpha), QStringLiteral("--timeout"), QStringLiteral("soon")},
+          QStringList{QStringLiteral("1.2.3:7778")}, QStringList{QStringLiteral("1.2.3.4:+7778")},
+          QStringList{QStringLiteral("1.2.3.4:70000")},
+          QStringList{address(*alpha), QStringLiteral("--retries"), QStringLiteral("-1")},
+          QStringList{address(*alpha), QStringLiteral("--in-flight"), QStringLiteral("0")}}) {
         const ProcessRun r = query(bad);
         EXPECT_EQ(r.exitCode, 1) << qPrintable(bad.join(QLatin1Char(' ')));
         EXPECT_FALSE(r.err.isEmpty());
@@ -179,7 +180,8 @@ TEST_F(ConsoleQueryTest, BadArgumentsGiveExitStatusOne)
 
 TEST_F(ConsoleQueryTest, ANameThatDoesNotResolveCountsAsSilentAndTheOthersAreAsked)
 {
-    const ProcessRun r = query({QStringLiteral("no.such.host.invalid:7778"), address(*alpha), QStringLiteral("--json")});
+    const ProcessRun r =
+        query({QStringLiteral("no.such.host.invalid:7778"), address(*alpha), QStringLiteral("--json")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains("cannot resolve 'no.such.host.invalid'")) << r.err.constData();
     const QList<QByteArray> lines = r.out.trimmed().split('\n');
@@ -195,8 +197,9 @@ TEST_F(ConsoleQueryTest, LostPartsAreAskedForAgainAndAPartialReplyIsNeverShownAs
     const QString nobody = QStringLiteral("127.0.0.1:%1").arg(silentPort());
     const QStringList servers{onceLost.address(), alwaysLost.address(), nobody, address(*alpha)};
     // Time-outs long enough that a loaded machine never answers a try after its deadline.
-    const ProcessRun r = query(servers + QStringList{QStringLiteral("--json"), QStringLiteral("--timeout"),
-                                                     QStringLiteral("1000"), QStringLiteral("--retries"), QStringLiteral("2")});
+    const ProcessRun r = query(servers
+                               + QStringList{QStringLiteral("--json"), QStringLiteral("--timeout"),
+                                             QStringLiteral("1000"), QStringLiteral("--retries"), QStringLiteral("2")});
     EXPECT_EQ(r.exitCode, 2) << r.err.constData();
     const QList<QJsonObject> json = records(r.out);
     ASSERT_EQ(json.size(), 4) << r.out.constData();
@@ -280,7 +283,8 @@ TEST(ConsoleQueryLoss, ALossyNetworkGivesRetriesAndOnlyHonestRecords)
         }
         // A whole reply lists every player it announces; a partial one is never called whole.
         if (whole)
-            EXPECT_EQ(players, record.value(QStringLiteral("NumPlayers")).toInt()) << qPrintable(record.value(QStringLiteral("HostName")).toString());
+            EXPECT_EQ(players, record.value(QStringLiteral("NumPlayers")).toInt())
+                << qPrintable(record.value(QStringLiteral("HostName")).toString());
         else
             EXPECT_TRUE(!replied || tries == 5);
     }
@@ -324,8 +328,8 @@ TEST_F(ConsoleQueryTest, AgreesWithQstat)
         GTEST_SKIP() << "quakestat is not installed";
     }
     // qstat drops bytes outside ASCII from names, so compare on the ASCII-only server.
-    const ProcessRun theirs = run(qstat, {QStringLiteral("-gps"), address(*beta), QStringLiteral("-raw"), QStringLiteral(","),
-                                   QStringLiteral("-P")});
+    const ProcessRun theirs = run(qstat, {QStringLiteral("-gps"), address(*beta), QStringLiteral("-raw"),
+                                          QStringLiteral(","), QStringLiteral("-P")});
     ASSERT_EQ(theirs.exitCode, 0);
     const ProcessRun ours = query({address(*beta), QStringLiteral("--json")});
     ASSERT_EQ(ours.exitCode, 0);

@@ -34,11 +34,11 @@ protected:
         for (int n = 0; n < ports.size(); ++n) {
             const QByteArray k = QByteArray::number(n);
             ini += "ip[" + k + "]=127.0.0.1\nport[" + k + "]=" + QByteArray::number(ports[n]) + "\ndesc[" + k
-                + "]=server " + k + "\n";
+                   + "]=server " + k + "\n";
             checks += k + ",";
         }
         ini += "[general]\nServerListChecks=" + checks + "\n[HTML]\ntemplate=" + templatePath.toUtf8()
-            + "\noutputdir=" + pages().toUtf8() + "\noutput=%port-%name.html\nenabled=0\n";
+               + "\noutputdir=" + pages().toUtf8() + "\noutput=%port-%name.html\nenabled=0\n";
         QFile file(profile.filePath(QStringLiteral("Quorvelin.ini")));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(ini);
@@ -93,8 +93,9 @@ TEST_F(ConsoleReportTest, AMissingTemplateOrABadArgumentGivesStatusOne)
     EXPECT_TRUE(missing.err.contains("template")) << missing.err.constData();
     EXPECT_TRUE(written().isEmpty());
 
-    const ProcessRun bad = run(QStringLiteral(QUORVELIN_BINARY),
-                               {QStringLiteral("--report"), QStringLiteral("--server"), QStringLiteral("1.2.3.4:7778")});
+    const ProcessRun bad =
+        run(QStringLiteral(QUORVELIN_BINARY),
+            {QStringLiteral("--report"), QStringLiteral("--server"), QStringLiteral("1.2.3.4:7778")});
     EXPECT_EQ(bad.exitCode, 1);
 }
 

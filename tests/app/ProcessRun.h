@@ -34,4 +34,3 @@ inline ProcessRun run(const QString &program, const QStringList &arguments)
     result.err = process.readAllStandardError();
     return result;
 }
-

@@ -41,7 +41,8 @@ void startProgram(QProcess &program, const QString &profile, const QString &serv
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     program.setProcessEnvironment(env);
-    program.start(QStringLiteral(QUORVELIN_BINARY), {QStringLiteral("--profile"), profile, QStringLiteral("--server"), server});
+    program.start(QStringLiteral(QUORVELIN_BINARY),
+                  {QStringLiteral("--profile"), profile, QStringLiteral("--server"), server});
 }
 
 TEST(ProgramRun, TerminationSignalClosesLikeTheWindowAndSavesTheState)
@@ -56,8 +57,8 @@ TEST(ProgramRun, TerminationSignalClosesLikeTheWindowAndSavesTheState)
         QFile f(ini);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("[general]\nLocalPort=0\nServerListDelay=33\nRememberServerCheck=1\nServerListChecks=0,\n"
-                "[servers]\nip[0]=127.0.0.1\nport[0]=" + server.address().section(QLatin1Char(':'), 1).toLatin1()
-                + "\ndesc[0]=Listed\n");
+                "[servers]\nip[0]=127.0.0.1\nport[0]="
+                + server.address().section(QLatin1Char(':'), 1).toLatin1() + "\ndesc[0]=Listed\n");
     }
     QProcess program;
     startProgram(program, profile.path(), server.address());

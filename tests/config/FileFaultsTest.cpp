@@ -124,7 +124,8 @@ protected:
         ASSERT_EQ(::chown(QFile::encodeName(path).constData(), ordinaryUid(), ordinaryGid()), 0);
     }
 
-    const QByteArray previous = "; mine\n[general]\nLocalPort=65000\n[servers]\nip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=A\n";
+    const QByteArray previous =
+        "; mine\n[general]\nLocalPort=65000\n[servers]\nip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=A\n";
     QTemporaryDir base;
 };
 
@@ -165,13 +166,15 @@ TEST_F(FileFaults, ASymbolicLinkStaysALinkAndItsFileIsWritten)
     writeFile(real + QStringLiteral("/Quorvelin.ini"), previous);
     setMode(real + QStringLiteral("/Quorvelin.ini"), 0600);
     // Quorvelin.ini -> chain.ini -> ../real/Quorvelin.ini, both relative.
-    ASSERT_EQ(::symlink("../real/Quorvelin.ini", QFile::encodeName(profile() + QStringLiteral("/chain.ini")).constData()), 0);
+    ASSERT_EQ(
+        ::symlink("../real/Quorvelin.ini", QFile::encodeName(profile() + QStringLiteral("/chain.ini")).constData()), 0);
     ASSERT_EQ(::symlink("chain.ini", QFile::encodeName(iniPath()).constData()), 0);
 
     EXPECT_EQ(saveLocalPort(iniPath(), 1, true), 0);
     EXPECT_TRUE(S_ISLNK(statOf(iniPath()).st_mode));
     EXPECT_EQ(QFile::symLinkTarget(iniPath()), QFileInfo(profile() + QStringLiteral("/chain.ini")).absoluteFilePath());
-    EXPECT_EQ(QFileInfo(iniPath()).canonicalFilePath(), QFileInfo(real + QStringLiteral("/Quorvelin.ini")).canonicalFilePath());
+    EXPECT_EQ(QFileInfo(iniPath()).canonicalFilePath(),
+              QFileInfo(real + QStringLiteral("/Quorvelin.ini")).canonicalFilePath());
     EXPECT_TRUE(S_ISLNK(statOf(profile() + QStringLiteral("/chain.ini")).st_mode));
     QByteArray expected = previous;
     expected.replace("LocalPort=65000", "LocalPort=1");
@@ -242,14 +245,17 @@ TEST_F(FileFaults, TheTemporaryFileOfAKilledSaveIsRemovedAndNothingElse)
     EXPECT_EQ(contents(iniPath()), previous);
 
     // Names near ours, and our name on what the program never makes.
-    const QStringList others = {QStringLiteral("Quorvelin.ini.AbC123"),          QStringLiteral(".Quorvelin.ini.qvtmp-AbC12"),
-                                QStringLiteral(".Quorvelin.ini.qvtmp-AbC1234"),  QStringLiteral(".Quorvelin.ini.qvtmp-AbC12_"),
-                                QStringLiteral(".Quorvelin.ini.qvtmp-AbC123~"),  QStringLiteral(".Other.ini.qvtmp-AbC123"),
-                                QStringLiteral(".quorvelin.ini.qvtmp-AbC123"),   QStringLiteral("Quorvelin.ini.qvtmp-AbC123")};
+    const QStringList others = {
+        QStringLiteral("Quorvelin.ini.AbC123"),         QStringLiteral(".Quorvelin.ini.qvtmp-AbC12"),
+        QStringLiteral(".Quorvelin.ini.qvtmp-AbC1234"), QStringLiteral(".Quorvelin.ini.qvtmp-AbC12_"),
+        QStringLiteral(".Quorvelin.ini.qvtmp-AbC123~"), QStringLiteral(".Other.ini.qvtmp-AbC123"),
+        QStringLiteral(".quorvelin.ini.qvtmp-AbC123"),  QStringLiteral("Quorvelin.ini.qvtmp-AbC123")};
     for (const QString &name : others)
         writeFile(profile() + QLatin1Char('/') + name, "keep");
     ASSERT_TRUE(QDir(profile()).mkdir(QStringLiteral(".Quorvelin.ini.qvtmp-Dir123")));
-    ASSERT_EQ(::symlink("Quorvelin.ini", QFile::encodeName(profile() + QStringLiteral("/.Quorvelin.ini.qvtmp-Lnk123")).constData()), 0);
+    ASSERT_EQ(::symlink("Quorvelin.ini",
+                        QFile::encodeName(profile() + QStringLiteral("/.Quorvelin.ini.qvtmp-Lnk123")).constData()),
+              0);
     QStringList kept = others;
     kept << QStringLiteral("Quorvelin.ini") << QStringLiteral(".Quorvelin.ini.qvtmp-Dir123")
          << QStringLiteral(".Quorvelin.ini.qvtmp-Lnk123");

@@ -42,26 +42,25 @@ constexpr auto kPad = Qt::KeypadModifier;
 
 INSTANTIATE_TEST_SUITE_P(
     Table, HotKeyCodes,
-    testing::Values(KeyCase{Qt::CTRL | Qt::Key_A, 16449, "Ctrl+A"}, KeyCase{Qt::Key_Delete, 46, "Del"},
-                    KeyCase{Qt::ALT | Qt::Key_Return, 32781, "Alt+Enter"}, KeyCase{Qt::SHIFT | Qt::Key_F5, 8308, "Shift+F5"},
-                    KeyCase{Qt::Key_F5, 116, "F5"}, KeyCase{Qt::Key_F12, 123, "F12"}, KeyCase{Qt::Key_F24, 135, "F24"},
-                    KeyCase{Qt::SHIFT | Qt::CTRL | Qt::ALT | Qt::Key_Z, 0xE05A, "Shift+Ctrl+Alt+Z"},
-                    KeyCase{Qt::Key_0, 48, "0"}, KeyCase{Qt::Key_9, 57, "9"}, KeyCase{Qt::Key_Backspace, 8, "Backspace"},
-                    KeyCase{Qt::Key_Tab, 9, "Tab"}, KeyCase{Qt::Key_Pause, 19, "Pause"}, KeyCase{Qt::Key_Escape, 27, "Esc"},
-                    KeyCase{Qt::Key_Space, 32, "Space"}, KeyCase{Qt::Key_PageUp, 33, "PgUp"},
-                    KeyCase{Qt::Key_PageDown, 34, "PgDown"}, KeyCase{Qt::Key_End, 35, "End"},
-                    KeyCase{Qt::Key_Home, 36, "Home"}, KeyCase{Qt::Key_Left, 37, "Left"}, KeyCase{Qt::Key_Up, 38, "Up"},
-                    KeyCase{Qt::Key_Right, 39, "Right"}, KeyCase{Qt::Key_Down, 40, "Down"},
-                    KeyCase{Qt::Key_Insert, 45, "Ins"}, KeyCase{kPad | Qt::Key_0, 96, "Num 0"},
-                    KeyCase{kPad | Qt::Key_9, 105, "Num 9"}, KeyCase{kPad | Qt::Key_Asterisk, 106, "Num *"},
-                    KeyCase{kPad | Qt::Key_Plus, 107, "Num +"}, KeyCase{kPad | Qt::Key_Minus, 109, "Num -"},
-                    KeyCase{kPad | Qt::Key_Period, 110, "Num ."}, KeyCase{kPad | Qt::Key_Slash, 111, "Num /"},
-                    KeyCase{Qt::CTRL | Qt::Key_Semicolon, 0x40BA, "Ctrl+;"}, KeyCase{Qt::Key_Equal, 187, "="},
-                    KeyCase{Qt::Key_Comma, 188, ","}, KeyCase{Qt::CTRL | Qt::Key_Minus, 0x40BD, "Ctrl+-"},
-                    KeyCase{Qt::Key_Period, 190, "."}, KeyCase{Qt::Key_Slash, 191, "/"},
-                    KeyCase{Qt::Key_QuoteLeft, 192, "`"}, KeyCase{Qt::Key_BracketLeft, 219, "["},
-                    KeyCase{Qt::Key_Backslash, 220, "\\"}, KeyCase{Qt::Key_BracketRight, 221, "]"},
-                    KeyCase{Qt::Key_Apostrophe, 222, "'"}));
+    testing::Values(
+        KeyCase{Qt::CTRL | Qt::Key_A, 16449, "Ctrl+A"}, KeyCase{Qt::Key_Delete, 46, "Del"},
+        KeyCase{Qt::ALT | Qt::Key_Return, 32781, "Alt+Enter"}, KeyCase{Qt::SHIFT | Qt::Key_F5, 8308, "Shift+F5"},
+        KeyCase{Qt::Key_F5, 116, "F5"}, KeyCase{Qt::Key_F12, 123, "F12"}, KeyCase{Qt::Key_F24, 135, "F24"},
+        KeyCase{Qt::SHIFT | Qt::CTRL | Qt::ALT | Qt::Key_Z, 0xE05A, "Shift+Ctrl+Alt+Z"}, KeyCase{Qt::Key_0, 48, "0"},
+        KeyCase{Qt::Key_9, 57, "9"}, KeyCase{Qt::Key_Backspace, 8, "Backspace"}, KeyCase{Qt::Key_Tab, 9, "Tab"},
+        KeyCase{Qt::Key_Pause, 19, "Pause"}, KeyCase{Qt::Key_Escape, 27, "Esc"}, KeyCase{Qt::Key_Space, 32, "Space"},
+        KeyCase{Qt::Key_PageUp, 33, "PgUp"}, KeyCase{Qt::Key_PageDown, 34, "PgDown"}, KeyCase{Qt::Key_End, 35, "End"},
+        KeyCase{Qt::Key_Home, 36, "Home"}, KeyCase{Qt::Key_Left, 37, "Left"}, KeyCase{Qt::Key_Up, 38, "Up"},
+        KeyCase{Qt::Key_Right, 39, "Right"}, KeyCase{Qt::Key_Down, 40, "Down"}, KeyCase{Qt::Key_Insert, 45, "Ins"},
+        KeyCase{kPad | Qt::Key_0, 96, "Num 0"}, KeyCase{kPad | Qt::Key_9, 105, "Num 9"},
+        KeyCase{kPad | Qt::Key_Asterisk, 106, "Num *"}, KeyCase{kPad | Qt::Key_Plus, 107, "Num +"},
+        KeyCase{kPad | Qt::Key_Minus, 109, "Num -"}, KeyCase{kPad | Qt::Key_Period, 110, "Num ."},
+        KeyCase{kPad | Qt::Key_Slash, 111, "Num /"}, KeyCase{Qt::CTRL | Qt::Key_Semicolon, 0x40BA, "Ctrl+;"},
+        KeyCase{Qt::Key_Equal, 187, "="}, KeyCase{Qt::Key_Comma, 188, ","},
+        KeyCase{Qt::CTRL | Qt::Key_Minus, 0x40BD, "Ctrl+-"}, KeyCase{Qt::Key_Period, 190, "."},
+        KeyCase{Qt::Key_Slash, 191, "/"}, KeyCase{Qt::Key_QuoteLeft, 192, "`"}, KeyCase{Qt::Key_BracketLeft, 219, "["},
+        KeyCase{Qt::Key_Backslash, 220, "\\"}, KeyCase{Qt::Key_BracketRight, 221, "]"},
+        KeyCase{Qt::Key_Apostrophe, 222, "'"}));
 
 TEST(HotKeys, KeysQtReportsApartShareOneCode)
 {
@@ -107,7 +106,8 @@ TEST(HotKeys, TableRowsAndBuiltInCodes)
 {
     const QList<HotKeys::Row> &rows = HotKeys::table();
     ASSERT_EQ(rows.size(), 17);
-    const QList<int> builtIn{123, 16449, 0, 46, 0, 16454, 112, 16457, 0, 16463, 8308, 116, 16461, 32781, 0, 16466, 16470};
+    const QList<int> builtIn{123,   16449, 0,   46,    0,     16454, 112,   16457, 0,
+                             16463, 8308,  116, 16461, 32781, 0,     16466, 16470};
     for (qsizetype n = 0; n < rows.size(); ++n) {
         const HotKeys::Row &row = rows[n];
         EXPECT_EQ(HotKeys::codeOf(row.builtIn), builtIn[n]) << qPrintable(row.key);

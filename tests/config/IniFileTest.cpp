@@ -61,16 +61,20 @@ TEST(IniFile, AnswersAfterChangesAsAFreshReadOfTheFile)
     ini.writeInteger(QStringLiteral("c"), QStringLiteral("after"), 11);
 
     const IniFile fresh = parse(ini.toBytes());
-    const QStringList sections = {QString(), QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
-                                  QStringLiteral("d"), QStringLiteral(" d "), QStringLiteral("e"), QStringLiteral("e=f")};
-    const QStringList keys = {QStringLiteral("top"), QStringLiteral("k"), QStringLiteral("new"), QStringLiteral("x"),
-                              QStringLiteral("y"), QStringLiteral("z"), QStringLiteral("w"), QStringLiteral(" w "),
-                              QString(), QStringLiteral("; k"), QStringLiteral("[e"), QStringLiteral("after")};
+    const QStringList sections = {QString(),           QStringLiteral("a"),  QStringLiteral("b"),
+                                  QStringLiteral("c"), QStringLiteral("d"),  QStringLiteral(" d "),
+                                  QStringLiteral("e"), QStringLiteral("e=f")};
+    const QStringList keys = {QStringLiteral("top"), QStringLiteral("k"),   QStringLiteral("new"),
+                              QStringLiteral("x"),   QStringLiteral("y"),   QStringLiteral("z"),
+                              QStringLiteral("w"),   QStringLiteral(" w "), QString(),
+                              QStringLiteral("; k"), QStringLiteral("[e"),  QStringLiteral("after")};
     for (const QString &section : sections) {
         EXPECT_EQ(ini.hasSection(section), fresh.hasSection(section)) << section.toStdString();
         for (const QString &key : keys) {
-            EXPECT_EQ(ini.hasKey(section, key), fresh.hasKey(section, key)) << section.toStdString() << "/" << key.toStdString();
-            EXPECT_EQ(ini.readString(section, key, QStringLiteral("-")), fresh.readString(section, key, QStringLiteral("-")))
+            EXPECT_EQ(ini.hasKey(section, key), fresh.hasKey(section, key))
+                << section.toStdString() << "/" << key.toStdString();
+            EXPECT_EQ(ini.readString(section, key, QStringLiteral("-")),
+                      fresh.readString(section, key, QStringLiteral("-")))
                 << section.toStdString() << "/" << key.toStdString();
         }
     }
@@ -136,8 +140,10 @@ TEST(IniFile, LongValuesAreCutOnReadAndRefusedOnWrite)
 
     IniFile out;
     QString error;
-    EXPECT_TRUE(out.writeString(QStringLiteral("g"), QStringLiteral("k"), QString(IniFile::kMaxValueLength, QLatin1Char('y'))));
-    EXPECT_FALSE(out.writeString(QStringLiteral("g"), QStringLiteral("k2"), QString(IniFile::kMaxValueLength + 1, QLatin1Char('y')), &error));
+    EXPECT_TRUE(
+        out.writeString(QStringLiteral("g"), QStringLiteral("k"), QString(IniFile::kMaxValueLength, QLatin1Char('y'))));
+    EXPECT_FALSE(out.writeString(QStringLiteral("g"), QStringLiteral("k2"),
+                                 QString(IniFile::kMaxValueLength + 1, QLatin1Char('y')), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(out.hasKey(QStringLiteral("g"), QStringLiteral("k2")));
 }
@@ -146,7 +152,8 @@ TEST(IniFile, ValuesThatWouldBreakTheFileAreRefused)
 {
     IniFile ini = parse("[g]\nk=old\n");
     QString error;
-    for (const QString &bad : {QStringLiteral("two\nlines"), QStringLiteral("cr\rhere"), QStringLiteral("nul") + QChar(0)}) {
+    for (const QString &bad :
+         {QStringLiteral("two\nlines"), QStringLiteral("cr\rhere"), QStringLiteral("nul") + QChar(0)}) {
         error.clear();
         EXPECT_FALSE(ini.writeString(QStringLiteral("g"), QStringLiteral("k"), bad, &error));
         EXPECT_FALSE(error.isEmpty());
@@ -156,10 +163,14 @@ TEST(IniFile, ValuesThatWouldBreakTheFileAreRefused)
 
 TEST(IniFile, ValuesReadBackAsWritten)
 {
-    const QStringList values = {QStringLiteral("  leading and trailing  "), QStringLiteral("\"quoted\""),
-                                QStringLiteral("\"\""),         QStringLiteral("a=b=c"),
-                                QStringLiteral("[not a section]"), QStringLiteral("; not a comment"),
-                                QStringLiteral("J\u00f6rg \u2603 \u0416"), QString()};
+    const QStringList values = {QStringLiteral("  leading and trailing  "),
+                                QStringLiteral("\"quoted\""),
+                                QStringLiteral("\"\""),
+                                QStringLiteral("a=b=c"),
+                                QStringLiteral("[not a section]"),
+                                QStringLiteral("; not a comment"),
+                                QStringLiteral("J\u00f6rg \u2603 \u0416"),
+                                QString()};
     IniFile ini;
     for (qsizetype i = 0; i < values.size(); ++i)
         ASSERT_TRUE(ini.writeString(QStringLiteral("g"), QStringLiteral("k%1").arg(i), values[i]));
@@ -211,18 +222,21 @@ protected:
 
 TEST_P(IniUtf16, IsReadAndWrittenBackInUtf16)
 {
-    IniFile ini = parse(utf16(QStringLiteral("[General]\r\nSleepTime=5\r\n[nicknames]\r\nbuddies=J\u00f6rg,\u20acuro\r\n"
-                                             "[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\ndesc[0]=Caf\u00e9 \u2603\r\n")));
+    IniFile ini =
+        parse(utf16(QStringLiteral("[General]\r\nSleepTime=5\r\n[nicknames]\r\nbuddies=J\u00f6rg,\u20acuro\r\n"
+                                   "[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\ndesc[0]=Caf\u00e9 \u2603\r\n")));
     EXPECT_EQ(ini.readInteger(QStringLiteral("general"), QStringLiteral("sleeptime"), 20), 5);
-    EXPECT_EQ(ini.readString(QStringLiteral("nicknames"), QStringLiteral("buddies")), QStringLiteral("J\u00f6rg,\u20acuro"));
+    EXPECT_EQ(ini.readString(QStringLiteral("nicknames"), QStringLiteral("buddies")),
+              QStringLiteral("J\u00f6rg,\u20acuro"));
     const QList<StoredServers::Entry> servers = StoredServers::loadServerList(ini);
     ASSERT_EQ(servers.size(), 1);
     EXPECT_EQ(servers[0].name, QStringLiteral("Caf\u00e9 \u2603"));
 
     ini.writeString(QStringLiteral("nicknames"), QStringLiteral("buddies"), QStringLiteral("Zo\u00eb"));
     ini.writeInteger(QStringLiteral("general"), QStringLiteral("LocalPort"), 7000);
-    EXPECT_EQ(ini.toBytes(), utf16(QStringLiteral("[General]\r\nSleepTime=5\r\nLocalPort=7000\r\n[nicknames]\r\nbuddies=Zo\u00eb\r\n"
-                                                  "[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\ndesc[0]=Caf\u00e9 \u2603\r\n")));
+    EXPECT_EQ(ini.toBytes(),
+              utf16(QStringLiteral("[General]\r\nSleepTime=5\r\nLocalPort=7000\r\n[nicknames]\r\nbuddies=Zo\u00eb\r\n"
+                                   "[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\ndesc[0]=Caf\u00e9 \u2603\r\n")));
 }
 
 TEST_P(IniUtf16, AnEmptyFileStaysUtf16)
@@ -236,7 +250,9 @@ TEST_P(IniUtf16, AnEmptyFileStaysUtf16)
 INSTANTIATE_TEST_SUITE_P(IniFile, IniUtf16,
                          ::testing::Values(Utf16Case{"LittleEndian", QStringConverter::Utf16LE, QByteArray("\xFF\xFE")},
                                            Utf16Case{"BigEndian", QStringConverter::Utf16BE, QByteArray("\xFE\xFF")}),
-                         [](const ::testing::TestParamInfo<Utf16Case> &param) { return std::string(param.param.name); });
+                         [](const ::testing::TestParamInfo<Utf16Case> &param) {
+                             return std::string(param.param.name);
+                         });
 
 TEST(IniFile, DuplicateSectionsReadTheFirstAndEraseAll)
 {
@@ -380,18 +396,23 @@ TEST(ConfigFile, AUtf16FileKeepsItsServersAndItsEncoding)
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("\xFF\xFE" + QByteArray(encoder.encode(QStringLiteral("[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\ndesc[0]=Caf\u00e9\r\n"))));
+        f.write("\xFF\xFE"
+                + QByteArray(encoder.encode(
+                    QStringLiteral("[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\ndesc[0]=Caf\u00e9\r\n"))));
     }
     FakeMessageBoxes messages;
     ConfigFile config(path, messages);
     ASSERT_EQ(StoredServers::loadServerList(config.read()).size(), 1);
     EXPECT_TRUE(config.write([](IniFile &ini, QString *error) {
-        return ini.writeString(QStringLiteral("nicknames"), QStringLiteral("buddies"), QStringLiteral("J\u00f6rg"), error);
+        return ini.writeString(QStringLiteral("nicknames"), QStringLiteral("buddies"), QStringLiteral("J\u00f6rg"),
+                               error);
     }));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "\xFF\xFE" + QByteArray(encoder.encode(QStringLiteral("[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\n"
-                                                                                 "desc[0]=Caf\u00e9\r\n[nicknames]\r\nbuddies=J\u00f6rg\r\n"))));
+    EXPECT_EQ(f.readAll(), "\xFF\xFE"
+                               + QByteArray(encoder.encode(
+                                   QStringLiteral("[servers]\r\nip[0]=10.0.0.1\r\nport[0]=7778\r\n"
+                                                  "desc[0]=Caf\u00e9\r\n[nicknames]\r\nbuddies=J\u00f6rg\r\n"))));
     EXPECT_EQ(StoredServers::loadServerList(config.read()).size(), 1);
 }
 
@@ -401,11 +422,13 @@ TEST(ConfigFile, RefusedValuesWriteNothing)
     FakeMessageBoxes messages;
     ConfigFile config(dir.filePath(QStringLiteral("Quorvelin.ini")), messages);
     EXPECT_TRUE(config.write([](IniFile &ini, QString *error) {
-        return ini.writeString(QStringLiteral("general"), QStringLiteral("TitleBarFormat"), QStringLiteral("ok"), error);
+        return ini.writeString(QStringLiteral("general"), QStringLiteral("TitleBarFormat"), QStringLiteral("ok"),
+                               error);
     }));
     EXPECT_FALSE(config.write([](IniFile &ini, QString *error) {
         ini.writeInteger(QStringLiteral("general"), QStringLiteral("SleepTime"), 5);
-        return ini.writeString(QStringLiteral("general"), QStringLiteral("TitleBarFormat"), QStringLiteral("a\nb"), error);
+        return ini.writeString(QStringLiteral("general"), QStringLiteral("TitleBarFormat"), QStringLiteral("a\nb"),
+                               error);
     }));
     EXPECT_EQ(messages.errors.size(), 1);
     const IniFile back = config.read();

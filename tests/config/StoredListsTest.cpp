@@ -117,9 +117,11 @@ TEST_F(StoredListsTest, CheckMarksNameStoredPositionsWhateverTheListShows)
     config.write([](IniFile &ini, QString *) {
         const char *names[] = {"Charlie", "alpha", "bravo"};
         for (int n = 0; n < 3; ++n) {
-            ini.writeString(QStringLiteral("servers"), QStringLiteral("ip[%1]").arg(n), QStringLiteral("10.0.0.%1").arg(n + 1));
+            ini.writeString(QStringLiteral("servers"), QStringLiteral("ip[%1]").arg(n),
+                            QStringLiteral("10.0.0.%1").arg(n + 1));
             ini.writeInteger(QStringLiteral("servers"), QStringLiteral("port[%1]").arg(n), 7778);
-            ini.writeString(QStringLiteral("servers"), QStringLiteral("desc[%1]").arg(n), QString::fromLatin1(names[n]));
+            ini.writeString(QStringLiteral("servers"), QStringLiteral("desc[%1]").arg(n),
+                            QString::fromLatin1(names[n]));
         }
         return ini.writeString(QStringLiteral("general"), QStringLiteral("ServerListChecks"), QStringLiteral("0,2,"));
     });
@@ -148,7 +150,8 @@ TEST_F(StoredListsTest, MarksSetWhileTheyWereNotRememberedAreStoredOnceTheyAre)
     ConfigFile config(dir.filePath(QStringLiteral("Quorvelin.ini")), platform.messages);
     config.write([](IniFile &ini, QString *) {
         for (int n = 0; n < 2; ++n) {
-            ini.writeString(QStringLiteral("servers"), QStringLiteral("ip[%1]").arg(n), QStringLiteral("10.0.0.%1").arg(n + 1));
+            ini.writeString(QStringLiteral("servers"), QStringLiteral("ip[%1]").arg(n),
+                            QStringLiteral("10.0.0.%1").arg(n + 1));
             ini.writeInteger(QStringLiteral("servers"), QStringLiteral("port[%1]").arg(n), 7778);
             ini.writeString(QStringLiteral("servers"), QStringLiteral("desc[%1]").arg(n), QStringLiteral("s%1").arg(n));
         }
@@ -208,7 +211,8 @@ TEST_F(StoredListsTest, FilesWithoutFavorites)
     const auto none = FavoritesImport::readFavorites(parse("[ubrowser.ubrowserfavoritesfact]\nFavoriteCount=0\n"));
     ASSERT_TRUE(none);
     EXPECT_TRUE(none->isEmpty());
-    const auto hostile = FavoritesImport::readFavorites(parse("[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=2000000000\n"));
+    const auto hostile =
+        FavoritesImport::readFavorites(parse("[UBrowser.UBrowserFavoritesFact]\nFavoriteCount=2000000000\n"));
     ASSERT_TRUE(hostile);
     EXPECT_LE(hostile->size(), 4096);
 }

@@ -47,9 +47,9 @@ TEST(BuddyCheck, BlanksAroundANameDoNotCount)
 
 TEST(BuddyCheck, FillsThePlaceholdersInAnyCaseWithSpeakableNames)
 {
-    const auto result = BuddyCheck::check({QStringLiteral("[AB]Neo")}, {QStringLiteral("[AB]Neo")}, {false},
-                                          QStringLiteral("%PlayerName is on %ServerName"),
-                                          QStringLiteral("Frag-Zone #1"));
+    const auto result =
+        BuddyCheck::check({QStringLiteral("[AB]Neo")}, {QStringLiteral("[AB]Neo")}, {false},
+                          QStringLiteral("%PlayerName is on %ServerName"), QStringLiteral("Frag-Zone #1"));
     EXPECT_EQ(result.sentence, QStringLiteral(" AB Neo is on Frag Zone  1"));
     EXPECT_EQ(BuddyCheck::speakableName(QStringLiteral("a!/:@[`{\u00bf\u00c0z")), QStringLiteral("a        \u00c0z"));
     EXPECT_EQ(BuddyCheck::soundPath(QStringLiteral("\"/home/me/buddy.wav\"")), QStringLiteral("/home/me/buddy.wav"));

@@ -99,7 +99,7 @@ QString endName(std::optional<Failure> failure)
 QByteArray httpReply(const QByteArray &status, const QByteArray &body, const QByteArray &extraHeaders = {})
 {
     return "HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\nConnection: close\r\n" + extraHeaders + "\r\n"
-        + body;
+           + body;
 }
 
 // A transfer, a peer for it and what the transfer said. Handlers that play
@@ -165,7 +165,8 @@ protected:
     {
         forget();
         transfer->setLimits(limits);
-        transfer->get(network, QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(peer->port()).arg(path))));
+        transfer->get(network,
+                      QNetworkRequest(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(peer->port()).arg(path))));
         EXPECT_TRUE(ends.isEmpty());
     }
 
@@ -178,7 +179,10 @@ protected:
         arrivedCount = 0;
     }
 
-    bool waitForEnd() { return waitUntil([this] { return !ends.isEmpty(); }); }
+    bool waitForEnd()
+    {
+        return waitUntil([this] { return !ends.isEmpty(); });
+    }
 
     // Waits for the end, then a little longer to see that no second one follows.
     QStringList endsOnce()
@@ -437,8 +441,11 @@ TEST_F(CappedTransferTest, ReadsHttpRepliesWithinTheirLimits)
         {"done", httpReply("200 OK", "hello"), ScriptedPeer::Then::Close, {}, "hello"},
         {"failed TooLarge", httpReply("200 OK", QByteArray(64, 'x')), ScriptedPeer::Then::Close, {32, 0, 0}, nullptr},
         {"failed NetworkError", httpReply("404 Not Found", "gone"), ScriptedPeer::Then::Close, {}, nullptr},
-        {"failed Idle", httpReply("200 OK", "0123456789", "Content-Length: 100\r\n"), ScriptedPeer::Then::Stay,
-         {0, 200, 0}, "0123456789"},
+        {"failed Idle",
+         httpReply("200 OK", "0123456789", "Content-Length: 100\r\n"),
+         ScriptedPeer::Then::Stay,
+         {0, 200, 0},
+         "0123456789"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.end);

@@ -13,10 +13,7 @@ namespace {
 class ConsoleQueryRunTest : public ::testing::Test
 {
 protected:
-    ConsoleQueryRunTest()
-    {
-        err.open(QIODevice::WriteOnly);
-    }
+    ConsoleQueryRunTest() { err.open(QIODevice::WriteOnly); }
 
     std::optional<int> run(const QStringList &arguments)
     {
@@ -54,8 +51,7 @@ TEST_F(ConsoleQueryRunTest, ASocketThatCannotBeOpenedIsAFailureToRunWithItsReaso
 TEST_F(ConsoleQueryRunTest, EveryQueryGoesOutBeforeTheRunEnds)
 {
     // Nobody answers: the run ends after the last server's queries and the time-out.
-    EXPECT_EQ(run({QStringLiteral("127.0.0.1:7778"), QStringLiteral("127.0.0.2:7778")}),
-              ConsoleQuery::SomeSilent);
+    EXPECT_EQ(run({QStringLiteral("127.0.0.1:7778"), QStringLiteral("127.0.0.2:7778")}), ConsoleQuery::SomeSilent);
     EXPECT_EQ(socket.sent.size(), 8);
 }
 

@@ -69,8 +69,8 @@ TEST_F(PacedWalkTest, ItemsFollowTheirServersWhenTheListIsSorted)
     walk.startOverList(0);
     table.sortServerList(ServerTable::NameDescending);
     ASSERT_TRUE(waitUntil([&] { return !finishes.isEmpty(); }));
-    EXPECT_EQ(visited, (QStringList{QStringLiteral("s0"), QStringLiteral("s1"), QStringLiteral("s2"),
-                                    QStringLiteral("s3")}));
+    EXPECT_EQ(visited,
+              (QStringList{QStringLiteral("s0"), QStringLiteral("s1"), QStringLiteral("s2"), QStringLiteral("s3")}));
 }
 
 TEST_F(PacedWalkTest, CancelEndsTheWalkWithoutFinishing)

@@ -16,7 +16,8 @@ protected:
     {
         engine.setSleepTime(0);
         QObject::connect(&poller, &Poller::playerScanFinished, &poller, [this](int d) { netChanges.append(d); });
-        QObject::connect(&poller, &Poller::allServersUpdated, &poller, [this] { events.append(QStringLiteral("all")); });
+        QObject::connect(&poller, &Poller::allServersUpdated, &poller,
+                         [this] { events.append(QStringLiteral("all")); });
         QObject::connect(&poller, &Poller::selectedQueried, &poller, [this](Poller::Refresh kind, int slot) {
             events.append(QStringLiteral("queried %1 %2").arg(static_cast<int>(kind)).arg(slot));
         });
@@ -203,9 +204,9 @@ INSTANTIATE_TEST_SUITE_P(
     Walks, PollerWalkDelete,
     ::testing::Values(DeleteCase{"scan", [](Poller &p, int) { p.scanCheckedServers(); }, 3},
                       DeleteCase{"updateAll", [](Poller &p, int) { p.updateAllServers(); }, 4},
-                      DeleteCase{"refresh",
-                                 [](Poller &p, int slot) { p.refreshSelected(Poller::Refresh::UpdateServerInfo, slot); },
-                                 4}),
+                      DeleteCase{
+                          "refresh",
+                          [](Poller &p, int slot) { p.refreshSelected(Poller::Refresh::UpdateServerInfo, slot); }, 4}),
     [](const ::testing::TestParamInfo<DeleteCase> &param) { return std::string(param.param.name); });
 
 } // namespace

@@ -39,15 +39,17 @@ TEST_F(QueryEngineTest, QueryServerSendsTheFourQueriesInOrder)
 {
     const int slot = addChecked(QStringLiteral("127.0.0.1"), 7778);
     EXPECT_EQ(engine.queryServer(slot), QueryEngine::Sent::Yes);
-    EXPECT_EQ(sentTo(), (QStringList{QStringLiteral("127.0.0.1:7778 \\info\\"), QStringLiteral("127.0.0.1:7778 \\players\\"),
-                                     QStringLiteral("127.0.0.1:7778 \\rules\\"), QStringLiteral("127.0.0.1:7778 \\teams\\")}));
+    EXPECT_EQ(sentTo(),
+              (QStringList{QStringLiteral("127.0.0.1:7778 \\info\\"), QStringLiteral("127.0.0.1:7778 \\players\\"),
+                           QStringLiteral("127.0.0.1:7778 \\rules\\"), QStringLiteral("127.0.0.1:7778 \\teams\\")}));
     EXPECT_TRUE(lines.contains(QStringLiteral("[12:00:00] send \\info\\ to 127.0.0.1:7778")));
 }
 
 TEST_F(QueryEngineTest, UnsetHostsAndFreeSlotsAreNeverSentTo)
 {
     QStringList failures;
-    QObject::connect(&engine, &QueryEngine::sendFailed, &engine, [&](const QString &message) { failures.append(message); });
+    QObject::connect(&engine, &QueryEngine::sendFailed, &engine,
+                     [&](const QString &message) { failures.append(message); });
     for (const char *unset : {"", "0.0.0.0", "0.0.0", "0.0", "0"})
         EXPECT_EQ(engine.queryServer(table.addServer(QString::fromLatin1(unset), 7778, QStringLiteral("x"))),
                   QueryEngine::Sent::NotSent);
@@ -78,7 +80,8 @@ TEST_F(QueryEngineTest, ANameIsSentToOnlyOnceItsAddressIsKnown)
 TEST_F(QueryEngineTest, ATypedNameFailsTheSendWithTheConversionError)
 {
     QStringList failures;
-    QObject::connect(&engine, &QueryEngine::sendFailed, &engine, [&](const QString &message) { failures.append(message); });
+    QObject::connect(&engine, &QueryEngine::sendFailed, &engine,
+                     [&](const QString &message) { failures.append(message); });
     const int slot = addChecked(QStringLiteral("127.0.0.1"), 7778);
     table.setServerAddress(slot, QStringLiteral("nowhere.invalid"), 7778, QStringLiteral("typed"));
     EXPECT_EQ(engine.queryServer(slot), QueryEngine::Sent::Failed);

@@ -103,10 +103,8 @@ TEST_P(CountChange, ReportsOnlyRealChanges)
 
 INSTANTIATE_TEST_SUITE_P(ReplyCodec, CountChange,
                          ::testing::Values(CountCase{"\\numplayers\\3\\maxplayers\\16\\", false},
-                                           CountCase{"\\numplayers\\4\\", true},
-                                           CountCase{"\\maxplayers\\12\\", true},
-                                           CountCase{"\\numplayers\\03\\", true},
-                                           CountCase{"\\hostname\\x\\", false}));
+                                           CountCase{"\\numplayers\\4\\", true}, CountCase{"\\maxplayers\\12\\", true},
+                                           CountCase{"\\numplayers\\03\\", true}, CountCase{"\\hostname\\x\\", false}));
 
 TEST(ParseServerReply, PlayersFillSlotsAndCount)
 {
@@ -142,9 +140,10 @@ TEST(ParseServerReply, TwoDigitAndOneDigitIndices)
 TEST(ParseServerReply, RealPlayersReplyWithEmptyValuesAndLeadingSpacePing)
 {
     TUTServer s = freshServer();
-    parseServerReply(s, "\\player_0\\elizabeth\\frags_0\\0\\ping_0\\ 39\\team_0\\0\\mesh_0\\Boss\\skin_0\\BossSkins.boss"
-                        "\\face_0\\BossSkins.T_0\\ngsecret_0\\true\\player_1\\fred\\frags_1\\0\\ping_1\\ 61\\team_1\\255"
-                        "\\mesh_1\\Spectator\\skin_1\\None\\face_1\\\\ngsecret_1\\true\\queryid\\69.1");
+    parseServerReply(s,
+                     "\\player_0\\elizabeth\\frags_0\\0\\ping_0\\ 39\\team_0\\0\\mesh_0\\Boss\\skin_0\\BossSkins.boss"
+                     "\\face_0\\BossSkins.T_0\\ngsecret_0\\true\\player_1\\fred\\frags_1\\0\\ping_1\\ 61\\team_1\\255"
+                     "\\mesh_1\\Spectator\\skin_1\\None\\face_1\\\\ngsecret_1\\true\\queryid\\69.1");
     EXPECT_EQ(s.Players[0].Ping, " 39");
     EXPECT_EQ(s.Players[1].Team, "255");
     EXPECT_EQ(s.Players[1].Face, "");
@@ -199,6 +198,7 @@ TEST_P(CutOrder, LaterLookupsSeeTheCutText)
         EXPECT_EQ(GetParam().expected[i].first(s), GetParam().expected[i].second) << "expectation " << i;
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     ReplyCodec, CutOrder,
     ::testing::Values(
@@ -259,6 +259,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {[](const TUTServer &s) { return s.Teams[1].Score; }, "9"},
                  {[](const TUTServer &s) { return s.Teams[1].Size; }, "old"}}}),
     [](const ::testing::TestParamInfo<CutCase> &param) { return std::string(param.param.name); });
+// clang-format on
 
 // Replies are untrusted: every one of these must end, stay inside the
 // record's slots and keep the valid parts.

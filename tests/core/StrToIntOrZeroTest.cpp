@@ -28,8 +28,8 @@ INSTANTIATE_TEST_SUITE_P(Numbers, StrToIntOrZeroCase,
                                            Case{"x10", 16}, Case{"X10", 16}, Case{"2147483647", 2147483647},
                                            Case{"-2147483648", -2147483647 - 1}, Case{"2147483648", 0},
                                            Case{"$7FFFFFFF", 2147483647}, Case{"$80000000", 0}, Case{"12 ", 0},
-                                           Case{"1a", 0}, Case{"abc", 0}, Case{"-", 0}, Case{"$", 0},
-                                           Case{"0x", 0}, Case{"4.000000", 0}, Case{"-$10", 0}, Case{"   ", 0},
+                                           Case{"1a", 0}, Case{"abc", 0}, Case{"-", 0}, Case{"$", 0}, Case{"0x", 0},
+                                           Case{"4.000000", 0}, Case{"-$10", 0}, Case{"   ", 0},
                                            Case{"99999999999999999999", 0}));
 
 } // namespace

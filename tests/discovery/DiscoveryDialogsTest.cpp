@@ -78,7 +78,8 @@ protected:
     ConfigFile config{profile.filePath(QStringLiteral("Quorvelin.ini")), platform.messages};
     int listed = 0;
     SimulatedMaster master;
-    MasterServerDialog dialog{{config, sockets, platform.clock, platform.messages, 65000, 0, [this] { return listed; }}};
+    MasterServerDialog dialog{
+        {config, sockets, platform.clock, platform.messages, 65000, 0, [this] { return listed; }}};
 };
 
 TEST_F(MasterDialogTest, FetchesPingsAndFillsTheRows)
@@ -100,7 +101,8 @@ TEST_F(MasterDialogTest, FetchesPingsAndFillsTheRows)
     EXPECT_EQ(socket()->sent[2].port, 7780);
 
     platform.clock.advance(25);
-    socket()->deliver("\\hostname\\Second\\gametype\\CTFGame\\gamever\\451\\final\\", QStringLiteral("127.0.0.1"), 7779);
+    socket()->deliver("\\hostname\\Second\\gametype\\CTFGame\\gamever\\451\\final\\", QStringLiteral("127.0.0.1"),
+                      7779);
     socket()->deliver("\\hostname\\Stranger\\", QStringLiteral("127.0.0.2"), 7779);
     const MasterRows &rows = dialog.rows();
     EXPECT_EQ(rows.row(1).name, QStringLiteral("Second"));

@@ -19,7 +19,8 @@ TEST(MasterRequest, CarriesOnlyTheChosenFilters)
     EXPECT_EQ(MasterList::listRequest({}, 7), QByteArray("\\list\\\\gamename\\ut\\location\\7"));
     EXPECT_EQ(MasterList::listRequest(QStringLiteral("CTFGame"), 12),
               QByteArray("\\list\\\\gamename\\ut\\gametype\\CTFGame\\location\\12"));
-    EXPECT_EQ(MasterList::listRequest(QStringLiteral("CTFGame"), 13), QByteArray("\\list\\\\gamename\\ut\\gametype\\CTFGame"));
+    EXPECT_EQ(MasterList::listRequest(QStringLiteral("CTFGame"), 13),
+              QByteArray("\\list\\\\gamename\\ut\\gametype\\CTFGame"));
     EXPECT_EQ(MasterList::gameTypeRequest(), QByteArray("\\list\\info\\gamename\\ut"));
 }
 

@@ -86,7 +86,8 @@ TEST_F(MasterExchangeTest, AnswersTheChallengeOfValidatingMastersInBothGreetingS
         EXPECT_EQ(listed->first().address, QStringLiteral("127.0.0.1"));
         EXPECT_EQ(listed->first().port, QStringLiteral("7778"));
         EXPECT_EQ(master->refusedCount(), 0);
-        EXPECT_EQ(master->lastListRequest(), QByteArray("\\list\\\\gamename\\ut\\gametype\\CTFGame\\location\\7\\final\\"));
+        EXPECT_EQ(master->lastListRequest(),
+                  QByteArray("\\list\\\\gamename\\ut\\gametype\\CTFGame\\location\\7\\final\\"));
     }
 }
 
@@ -354,7 +355,7 @@ TEST_F(MasterExchangeTest, ReadsWebListsAsGamePortsPlusOne)
     ASSERT_TRUE(ended());
     ASSERT_TRUE(listed) << failure.value_or(QString()).toStdString();
     EXPECT_EQ(*listed, (QList<MasterList::ListedServer>{{QStringLiteral("127.0.0.1"), QStringLiteral("7778")},
-                                                         {QStringLiteral("127.0.0.1"), QStringLiteral("7779")}}));
+                                                        {QStringLiteral("127.0.0.1"), QStringLiteral("7779")}}));
 
     web.setMisbehaviour(SimulatedHttpList::Misbehaviour::NotFound);
     fetch(web.url());
@@ -365,7 +366,8 @@ TEST_F(MasterExchangeTest, ReadsWebListsAsGamePortsPlusOne)
     MasterExchange::Limits limits;
     limits.maxBytes = 256 * 1024;
     exchange.setLimits(limits);
-    for (const auto misbehaviour : {SimulatedHttpList::Misbehaviour::Huge, SimulatedHttpList::Misbehaviour::NeverEnds}) {
+    for (const auto misbehaviour :
+         {SimulatedHttpList::Misbehaviour::Huge, SimulatedHttpList::Misbehaviour::NeverEnds}) {
         web.setMisbehaviour(misbehaviour);
         fetch(web.url());
         ASSERT_TRUE(ended(30000));

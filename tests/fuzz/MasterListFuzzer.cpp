@@ -84,18 +84,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     const QByteArray bytes(reinterpret_cast<const char *>(data) + 1, static_cast<qsizetype>(size - 1));
     switch (data[0] % 4) {
-    case 0:
-        checkServerList(bytes);
-        break;
-    case 1:
-        checkGameTypes(bytes);
-        break;
-    case 2:
-        checkChallenge(bytes);
-        break;
-    default:
-        checkServerInfo(bytes);
-        break;
+    case 0: checkServerList(bytes); break;
+    case 1: checkGameTypes(bytes); break;
+    case 2: checkChallenge(bytes); break;
+    default: checkServerInfo(bytes); break;
     }
     return 0;
 }

@@ -51,9 +51,9 @@ TEST_P(GameLayout, DetectionAndLookUpAgree)
 }
 
 INSTANTIATE_TEST_SUITE_P(GameLaunch, GameLayout,
-                         ::testing::Values("System/UnrealTournament.exe", "SYSTEM/unrealtournament.EXE", "System/ut-bin",
-                                           "System/ut-bin-x86", "System/ut-bin-amd64", "System/ut-bin-arm64",
-                                           "System64/ut-bin-amd64", "SystemARM64/ut-bin-arm64"));
+                         ::testing::Values("System/UnrealTournament.exe", "SYSTEM/unrealtournament.EXE",
+                                           "System/ut-bin", "System/ut-bin-x86", "System/ut-bin-amd64",
+                                           "System/ut-bin-arm64", "System64/ut-bin-amd64", "SystemARM64/ut-bin-arm64"));
 
 TEST(GameLaunch, ADirectoryNamedAsTheExecutableIsNoGame)
 {
@@ -70,9 +70,9 @@ TEST(GameLaunch, AParameterFileWithBlanksInItsPathStaysOneArgument)
     touch(file);
     const QString address = QStringLiteral("1.2.3.4:7777");
     // Given whole as the extra parameters.
-    EXPECT_EQ(GameLaunch::command(QStringLiteral("/ut/System/ut-bin"), GameLaunch::parameters(address, file), {})
-                  .arguments,
-              (QStringList{address, file}));
+    EXPECT_EQ(
+        GameLaunch::command(QStringLiteral("/ut/System/ut-bin"), GameLaunch::parameters(address, file), {}).arguments,
+        (QStringList{address, file}));
     // Added to a command line, as the run prompt adds a chosen file.
     const QString added = GameLaunch::withArgument(QStringLiteral("1.2.3.4:7777 -windowed"), file);
     EXPECT_EQ(GameLaunch::command(QStringLiteral("/ut/System/ut-bin"), added, {}).arguments,
@@ -83,7 +83,7 @@ TEST(GameLaunch, AParameterFileWithBlanksInItsPathStaysOneArgument)
     // Extra parameters that are no file are split as before.
     EXPECT_EQ(GameLaunch::command(QStringLiteral("/ut/System/ut-bin"),
                                   GameLaunch::parameters(address, home.filePath(QStringLiteral("My Games/none.ini"))),
-                                  {})
+                                  QString())
                   .arguments.size(),
               3);
 }
@@ -115,13 +115,13 @@ TEST(GameLaunch, OnlyAPlainPortFromTheReplyReachesTheCommandLine)
 TEST(GameLaunch, CommandLineIsSplitIntoArgumentsWithoutAShell)
 {
     EXPECT_EQ(GameLaunch::parameters(QStringLiteral("1.2.3.4:7777"), QString()), QStringLiteral("1.2.3.4:7777"));
-    const QString parameters = GameLaunch::parameters(QStringLiteral("1.2.3.4:7777"),
-                                                      QStringLiteral("-nosound \"name=a b\"; rm -rf ~"));
+    const QString parameters =
+        GameLaunch::parameters(QStringLiteral("1.2.3.4:7777"), QStringLiteral("-nosound \"name=a b\"; rm -rf ~"));
     const GameLaunch::Command native = GameLaunch::command(QStringLiteral("/ut/System/ut-bin"), parameters, {});
     EXPECT_EQ(native.program, QStringLiteral("/ut/System/ut-bin"));
-    EXPECT_EQ(native.arguments, (QStringList{QStringLiteral("1.2.3.4:7777"), QStringLiteral("-nosound"),
-                                             QStringLiteral("name=a b;"), QStringLiteral("rm"),
-                                             QStringLiteral("-rf"), QStringLiteral("~")}));
+    EXPECT_EQ(native.arguments,
+              (QStringList{QStringLiteral("1.2.3.4:7777"), QStringLiteral("-nosound"), QStringLiteral("name=a b;"),
+                           QStringLiteral("rm"), QStringLiteral("-rf"), QStringLiteral("~")}));
     const GameLaunch::Command windows =
         GameLaunch::command(QStringLiteral("/ut/System/UnrealTournament.EXE"), QStringLiteral("1.2.3.4:7777"),
                             QStringLiteral("/usr/bin/wine"));

@@ -28,7 +28,8 @@
 
 namespace {
 
-template<typename T> T *child(const QWidget *dialog, const char *name)
+template<typename T>
+T *child(const QWidget *dialog, const char *name)
 {
     T *widget = dialog->findChild<T *>(QString::fromLatin1(name));
     EXPECT_NE(widget, nullptr) << name;
@@ -146,9 +147,8 @@ TEST_F(SettingsDialogTest, PagesAreSortedAndItOpensOnConnection)
     QStringList names;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
         names.append(tree->topLevelItem(i)->text(0));
-    EXPECT_EQ(names,
-              texts({"Connection", "Hot Keys", "HTML output", "Layout", "Locations", "Miscelaneous", "Notify",
-                     "Score Graph", "Sound"}));
+    EXPECT_EQ(names, texts({"Connection", "Hot Keys", "HTML output", "Layout", "Locations", "Miscelaneous", "Notify",
+                            "Score Graph", "Sound"}));
     auto *pages = child<QStackedWidget>(dialog.get(), "pc_Settings");
     EXPECT_EQ(pages->currentWidget()->objectName(), QStringLiteral("ts_Connection"));
     EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral("Connection"));
@@ -218,9 +218,8 @@ TEST_F(SettingsDialogTest, AKeyAnotherCommandHoldsIsRefusedWithAMessage)
     list->setCurrentItem(list->topLevelItem(help));
     QTest::keyClick(capture, Qt::Key_F, Qt::ControlModifier);
     QTest::mouseClick(child<QPushButton>(dialog.get(), "btn_SetHotKey"), Qt::LeftButton);
-    EXPECT_EQ(messages.warnings,
-              texts({"Ctrl+F is already the hot key of \"Find LAN servers\".\n"
-                     "Clear it there first to give it to \"Help\"."}));
+    EXPECT_EQ(messages.warnings, texts({"Ctrl+F is already the hot key of \"Find LAN servers\".\n"
+                                        "Clear it there first to give it to \"Help\"."}));
     EXPECT_EQ(list->topLevelItem(help)->text(1), QStringLiteral("F1"));
 
     // Cleared there, it can move; the cleared command does not take it back
@@ -301,9 +300,8 @@ TEST_F(SettingsDialogTest, MasterListAddsOnlyRealEntries)
         return answer ? answer : std::optional<QString>(preset);
     });
     clickOnPage(dialog.get(), "Locations", "btn_AddMasterServer");
-    EXPECT_EQ(asked,
-              texts({"Add a master server", "Please enter the master server location and port.",
-                     "<ip or hostname>:<port> or <http://location>"}));
+    EXPECT_EQ(asked, texts({"Add a master server", "Please enter the master server location and port.",
+                            "<ip or hostname>:<port> or <http://location>"}));
     answer = QString();
     clickOnPage(dialog.get(), "Locations", "btn_AddMasterServer");
     answer = QStringLiteral("new.master:28900");

@@ -86,8 +86,8 @@ protected:
 
     void makeCheck(int lastVersionChecked, const QStringList &hosts = {})
     {
-        check = std::make_unique<VersionCheck>(
-            hosts.isEmpty() ? QStringList{entry(*first), entry(*second)} : hosts, lastVersionChecked);
+        check = std::make_unique<VersionCheck>(hosts.isEmpty() ? QStringList{entry(*first), entry(*second)} : hosts,
+                                               lastVersionChecked);
         QObject::connect(check.get(), &VersionCheck::newerVersion, check.get(),
                          [this](const QString &version, const QString &address) {
                              said.append(QStringLiteral("newer %1 %2").arg(version, address));
@@ -186,8 +186,8 @@ TEST_F(VersionCheckTest, UnreachableAndUnusableFirstHostsHandOverToTheSecond)
     startHosts(Mode::Refuse, Mode::Normal);
     const QStringList announced{QStringLiteral("newer 170 ") + DownloadAddress};
     const QString secondEntry = entry(*second);
-    for (const QString &firstEntry : {entry(*first), QString(), QStringLiteral("127.0.0.1:0"),
-                                      QStringLiteral("127.0.0.1:port")}) {
+    for (const QString &firstEntry :
+         {entry(*first), QString(), QStringLiteral("127.0.0.1:0"), QStringLiteral("127.0.0.1:port")}) {
         SCOPED_TRACE(firstEntry.toStdString());
         makeCheck(ProgramVersion::kCurrent, {firstEntry, secondEntry});
         EXPECT_EQ(manualCheck(), announced);

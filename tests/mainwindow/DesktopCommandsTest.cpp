@@ -13,6 +13,7 @@
 #include "mainwindow/TrayBlinker.h"
 #include "support/EventLoopWait.h"
 #include "support/MainWindowParts.h"
+#include "support/WindowContext.h"
 #include "support/FakeEngineStack.h"
 
 #include <QAction>
@@ -34,9 +35,8 @@ class DesktopCommandsTest : public ::testing::Test, protected FakeEngineStack
 protected:
     void open(Settings settings)
     {
-        window = std::make_unique<MainWindow>(MainWindow::Context{stack, platform.messages, platform.files, config,
-                                                                  settings, profile.path(), nullptr, {},
-                                                                  desktop.services(), QStringLiteral("/usr/bin/wine")});
+        window = std::make_unique<MainWindow>(windowContext(*this, config, settings, profile.path(), desktop.services(),
+                                                            QStringLiteral("/usr/bin/wine")));
     }
 
     // A server on 127.0.0.1:7778 with these players, selected.

@@ -33,6 +33,12 @@
 
 namespace {
 
+// The LAN search asks beacons on the local host only.
+LanSearchTargets lanTargets(quint16 firstBeaconPort, int beaconPortCount)
+{
+    return LanSearchTargets{{QStringLiteral("127.0.0.1")}, firstBeaconPort, beaconPortCount};
+}
+
 class DiscoveryCommandsTest : public ::testing::Test, protected FakeEngineStack
 {
 protected:
@@ -40,9 +46,8 @@ protected:
     {
         Settings settings;
         settings.SleepTime = 0;
-        window = std::make_unique<MainWindow>(MainWindow::Context{stack, platform.messages, platform.files, config,
-                                                                  settings, profile.path(), &sockets,
-                                                                  {{QStringLiteral("127.0.0.1")}, 9000, 1}});
+        window = std::make_unique<MainWindow>(MainWindow::Context{
+            stack, platform.messages, platform.files, config, settings, profile.path(), &sockets, lanTargets(9000, 1)});
     }
 
     // Runs the command; while its dialog is open, does what a user would.
@@ -91,8 +96,9 @@ TEST_F(DiscoveryCommandsTest, LanServersAreAddedQueriedAndStored)
     EXPECT_EQ(queriesTo(QStringLiteral("127.0.0.5")).first(), QByteArray("\\info\\"));
     EXPECT_TRUE(lines.filter(QStringLiteral("adding server 127.0.0.6:7790")).size() == 1);
     ASSERT_TRUE(waitUntil([this] {
-        return config.read().readString(QStringLiteral("servers"), QStringLiteral("ip[1]")).startsWith(
-            QStringLiteral("127.0.0."));
+        return config.read()
+            .readString(QStringLiteral("servers"), QStringLiteral("ip[1]"))
+            .startsWith(QStringLiteral("127.0.0."));
     }));
     const IniFile ini = config.read();
     QStringList stored{ini.readString(QStringLiteral("servers"), QStringLiteral("desc[0]")),
@@ -138,7 +144,7 @@ TEST_F(DiscoveryCommandsTest, ServersAlreadyListedAreMarkedAndKeepTheirOneRow)
     });
     ASSERT_TRUE(waitUntil([this] {
         return config.read().readString(QStringLiteral("servers"), QStringLiteral("ip[3]"))
-            == QStringLiteral("127.0.0.8");
+               == QStringLiteral("127.0.0.8");
     }));
     EXPECT_EQ(table.count(), 4);
     QStringList servers;
@@ -148,7 +154,7 @@ TEST_F(DiscoveryCommandsTest, ServersAlreadyListedAreMarkedAndKeepTheirOneRow)
     }
     servers.sort();
     EXPECT_EQ(servers, (QStringList{QStringLiteral("127.0.0.5:7778"), QStringLiteral("127.0.0.6:7790"),
-                                  QStringLiteral("127.0.0.7:7778"), QStringLiteral("127.0.0.8:7778")}));
+                                    QStringLiteral("127.0.0.7:7778"), QStringLiteral("127.0.0.8:7778")}));
 }
 
 TEST_F(DiscoveryCommandsTest, PropertiesChangeTheServerOnlyAfterAPassingTest)
@@ -186,7 +192,8 @@ TEST_F(DiscoveryCommandsTest, MasterDialogKeepsItsRowsAndStoresEachAddedServer)
         dialog->addServers();
     });
     ASSERT_TRUE(waitUntil([this] {
-        return config.read().readString(QStringLiteral("servers"), QStringLiteral("ip[0]")) == QStringLiteral("127.0.0.8");
+        return config.read().readString(QStringLiteral("servers"), QStringLiteral("ip[0]"))
+               == QStringLiteral("127.0.0.8");
     }));
     EXPECT_EQ(table.count(), 1);
     EXPECT_FALSE(queriesTo(QStringLiteral("127.0.0.8")).isEmpty());
@@ -253,9 +260,9 @@ protected:
         });
         Settings settings;
         settings.SleepTime = 0;
-        window = std::make_unique<MainWindow>(MainWindow::Context{stack, platform.messages, platform.files, config,
-                                                                  settings, profile.path(), nullptr,
-                                                                  {{QStringLiteral("127.0.0.1")}, firstBeacon, 10}});
+        window =
+            std::make_unique<MainWindow>(MainWindow::Context{stack, platform.messages, platform.files, config, settings,
+                                                             profile.path(), nullptr, lanTargets(firstBeacon, 10)});
         table.addServer(QStringLiteral("127.0.0.1"), listedPort(), QStringLiteral("Already here"));
         window->show();
     }
@@ -388,10 +395,13 @@ TEST_F(FindingServersTest, MasterServerListKeepsTheListedServerInItsOneRow)
         QTest::keyClick(masters, Qt::Key_Down);
         QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("btn_Connect")), Qt::LeftButton);
         auto *masterDialog = qobject_cast<MasterServerDialog *>(dialog);
-        ASSERT_TRUE(waitUntil([masterDialog] {
-            const MasterRows &rows = masterDialog->rows();
-            return !masterDialog->isBusy() && rows.count() == 2 && !rows.row(0).name.isEmpty() && !rows.row(1).name.isEmpty();
-        }, 10000));
+        ASSERT_TRUE(waitUntil(
+            [masterDialog] {
+                const MasterRows &rows = masterDialog->rows();
+                return !masterDialog->isBusy() && rows.count() == 2 && !rows.row(0).name.isEmpty()
+                       && !rows.row(1).name.isEmpty();
+            },
+            10000));
         EXPECT_EQ(masterDialog->statusText(3), QStringLiteral("1 already in the list"));
         tickOurs(dialog->findChild<QTreeView *>(QStringLiteral("lv_Servers")), MasterRows::PortColumn);
         EXPECT_EQ(masterDialog->rows().checkedPositions().size(), 2);

@@ -53,20 +53,19 @@ TEST(IconFactoryTest, ApplicationIconHasShapeAtSmallAndLargeSizes)
 
 TEST(IconFactoryTest, RestingTrayIconIsTheApplicationIcon)
 {
-    EXPECT_EQ(render(IconFactory::trayIcon(IconFactory::TrayResting), 32),
-              render(IconFactory::applicationIcon(), 32));
+    EXPECT_EQ(render(IconFactory::trayIcon(IconFactory::TrayResting), 32), render(IconFactory::applicationIcon(), 32));
 }
 
 TEST(IconFactoryTest, BlinkSignalsStandApartAtSixteenPixels)
 {
-    const int signalIcons[] = {IconFactory::TrayResting, IconFactory::TrayPlayersJoined,
-                               IconFactory::TrayPlayersLeft, IconFactory::TrayBuddyJoined};
+    const int signalIcons[] = {IconFactory::TrayResting, IconFactory::TrayPlayersJoined, IconFactory::TrayPlayersLeft,
+                               IconFactory::TrayBuddyJoined};
     for (const int a : signalIcons) {
         for (const int b : signalIcons) {
             if (a >= b)
                 continue;
-            const int differing = visiblyDifferentPixels(render(IconFactory::trayIcon(a), 16),
-                                                         render(IconFactory::trayIcon(b), 16));
+            const int differing =
+                visiblyDifferentPixels(render(IconFactory::trayIcon(a), 16), render(IconFactory::trayIcon(b), 16));
             EXPECT_GE(differing, 16) << "icons " << a << " and " << b;
         }
     }

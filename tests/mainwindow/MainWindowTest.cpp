@@ -48,8 +48,8 @@ protected:
         list.open(QIODevice::WriteOnly);
         list.write("\\echo\\hello\n\n\\level_property\\\n");
         list.close();
-        window = std::make_unique<MainWindow>(MainWindow::Context{
-            stack, platform.messages, platform.files, config, Settings{}, profile.path()});
+        window = std::make_unique<MainWindow>(
+            MainWindow::Context{stack, platform.messages, platform.files, config, Settings{}, profile.path()});
     }
 
     int addServer(const QString &name)
@@ -57,10 +57,7 @@ protected:
         return table.addServer(QStringLiteral("127.0.0.%1").arg(table.count() + 1), 7778, name);
     }
 
-    void select(int position)
-    {
-        serverList(*window)->setCurrentIndex(table.index(position));
-    }
+    void select(int position) { serverList(*window)->setCurrentIndex(table.index(position)); }
 
     // The polling sliders and switches, set as the user sets them.
     void setPolling(int serverListDelay, int serverInfoDelay, int playerInfoDelay, bool serverInfoUpdate,
@@ -102,8 +99,8 @@ TEST_F(MainWindowTest, DeleteAsksAndRemovesOnlyOnYes)
     trigger(*window, "mi_Deleteserver");
     EXPECT_EQ(table.count(), 1);
     EXPECT_TRUE(table.isFree(1));
-    EXPECT_TRUE(debugMemo(*window)->toPlainText().contains(
-        QStringLiteral("Deleting server @ 1 with address 127.0.0.2:7778")));
+    EXPECT_TRUE(
+        debugMemo(*window)->toPlainText().contains(QStringLiteral("Deleting server @ 1 with address 127.0.0.2:7778")));
 }
 
 TEST_F(MainWindowTest, DeleteKeyActsOnlyFromTheServerList)
@@ -127,7 +124,8 @@ TEST_F(MainWindowTest, DeleteKeyActsOnlyFromTheServerList)
 TEST_F(MainWindowTest, SlidersDriveLabelsAndTimers)
 {
     child<QSlider>("tb_PlayerInfoDelay")->setValue(24);
-    EXPECT_EQ(child<QLabel>("lbl_PlayerInfoUpdate")->text(), QStringLiteral("     Update player info every 1:5 minutes"));
+    EXPECT_EQ(child<QLabel>("lbl_PlayerInfoUpdate")->text(),
+              QStringLiteral("     Update player info every 1:5 minutes"));
     EXPECT_EQ(poller(*window).playerInfoTimer().interval(), 65000);
 
     setPolling(10, 5, 1, true, false);
@@ -218,9 +216,8 @@ TEST_F(MainWindowTest, FirstShowingAddsChecksAndQueriesTheStartServers)
     splash->show();
     window->setSplash(splash);
     QStringList progress;
-    QObject::connect(window->findChild<StartUpSequence *>(), &StartUpSequence::progress, splash, [&] {
-        progress.append(splash->progressText());
-    });
+    QObject::connect(window->findChild<StartUpSequence *>(), &StartUpSequence::progress, splash,
+                     [&] { progress.append(splash->progressText()); });
     window->show();
     waitUntil([&] { return poller(*window).playerScanTimer().isActive(); });
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -391,8 +388,10 @@ TEST_F(MainWindowTest, EveryControlHasANameToAnnounceAndTakesTheKeyboard)
     int controls = 0;
     for (QWidget *w : window->findChildren<QWidget *>()) {
         const bool interactive = qobject_cast<QAbstractButton *>(w) || qobject_cast<QAbstractSlider *>(w)
-            || qobject_cast<QAbstractItemView *>(w) || qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w);
-        const bool shows = interactive || qobject_cast<QProgressBar *>(w) || w->objectName().startsWith(QLatin1String("pbx_"));
+                                 || qobject_cast<QAbstractItemView *>(w) || qobject_cast<QLineEdit *>(w)
+                                 || qobject_cast<QPlainTextEdit *>(w);
+        const bool shows =
+            interactive || qobject_cast<QProgressBar *>(w) || w->objectName().startsWith(QLatin1String("pbx_"));
         // Scroll bars and the tab bar's arrows are Qt's own, named by Qt.
         if (!shows || qobject_cast<QScrollBar *>(w) || w->objectName().startsWith(QLatin1String("qt_")))
             continue;

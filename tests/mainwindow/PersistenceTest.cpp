@@ -32,9 +32,9 @@ struct Session : FakeEngineStack
     explicit Session(const QString &profile, QList<ServerAddress> start = {})
         : config(QDir(profile).filePath(QStringLiteral("Quorvelin.ini")), platform.messages)
     {
-        window = std::make_unique<MainWindow>(MainWindow::Context{
-            stack, platform.messages, platform.files, config, Configuration::loadConfiguration(config.read(), profile),
-            profile});
+        window = std::make_unique<MainWindow>(
+            MainWindow::Context{stack, platform.messages, platform.files, config,
+                                Configuration::loadConfiguration(config.read(), profile), profile});
         window->setStartServers(start);
         window->show();
         waitUntil([this] { return poller(*window).playerScanTimer().isActive(); });
@@ -137,9 +137,10 @@ TEST_F(PersistenceTest, CheckMarksStayOnTheirServersAcrossRestartsInEverySortOrd
     const QStringList marked{QStringLiteral("Charlie"), QStringLiteral("bravo")};
     for (int mode = 0; mode < ServerTable::SortModeCount; ++mode) {
         // A section in an order no sort gives, as a hand or another program left it.
-        writeIni(QStringLiteral("[general]\nRememberServerCheck=1\nSleepTime=0\nserverListSort=%1\n[servers]\n"
-                                "ip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=Delta\nip[1]=10.0.0.2\nport[1]=7778\ndesc[1]=alpha\n"
-                                "ip[2]=10.0.0.3\nport[2]=7778\ndesc[2]=Charlie\nip[3]=10.0.0.4\nport[3]=7778\ndesc[3]=bravo\n")
+        writeIni(QStringLiteral(
+                     "[general]\nRememberServerCheck=1\nSleepTime=0\nserverListSort=%1\n[servers]\n"
+                     "ip[0]=10.0.0.1\nport[0]=7778\ndesc[0]=Delta\nip[1]=10.0.0.2\nport[1]=7778\ndesc[1]=alpha\n"
+                     "ip[2]=10.0.0.3\nport[2]=7778\ndesc[2]=Charlie\nip[3]=10.0.0.4\nport[3]=7778\ndesc[3]=bravo\n")
                      .arg(mode)
                      .toLatin1());
         {
@@ -157,7 +158,8 @@ TEST_F(PersistenceTest, CheckMarksStayOnTheirServersAcrossRestartsInEverySortOrd
             if (restart != 1)
                 EXPECT_EQ(next.checkedNames(), marked) << "sort mode " << mode << ", restart " << restart;
             else
-                next.table.setChecked(next.table.positionOfSlot(next.table.slotOfServer(QStringLiteral("10.0.0.9"), 7778)), false);
+                next.table.setChecked(
+                    next.table.positionOfSlot(next.table.slotOfServer(QStringLiteral("10.0.0.9"), 7778)), false);
             // The user picks another order before closing.
             next.table.setSortMode((mode + restart) % ServerTable::SortModeCount);
             next.window->close();
@@ -261,10 +263,12 @@ TEST_F(PersistenceTest, UpdateServerNameTakesTheReportedNameAndStoresIt)
     EXPECT_TRUE(readIni().contains("desc[0]=Frag Zone   DM"));
 
     // Named as the server info view shows it, not byte by byte.
-    session.table.server(session.table.slotAt(0))->HostName = "Caf\xc3\xa9 Gr\xc3\xb6\xc3\x9f""e";
+    session.table.server(session.table.slotAt(0))->HostName = "Caf\xc3\xa9 Gr\xc3\xb6\xc3\x9f"
+                                                              "e";
     trigger(*session.window, "mi_UpdateName");
     EXPECT_EQ(session.names(), QStringList{QStringLiteral("Caf\u00e9 Gr\u00f6\u00dfe")});
-    EXPECT_TRUE(readIni().contains("desc[0]=Caf\xc3\xa9 Gr\xc3\xb6\xc3\x9f""e"));
+    EXPECT_TRUE(readIni().contains("desc[0]=Caf\xc3\xa9 Gr\xc3\xb6\xc3\x9f"
+                                   "e"));
     EXPECT_TRUE(session.window->windowTitle().startsWith(QStringLiteral("Quorvelin - [Caf\u00e9 Gr\u00f6\u00dfe] - ")));
     session.window->close();
 }
@@ -301,8 +305,9 @@ TEST_F(PersistenceTest, ImportsFavoritesOnceAndReports)
     // Each new server is asked once, after the start-up queries.
     EXPECT_EQ(session.socket.sent.size(), 8);
     EXPECT_EQ(session.names(), (QStringList{QStringLiteral("Clan Base"), QStringLiteral("Pub")}));
-    EXPECT_EQ(session.platform.messages.informations,
-              QStringList(2, QStringLiteral("Found 2 favorites in the ini file.\nOnly added when not already in the list.")));
+    EXPECT_EQ(
+        session.platform.messages.informations,
+        QStringList(2, QStringLiteral("Found 2 favorites in the ini file.\nOnly added when not already in the list.")));
     EXPECT_TRUE(session.platform.files.requests.first().startsWith(QStringLiteral("Select UnrealTournament.ini|")));
     EXPECT_TRUE(readIni().contains("desc[1]=Pub"));
 
@@ -320,7 +325,11 @@ TEST_F(PersistenceTest, ImportStopsAtAFullTable)
 {
     QByteArray ini = "[general]\nSleepTime=0\n[servers]\n";
     for (int k = 0; k < 255; ++k)
-        ini += QStringLiteral("ip[%1]=10.1.%2.%3\nport[%1]=7778\ndesc[%1]=S%1\n").arg(k).arg(k / 200).arg(k % 200).toLatin1();
+        ini += QStringLiteral("ip[%1]=10.1.%2.%3\nport[%1]=7778\ndesc[%1]=S%1\n")
+                   .arg(k)
+                   .arg(k / 200)
+                   .arg(k % 200)
+                   .toLatin1();
     writeIni(ini);
     const QString gameIni = writeGameIni("FavoriteCount=3\nFavorites[0]=A\\10.0.0.1\\7778\\\n"
                                          "Favorites[1]=B\\10.0.0.2\\7778\\\nFavorites[2]=C\\10.0.0.3\\7778\\\n");

@@ -145,7 +145,8 @@ TEST_F(ServerListRepaintTest, KeptTextsFollowTheNameAndTheWidth)
     showAndSettle();
     table.setServerAddress(slot, QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Omega Station"));
     view.resize(180, 200);
-    ASSERT_TRUE(waitUntil([&] { return paints.painted.contains(QPoint(1, view.visualRect(table.index(0)).center().y())); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return paints.painted.contains(QPoint(1, view.visualRect(table.index(0)).center().y())); }));
 
     ServerListView fresh;
     fresh.setModel(&table);
@@ -167,8 +168,8 @@ class PagesRefillTest : public ::testing::Test, protected FakeEngineStack
 protected:
     PagesRefillTest()
     {
-        window = std::make_unique<MainWindow>(MainWindow::Context{
-            stack, platform.messages, platform.files, config, Settings{}, profile.path()});
+        window = std::make_unique<MainWindow>(
+            MainWindow::Context{stack, platform.messages, platform.files, config, Settings{}, profile.path()});
         table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("CTF"));
         for (const QByteArray &datagram : kReplies)
             reply(datagram);

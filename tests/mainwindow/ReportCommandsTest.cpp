@@ -7,6 +7,7 @@
 #include "mainwindow/ServerListView.h"
 #include "support/EventLoopWait.h"
 #include "support/MainWindowParts.h"
+#include "support/WindowContext.h"
 #include "support/FakeEngineStack.h"
 
 #include <QAction>
@@ -37,9 +38,8 @@ protected:
     // The window with one server that has answered, selected.
     void open()
     {
-        window = std::make_unique<MainWindow>(MainWindow::Context{stack, platform.messages, platform.files, config,
-                                                                  settings, profile.path(), nullptr, {},
-                                                                  desktop.services(), {}});
+        window =
+            std::make_unique<MainWindow>(windowContext(*this, config, settings, profile.path(), desktop.services()));
         table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Frag Zone"));
         socket.deliver("\\hostname\\Frag Zone\\hostport\\7777\\numplayers\\0\\final\\", QStringLiteral("127.0.0.1"),
                        7778);

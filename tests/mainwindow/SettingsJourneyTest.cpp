@@ -50,9 +50,16 @@ struct Start
         : profile(profileDirectory)
     {
         const Settings settings = Configuration::loadConfiguration(config.read(), profile + QLatin1Char('/'));
-        window = std::make_unique<MainWindow>(
-            MainWindow::Context{fakes.stack, fakes.platform.messages, fakes.platform.files, config, settings, profile,
-                                &sockets, {{kServerAddress}, 9000, 1}, desktop.services(), {}});
+        window = std::make_unique<MainWindow>(MainWindow::Context{fakes.stack,
+                                                                  fakes.platform.messages,
+                                                                  fakes.platform.files,
+                                                                  config,
+                                                                  settings,
+                                                                  profile,
+                                                                  &sockets,
+                                                                  {{kServerAddress}, 9000, 1},
+                                                                  desktop.services(),
+                                                                  QString()});
     }
 
     QString profile;
@@ -63,7 +70,8 @@ struct Start
     std::unique_ptr<MainWindow> window;
 };
 
-template<typename T> T *child(const QWidget *parent, const char *name)
+template<typename T>
+T *child(const QWidget *parent, const char *name)
 {
     T *widget = parent->findChild<T *>(QString::fromLatin1(name));
     EXPECT_NE(widget, nullptr) << name;
@@ -267,9 +275,8 @@ protected:
         for (const int row : order) {
             const auto ran = commandRan(row);
             const QString opened = press(keys[row]);
-            EXPECT_TRUE(waitUntil([&] { return ran(opened); }))
-                << qPrintable(HotKeys::table()[row].caption) << " with "
-                << qPrintable(QKeySequence(keys[row]).toString());
+            EXPECT_TRUE(waitUntil([&] { return ran(opened); })) << qPrintable(HotKeys::table()[row].caption) << " with "
+                                                                << qPrintable(QKeySequence(keys[row]).toString());
         }
     }
 
@@ -393,9 +400,9 @@ TEST_F(SettingsJourneyTest, EveryShortcutRunsItsCommandBeforeAndAfterOkAndAfterA
         EXPECT_EQ(action->shortcut(), shortcut) << name;
         EXPECT_TRUE(serverList(window())->actions().contains(action)) << name;
         const QList<QObject *> shownIn = action->associatedObjects();
-        EXPECT_TRUE(std::any_of(shownIn.cbegin(), shownIn.cend(),
-                                [](QObject *object) { return qobject_cast<QMenu *>(object) != nullptr; }))
-            << name;
+        EXPECT_TRUE(std::any_of(shownIn.cbegin(), shownIn.cend(), [](QObject *object) {
+            return qobject_cast<QMenu *>(object) != nullptr;
+        })) << name;
     }
 
     expectEveryShortcutRunsItsCommand(keys);

@@ -8,6 +8,7 @@
 #include "mainwindow/ServerListView.h"
 #include "support/EventLoopWait.h"
 #include "support/MainWindowParts.h"
+#include "support/WindowContext.h"
 #include "support/FakeEngineStack.h"
 
 #include <QAction>
@@ -33,9 +34,8 @@ protected:
         window.reset();
         // The settings as a start would read them from the profile.
         const Settings settings = Configuration::loadConfiguration(config.read(), profile.path() + QLatin1Char('/'));
-        window = std::make_unique<MainWindow>(MainWindow::Context{stack, platform.messages, platform.files, config,
-                                                                  settings, profile.path(), nullptr, {},
-                                                                  desktop.services(), {}});
+        window =
+            std::make_unique<MainWindow>(windowContext(*this, config, settings, profile.path(), desktop.services()));
     }
 
     SettingsDialog &openSettings()
@@ -70,14 +70,19 @@ TEST_F(UpkeepCommandsTest, OkUnchangedWritesEveryKeyAndTheBuiltInShortcutCodes)
     open();
     openSettings().accept();
     const IniFile ini = config.read();
-    const QList<std::pair<const char *, int>> codes{{"About", 123},    {"AddServer", 16449}, {"DeleteServer", 46},
-                                                     {"ServerProperties", 32781}, {"UpdateAllServers", 8308},
-                                                     {"UpdateServerInfo", 116}, {"JoinServer", 0}};
+    const QList<std::pair<const char *, int>> codes{{"About", 123},
+                                                    {"AddServer", 16449},
+                                                    {"DeleteServer", 46},
+                                                    {"ServerProperties", 32781},
+                                                    {"UpdateAllServers", 8308},
+                                                    {"UpdateServerInfo", 116},
+                                                    {"JoinServer", 0}};
     for (const auto &[key, code] : codes)
         EXPECT_EQ(ini.readInteger(QStringLiteral("HotKeys"), QLatin1String(key), -1), code) << key;
-    for (const char *key : {"UTBaseDir", "LocalPort", "ServerTimeOut", "MinBarWidth", "BuddySound", "ComputerVoice",
-                            "ComputerVoiceActive", "SleepTime", "CheckVersionAtStartUp", "TitleBarFormat",
-                            "BuddySpeechFormat", "loadcolor_50-", "DefaultFontSize", "paint_Frame_Graph", "CloseOnJoin"})
+    for (const char *key :
+         {"UTBaseDir", "LocalPort", "ServerTimeOut", "MinBarWidth", "BuddySound", "ComputerVoice",
+          "ComputerVoiceActive", "SleepTime", "CheckVersionAtStartUp", "TitleBarFormat", "BuddySpeechFormat",
+          "loadcolor_50-", "DefaultFontSize", "paint_Frame_Graph", "CloseOnJoin"})
         EXPECT_TRUE(ini.hasKey(QStringLiteral("general"), QLatin1String(key))) << key;
     for (const char *key : {"template", "output", "outputdir", "command", "enabled", "interval"})
         EXPECT_TRUE(ini.hasKey(QStringLiteral("HTML"), QLatin1String(key))) << key;
@@ -100,8 +105,9 @@ TEST_F(UpkeepCommandsTest, EditedSettingsTakeEffectAtOnceAndSurviveARestart)
     control<QPushButton>(dialog, "btn_SetHotKey")->click();
     dialog.accept();
 
-    EXPECT_EQ(platform.messages.warnings,
-              QStringList{QStringLiteral("You have to restart the program for the local port changes to take effect.")});
+    EXPECT_EQ(
+        platform.messages.warnings,
+        QStringList{QStringLiteral("You have to restart the program for the local port changes to take effect.")});
     EXPECT_EQ(engine.sleepTime(), 75u);
     auto *generate = part<QTimer>(*window, "tmr_GenerateHTML");
     EXPECT_TRUE(generate->isActive());
@@ -129,9 +135,7 @@ TEST_F(UpkeepCommandsTest, CreateHtmlPageWritesTheSelectedServersPageAndRunsTheC
     settings.HtmlTemplate = templateFile.fileName();
     settings.HtmlOutputDir = profile.path() + QLatin1Char('/');
     settings.HtmlCommand = QStringLiteral("%outputdir");
-    window = std::make_unique<MainWindow>(MainWindow::Context{stack, platform.messages, platform.files, config,
-                                                              settings, profile.path(), nullptr, {},
-                                                              desktop.services(), {}});
+    window = std::make_unique<MainWindow>(windowContext(*this, config, settings, profile.path(), desktop.services()));
     table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Frag Zone"));
     socket.deliver("\\hostname\\Frag <Zone>\\hostport\\7777\\numplayers\\0\\final\\", QStringLiteral("127.0.0.1"),
                    7778);

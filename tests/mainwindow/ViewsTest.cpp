@@ -47,7 +47,8 @@ protected:
 
     int add(const char *cur, const char *max)
     {
-        const int slot = table.addServer(QStringLiteral("127.0.0.%1").arg(table.count() + 1), 7778, QStringLiteral("Server"));
+        const int slot =
+            table.addServer(QStringLiteral("127.0.0.%1").arg(table.count() + 1), 7778, QStringLiteral("Server"));
         table.server(slot)->NumPlayers = cur;
         table.server(slot)->MaxPlayers = max;
         table.syncListCounts(slot);
@@ -167,7 +168,8 @@ QList<PlayerRows::Row> scoreRows(std::initializer_list<int> scores)
     QList<PlayerRows::Row> rows;
     int k = 0;
     for (int score : scores)
-        rows.append(PlayerRows::Row{QStringLiteral("P%1").arg(k++), QString::number(score), {}, {}, QStringLiteral("true"), {}, {}, {}});
+        rows.append(PlayerRows::Row{
+            QStringLiteral("P%1").arg(k++), QString::number(score), {}, {}, QStringLiteral("true"), {}, {}, {}});
     return rows;
 }
 
@@ -257,8 +259,8 @@ class WindowViewsTest : public ::testing::Test, protected FakeEngineStack
 protected:
     WindowViewsTest()
     {
-        window = std::make_unique<MainWindow>(MainWindow::Context{
-            stack, platform.messages, platform.files, config, Settings{}, profile.path()});
+        window = std::make_unique<MainWindow>(
+            MainWindow::Context{stack, platform.messages, platform.files, config, Settings{}, profile.path()});
     }
 
     QTemporaryDir profile;
@@ -269,8 +271,10 @@ protected:
 TEST_F(WindowViewsTest, TeamStripsShowForTeamGamesOnlyAndScaleWithTheWindow)
 {
     const int ctf = table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("CTF"));
-    ReplyCodec::parseServerReply(*table.server(ctf), "\\numplayers\\2\\player_0\\A\\frags_0\\3\\team_0\\0\\player_1\\B\\team_1\\1\\");
-    ReplyCodec::parseServerReply(*table.server(ctf), "\\team_0\\Red\\score_0\\4.000000\\size_0\\1\\team_1\\Blue\\score_1\\2\\size_1\\1\\");
+    ReplyCodec::parseServerReply(*table.server(ctf),
+                                 "\\numplayers\\2\\player_0\\A\\frags_0\\3\\team_0\\0\\player_1\\B\\team_1\\1\\");
+    ReplyCodec::parseServerReply(*table.server(ctf),
+                                 "\\team_0\\Red\\score_0\\4.000000\\size_0\\1\\team_1\\Blue\\score_1\\2\\size_1\\1\\");
     const int dm = table.addServer(QStringLiteral("127.0.0.2"), 7778, QStringLiteral("DM"));
     ReplyCodec::parseServerReply(*table.server(dm), "\\numplayers\\1\\player_0\\C\\");
 

@@ -185,7 +185,8 @@ TEST(MediaModule, TheBuiltModuleIsFoundBesideTheProgramAndMakesEveryService)
     // Without a sound file or a session bus nothing plays or shows, and nothing fails.
     QTemporaryDir dir;
     sound->playWave(dir.filePath(QStringLiteral("missing.wav")));
-    qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray("unix:path=") + QFile::encodeName(dir.filePath(QStringLiteral("bus"))));
+    qputenv("DBUS_SESSION_BUS_ADDRESS",
+            QByteArray("unix:path=") + QFile::encodeName(dir.filePath(QStringLiteral("bus"))));
     notifier->notify(QStringLiteral("Quorvelin"), QStringLiteral("kal joined"));
 }
 

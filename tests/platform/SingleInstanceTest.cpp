@@ -22,7 +22,8 @@ TEST(LocalSocketSingleInstance, SecondStartActivatesTheFirst)
     // The second start runs its handshake while the first keeps serving.
     LocalSocketSingleInstance second(profile);
     bool secondClaimed = true;
-    QMetaObject::invokeMethod(&second, [&] { secondClaimed = second.claim(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &second, [&] { secondClaimed = second.claim(); }, Qt::QueuedConnection);
     const QDeadlineTimer deadline(3000);
     while (activations == 0 && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

@@ -44,7 +44,9 @@ TEST_F(HtmlReportTest, ServerPlaceholdersIgnoreCaseAndLinesEndWithCrLf)
                   + u"\r\nCreated by <a href=\"https://quorvelin.org/\">Quorvelin</a> version 166\r\n"_s);
     EXPECT_EQ(page("a\r\n\r\nb\n"), u"a\r\n\r\nb\r\n"_s);
     // Only ASCII letters match without regard to case: no long s for "s".
-    EXPECT_EQ(page("<%\xC5\xBF" "erver_name%>"), u"<%\u017Ferver_name%>\r\n"_s);
+    EXPECT_EQ(page("<%\xC5\xBF"
+                   "erver_name%>"),
+              u"<%\u017Ferver_name%>\r\n"_s);
     EXPECT_EQ(page(""), QString());
     // Markers keep their case; a player placeholder outside a section stays.
     EXPECT_EQ(page("<%Player_Data%><%player__name%><%/Player_Data%>"),
@@ -123,8 +125,7 @@ TEST_F(HtmlReportTest, PageKeepsTheTemplatesEncoding)
 {
     server.HostName = "\xE2\x82\xAC\xC5\x82"; // "€ł" in UTF-8
     QString error;
-    EXPECT_EQ(Report::generatePage("\xE9 <%server_name%>", server, now, &error),
-              QByteArray("\xE9 \x80&#322;\r\n"));
+    EXPECT_EQ(Report::generatePage("\xE9 <%server_name%>", server, now, &error), QByteArray("\xE9 \x80&#322;\r\n"));
     EXPECT_EQ(Report::generatePage("\xEF\xBB\xBF\xC3\xA9 <%server_name%>", server, now, &error),
               QByteArray("\xEF\xBB\xBF\xC3\xA9 \xE2\x82\xAC\xC5\x82\r\n"));
     server.HostName = "\x80"; // Windows-1252 from the server
@@ -136,9 +137,12 @@ TEST(HtmlReportFileNames, ValuesAreSanitisedAndTheFormatKept)
     TUTServer server(u"1.2.3.4"_s, 7778);
     EXPECT_EQ(Report::outputFileName(server, u"%ip-%port.html"_s), u"1.2.3.4-.html"_s);
     server.HostPort = "7777";
-    const QList<std::pair<QByteArray, QString>> names = {
-        {"../../etc/passwd", u"____etc_passwd"_s}, {"a/b", u"a_b"_s},  {"c:\\x", u"c__x"_s},
-        {"x\x01y\tz", u"x_y_z"_s},                 {"%port", u"%port"_s}, {"a?*|\"<>", u"a______"_s}};
+    const QList<std::pair<QByteArray, QString>> names = {{"../../etc/passwd", u"____etc_passwd"_s},
+                                                         {"a/b", u"a_b"_s},
+                                                         {"c:\\x", u"c__x"_s},
+                                                         {"x\x01y\tz", u"x_y_z"_s},
+                                                         {"%port", u"%port"_s},
+                                                         {"a?*|\"<>", u"a______"_s}};
     for (const auto &[name, expected] : names) {
         server.HostName = name;
         EXPECT_EQ(Report::outputFileName(server, u"pages/%NAME"_s), u"pages/"_s + expected) << name.constData();

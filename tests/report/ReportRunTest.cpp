@@ -58,7 +58,8 @@ protected:
     QTemporaryDir program;
     QString templatePath = out.filePath(u"template.html"_s);
     FakeDesktop desktop;
-    ReportRun run{{table, desktop, desktop, [] { return QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)); }, program.path()}};
+    ReportRun run{
+        {table, desktop, desktop, [] { return QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)); }, program.path()}};
     QStringList written;
     QList<int> finishes;
     QStringList failures;

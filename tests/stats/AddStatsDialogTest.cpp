@@ -56,7 +56,10 @@ protected:
         QTest::keyClick(edit, Qt::Key_Return);
     }
 
-    bool searchEnds() { return waitUntil([this] { return !dialog.isSearching(); }, 5000); }
+    bool searchEnds()
+    {
+        return waitUntil([this] { return !dialog.isSearching(); }, 5000);
+    }
 
     QStringList rows() const
     {

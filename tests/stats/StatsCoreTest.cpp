@@ -60,7 +60,8 @@ TEST(StatsFileFormat, EmptyListsAreTheHeaderAndTheDivider)
 {
     const QByteArray bytes = encodeStatsFile({}, {});
     ASSERT_EQ(bytes.size(), 185);
-    EXPECT_EQ(bytes.first(29), QByteArray("\x18QUORVELIN ngWorldStat DB\x03" "100"));
+    EXPECT_EQ(bytes.first(29), QByteArray("\x18QUORVELIN ngWorldStat DB\x03"
+                                          "100"));
     EXPECT_EQ(bytes[29], 17);
     EXPECT_EQ(bytes.sliced(30, 17), QByteArray("*****devider*****"));
     EXPECT_EQ(bytes.sliced(47).count('\0'), 185 - 47);
@@ -304,13 +305,15 @@ TEST(SearchPageScrape, ListsIdsAndNamesOfAResultList)
         return QStringLiteral("<TD CLASS=Z><a href=\"/Display?uid=1\" class=z>%1</a></td>\n").arg(QLatin1String(value));
     };
     const QString players = pageHead() + id("11") + name("Ann") + id("12") + name("Bo b") + id("11") + name("Again")
-        + id("13") + name("Cy") + id("14") + name("Di") + id("15");
+                            + id("13") + name("Cy") + id("14") + name("Di") + id("15");
     EXPECT_EQ(scrapeSearchPage(pageLines(players.toLatin1()), RankingKind::Player, false).rows,
-              (Rows{{QStringLiteral("Ann"), QStringLiteral("11")}, {QStringLiteral("Bo b"), QStringLiteral("12")},
-                    {QStringLiteral("Cy"), QStringLiteral("13")}, {QStringLiteral("Di"), QStringLiteral("14")}}));
+              (Rows{{QStringLiteral("Ann"), QStringLiteral("11")},
+                    {QStringLiteral("Bo b"), QStringLiteral("12")},
+                    {QStringLiteral("Cy"), QStringLiteral("13")},
+                    {QStringLiteral("Di"), QStringLiteral("14")}}));
 
-    const QString servers = pageHead() + id("21") + name("One") + id("1.2.3.4") + id("22") + name("Two")
-        + id("5.6.7.8") + id("23");
+    const QString servers =
+        pageHead() + id("21") + name("One") + id("1.2.3.4") + id("22") + name("Two") + id("5.6.7.8") + id("23");
     const SearchResult result = scrapeSearchPage(pageLines(servers.toLatin1()), RankingKind::Server, false);
     EXPECT_EQ(result.rows,
               (Rows{{QStringLiteral("One"), QStringLiteral("21")}, {QStringLiteral("Two"), QStringLiteral("22")}}));
@@ -320,10 +323,10 @@ TEST(SearchPageScrape, ListsIdsAndNamesOfAResultList)
 
 TEST(SearchPageScrape, FollowsTheRefreshToTheDisplayedName)
 {
-    const SearchResult refresh = scrapeSearchPage(
-        lines("<html>\n<META HTTP-EQUIV=Refresh CONTENT=\"0; URL=/fcgi-bin/Display?uid=42&view=p\">\n"
-              "<td class=y>1</td>"),
-        RankingKind::Player, false);
+    const SearchResult refresh =
+        scrapeSearchPage(lines("<html>\n<META HTTP-EQUIV=Refresh CONTENT=\"0; URL=/fcgi-bin/Display?uid=42&view=p\">\n"
+                               "<td class=y>1</td>"),
+                         RankingKind::Player, false);
     EXPECT_EQ(refresh.refreshPath, QStringLiteral("/fcgi-bin/Display?uid=42&view=p"));
     EXPECT_TRUE(refresh.rows.isEmpty());
 

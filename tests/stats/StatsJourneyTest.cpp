@@ -14,6 +14,7 @@
 #include "stats/dialogs/AddStatsDialog.h"
 #include "support/EventLoopWait.h"
 #include "support/FakeEngineStack.h"
+#include "support/WindowContext.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -52,9 +53,8 @@ protected:
     {
         window.reset();
         const Settings settings = Configuration::loadConfiguration(config.read(), profile.path() + QLatin1Char('/'));
-        window = std::make_unique<MainWindow>(MainWindow::Context{stack, platform.messages, platform.files, config,
-                                                                  settings, profile.path(), nullptr, {},
-                                                                  desktop.services(), {}});
+        window =
+            std::make_unique<MainWindow>(windowContext(*this, config, settings, profile.path(), desktop.services()));
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         QWidget *page = window->findChild<QWidget *>(QStringLiteral("ts_Stats"));
@@ -132,7 +132,8 @@ protected:
         auto *matches = find<QTreeWidget>(dialog, "lv_Items");
         const QList<QTreeWidgetItem *> found = matches->findItems(name, Qt::MatchExactly, 0);
         ASSERT_EQ(found.size(), 1) << name.toStdString();
-        QTest::mouseClick(matches->viewport(), Qt::LeftButton, {}, matches->visualItemRect(found.constFirst()).center());
+        QTest::mouseClick(matches->viewport(), Qt::LeftButton, {},
+                          matches->visualItemRect(found.constFirst()).center());
         auto *modes = find<QComboBox>(dialog, "cb_GM");
         modes->setFocus();
         QTest::keyClick(modes, gameType);
@@ -172,8 +173,7 @@ TEST_F(StatsJourneyTest, AStoredHostThatFailsIsMendedInTheSettingsAndUpdateWorks
         clickRow(players(), 0);
         for (int attempt = 1; attempt <= 2; ++attempt) {
             click(window.get(), "btn_UpdatePlayer");
-            ASSERT_TRUE(waitUntil([&] { return platform.messages.errors.size() == attempt; }))
-                << "attempt " << attempt;
+            ASSERT_TRUE(waitUntil([&] { return platform.messages.errors.size() == attempt; })) << "attempt " << attempt;
             EXPECT_TRUE(platform.messages.errors.constLast().contains(QStringLiteral("not a valid address")))
                 << platform.messages.errors.constLast().toStdString();
             EXPECT_TRUE(players()->isEnabled());
@@ -206,8 +206,8 @@ TEST_F(StatsJourneyTest, AStoredHostThatFailsIsMendedInTheSettingsAndUpdateWorks
         EXPECT_EQ(playerCell(0, Stats::WeeklyRankColumn), QStringLiteral("1"));
         EXPECT_EQ(playerCell(0, Stats::WeeklyFigureColumn), QStringLiteral("2450.75"));
         EXPECT_EQ(platform.messages.errors.size(), 2);
-        ASSERT_TRUE(waitUntil([&] { return Stats::decodeStatsFile(storedBytes()).players.value(0).weeklyRank
-                                           == QStringLiteral("1"); }));
+        ASSERT_TRUE(waitUntil(
+            [&] { return Stats::decodeStatsFile(storedBytes()).players.value(0).weeklyRank == QStringLiteral("1"); }));
         service.clearRecords();
         // Back to the list without ranks for the next case.
         file.open(QIODevice::WriteOnly);
@@ -243,9 +243,11 @@ TEST_F(StatsJourneyTest, PunctuatedNamesGoFromTheSearchToTheListTheFileAndTheNex
     ASSERT_EQ(playerNames(), (QStringList{fragger, euro, oFragger}));
     EXPECT_EQ(playerCell(0, Stats::GameModeColumn), QStringLiteral("ctf"));
     const QByteArray added = storedBytes();
-    EXPECT_TRUE(added.contains("\x08" "Fragger\x99"));
+    EXPECT_TRUE(added.contains("\x08"
+                               "Fragger\x99"));
     EXPECT_TRUE(added.contains("\x14\x80uro Fragger \x96 \x8Cuvre"));
-    EXPECT_TRUE(added.contains("\x09O\x92" "Fragger"));
+    EXPECT_TRUE(added.contains("\x09O\x92"
+                               "Fragger"));
 
     // Refreshing all three keeps the names and adds the ranks.
     clickRow(players(), 0);
@@ -254,8 +256,8 @@ TEST_F(StatsJourneyTest, PunctuatedNamesGoFromTheSearchToTheListTheFileAndTheNex
     ASSERT_TRUE(waitUntil([&] { return playerCell(2, Stats::MarkerColumn) == QStringLiteral(">>"); }, 10000));
     EXPECT_EQ(playerCell(0, Stats::QuarterlyFigureColumn), QStringLiteral("12000"));
     // The run ends with the lists stored.
-    ASSERT_TRUE(waitUntil([&] { return Stats::decodeStatsFile(storedBytes()).players.value(2).weeklyRank
-                                       == QStringLiteral("11"); }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return Stats::decodeStatsFile(storedBytes()).players.value(2).weeklyRank == QStringLiteral("11"); }));
     EXPECT_TRUE(platform.messages.errors.isEmpty()) << platform.messages.errors.join(u'\n').toStdString();
     window->close();
 
@@ -263,8 +265,10 @@ TEST_F(StatsJourneyTest, PunctuatedNamesGoFromTheSearchToTheListTheFileAndTheNex
     EXPECT_EQ(playerNames(), (QStringList{fragger, euro, oFragger}));
     EXPECT_EQ(playerCell(2, Stats::WeeklyRankColumn), QStringLiteral("11"));
     const QByteArray stored = storedBytes();
-    EXPECT_TRUE(stored.contains("\x08" "Fragger\x99"));
-    EXPECT_TRUE(stored.contains("\x09O\x92" "Fragger"));
+    EXPECT_TRUE(stored.contains("\x08"
+                                "Fragger\x99"));
+    EXPECT_TRUE(stored.contains("\x09O\x92"
+                                "Fragger"));
     EXPECT_TRUE(platform.messages.errors.isEmpty());
 }
 

@@ -129,8 +129,8 @@ TEST_F(StatsPageTest, ListChangesAreStoredAsTheyHappen)
     pick("rb_Name", "ed_Name", QStringLiteral("Big Frag"), QStringLiteral("42"), QStringLiteral("CTF"));
     Stats::RankingModel &servers = page->model(RankingKind::Server);
     for (const char *id : {"7", "482", "99"})
-        servers.addRankingEntry({QStringLiteral("Server ") + QLatin1String(id), QLatin1String(id),
-                                 QStringLiteral("dm"), QLatin1String(id), {}, {}, {}});
+        servers.addRankingEntry({QStringLiteral("Server ") + QLatin1String(id), QLatin1String(id), QStringLiteral("dm"),
+                                 QLatin1String(id), QString(), QString(), QString()});
     const auto stored = [this] {
         auto reopened = makePage();
         QStringList ids;
@@ -146,8 +146,9 @@ TEST_F(StatsPageTest, ListChangesAreStoredAsTheyHappen)
     page->view(RankingKind::Server)->header()->sectionClicked(Stats::WeeklyRankColumn);
     EXPECT_EQ(stored(), texts({"7", "99", "482", "|", "42", "|"}));
 
-    page->view(RankingKind::Server)->selectionModel()->select(servers.index(1, 0), QItemSelectionModel::Select
-                                                                                       | QItemSelectionModel::Rows);
+    page->view(RankingKind::Server)
+        ->selectionModel()
+        ->select(servers.index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     messages.nextAnswer = true;
     page->deleteSelected(RankingKind::Server);
     EXPECT_EQ(stored(), texts({"7", "482", "|", "42", "|"}));
@@ -168,9 +169,8 @@ TEST_F(StatsPageTest, AFileRefusedAtStartIsKeptAsideWhenTheListsAreSaved)
         QFile::remove(aside);
         QByteArray kept;
         if (tooLarge) {
-            kept = Stats::encodeStatsFile({{QStringLiteral("Kept"), QStringLiteral("5"), QStringLiteral("dm"), {}, {},
-                                            {}, {}}},
-                                          {});
+            kept = Stats::encodeStatsFile(
+                {{QStringLiteral("Kept"), QStringLiteral("5"), QStringLiteral("dm"), {}, {}, {}, {}}}, {});
             kept.append(Stats::kStatsFileMaxSize, '\0');
             QFile file(path);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -184,8 +184,8 @@ TEST_F(StatsPageTest, AFileRefusedAtStartIsKeptAsideWhenTheListsAreSaved)
         ASSERT_EQ(messages.errors.size(), 1);
 
         Stats::RankingModel &players = page->model(RankingKind::Player);
-        players.addRankingEntry({QStringLiteral("Big Frag Daddy"), QStringLiteral("42"), QStringLiteral("ctf"), {},
-                                 {}, {}, {}});
+        players.addRankingEntry(
+            {QStringLiteral("Big Frag Daddy"), QStringLiteral("42"), QStringLiteral("ctf"), {}, {}, {}, {}});
         QSignalSpy completed(&page->run(), &Stats::RankingRun::completed);
         selectAll(RankingKind::Player);
         page->updateSelected(RankingKind::Player);
@@ -212,8 +212,8 @@ TEST_F(StatsPageTest, ListCommandsActOnTheFirstSelectedRow)
 {
     Stats::RankingModel &servers = page->model(RankingKind::Server);
     for (const char *id : {"7", "482", "99"})
-        servers.addRankingEntry({QStringLiteral("Server ") + QLatin1String(id), QLatin1String(id),
-                                 QStringLiteral("dm"), QStringLiteral("-"), {}, QLatin1String(id), {}});
+        servers.addRankingEntry({QStringLiteral("Server ") + QLatin1String(id), QLatin1String(id), QStringLiteral("dm"),
+                                 QStringLiteral("-"), QString(), QLatin1String(id), QString()});
     page->updateSelected(RankingKind::Server);
     EXPECT_EQ(messages.errors, QStringList{QStringLiteral("Please select servers from the list to update.")});
     EXPECT_TRUE(service.requests().isEmpty());
@@ -233,9 +233,9 @@ TEST_F(StatsPageTest, ListCommandsActOnTheFirstSelectedRow)
 
     messages.nextAnswer = true;
     page->deleteSelected(RankingKind::Server);
-    EXPECT_EQ(messages.questions,
-              QStringList{QStringLiteral(
-                  "Are you sure you that you want to delete \"Server 99\" from the ranking list ?")});
+    EXPECT_EQ(
+        messages.questions,
+        QStringList{QStringLiteral("Are you sure you that you want to delete \"Server 99\" from the ranking list ?")});
     ASSERT_EQ(servers.count(), 2);
     EXPECT_EQ(servers.entry(1).id, QStringLiteral("7")) << "only the first selected row goes";
 }

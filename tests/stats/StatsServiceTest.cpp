@@ -204,10 +204,9 @@ TEST_F(StatsServiceTest, SearchesListMatchesOrFollowTheRefreshToTheOneFound)
     const auto frags = searchFor(SearchBy::Name, RankingKind::Player, QStringLiteral("frag"));
     ASSERT_TRUE(frags);
     EXPECT_EQ(*frags, (Matches{{QStringLiteral("Big Frag Daddy"), QStringLiteral("42")},
-                                 {QStringLiteral("Fräulein Frag"), QStringLiteral("777")},
-                                 {QStringLiteral("Zoë Überfrag"), QStringLiteral("10000000")}}));
-    EXPECT_EQ(service.requests().constLast().path(),
-              "/fcgi-bin/Search?gt=UT&gm=all&page=m&view=p&data=frag&type=name");
+                               {QStringLiteral("Fräulein Frag"), QStringLiteral("777")},
+                               {QStringLiteral("Zoë Überfrag"), QStringLiteral("10000000")}}));
+    EXPECT_EQ(service.requests().constLast().path(), "/fcgi-bin/Search?gt=UT&gm=all&page=m&view=p&data=frag&type=name");
     EXPECT_EQ(service.requests().constLast().header("Accept-Charset"), "iso-8859-5");
 
     const auto arenas = searchFor(SearchBy::Name, RankingKind::Server, QStringLiteral("Arena"));
@@ -276,9 +275,8 @@ TEST_F(StatsServiceTest, AResultListNearThePageCapIsReadWhole)
 {
     constexpr int count = 28000;
     service.setCatalogue(StatsCatalogue::crowd(count));
-    const qsizetype pageSize = service.answer(searchPath(SearchBy::Name, RankingKind::Player, QStringLiteral("Crowd"))
-                                                  .toLatin1())
-                                   .body.size();
+    const qsizetype pageSize =
+        service.answer(searchPath(SearchBy::Name, RankingKind::Player, QStringLiteral("Crowd")).toLatin1()).body.size();
     const qint64 cap = PageFetcher::Limits{}.maxBytes;
     ASSERT_LE(pageSize, cap);
     ASSERT_GT(pageSize, cap - 64 * 1024) << "near the cap";

@@ -1,6 +1,5 @@
 #include "FakePlatform.h"
 
-
 void FakeHostResolver::lookUp(const QString &name)
 {
     lookUps.append(name);

@@ -140,7 +140,10 @@ struct FakeDesktop final : SpeechEngine, SoundPlayer, DesktopNotifier, UrlOpener
         spokenWith.append(selectedVoice);
     }
     void playWave(const QString &path) override { played.append(path); }
-    void notify(const QString &title, const QString &text) override { notified.append(title + QLatin1Char('|') + text); }
+    void notify(const QString &title, const QString &text) override
+    {
+        notified.append(title + QLatin1Char('|') + text);
+    }
     bool open(const QUrl &url) override
     {
         opened.append(url.toString());

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 
 // The main window's views by their object names.
+// clang-format off
 inline ServerListView *serverList(const QWidget &window) { return part<ServerListView>(window, "clb_Servers"); }
 inline ServerPages *pages(const QWidget &window) { return part<ServerPages>(window, "pc_ServerPages"); }
 inline ServerInfoView *serverInfoView(const QWidget &window) { return part<ServerInfoView>(window, "lv_ServerInfo"); }
@@ -21,6 +22,7 @@ inline ScorePage *scorePage(const QWidget &window) { return part<ScorePage>(wind
 inline TeamScoreStrip *playersTeamStrip(const QWidget &window) { return part<TeamScoreStrip>(window, "pbx_TeamScore"); }
 inline DebugPage *debugPage(const QWidget &window) { return part<DebugPage>(window, "ts_Debug"); }
 inline QPlainTextEdit *debugMemo(const QWidget &window) { return part<QPlainTextEdit>(window, "mm_Debug"); }
+// clang-format on
 
 // What asks the servers when: its timers follow the sliders and switches.
 inline Poller &poller(const QWidget &window)

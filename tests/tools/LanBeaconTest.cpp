@@ -76,7 +76,7 @@ TEST_F(LanBeaconTest, ReportTextKeepsWindows1252Punctuation)
     LanBeacon beacon(&server);
     ASSERT_TRUE(beacon.start(0));
     const QByteArray expected = "ut " + QByteArray::number(server.gamePort())
-        + " Fragger\x99 Morpheus\x92 \x80-Deck \x96 Final " + c.beaconName.toLatin1() + " 0/12";
+                                + " Fragger\x99 Morpheus\x92 \x80-Deck \x96 Final " + c.beaconName.toLatin1() + " 0/12";
     EXPECT_EQ(beacon.reportReply(), expected);
     EXPECT_EQ(exchange(beacon.port(), "REPORT"), QList<QByteArray>{expected});
 }
@@ -95,7 +95,8 @@ TEST_F(LanBeaconTest, TakesTheNextFreePort)
     LanBeacon second(m_server.get());
     ASSERT_TRUE(second.start(busy, quint16(busy + 20)));
     EXPECT_GT(second.port(), first.port());
-    EXPECT_EQ(exchange(second.port(), "REPORTQUERY"), QList<QByteArray>{"ut " + QByteArray::number(m_server->queryPort())});
+    EXPECT_EQ(exchange(second.port(), "REPORTQUERY"),
+              QList<QByteArray>{"ut " + QByteArray::number(m_server->queryPort())});
 
     LanBeacon none(m_server.get());
     EXPECT_FALSE(none.start(busy, busy));

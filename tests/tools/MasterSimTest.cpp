@@ -30,8 +30,8 @@ namespace {
 
 const QByteArray kGreeting = QByteArrayLiteral("\\basic\\\\secure\\ABCDEF");
 const QByteArray kListRequest = QByteArrayLiteral("\\list\\\\gamename\\ut\\final\\");
-const QByteArray kFullList = QByteArrayLiteral(
-    "\\ip\\127.0.0.1:7778\\ip\\127.0.0.1:7779\\ip\\127.0.0.2:7790\\ip\\127.0.0.3:7800\\final\\");
+const QByteArray kFullList =
+    QByteArrayLiteral("\\ip\\127.0.0.1:7778\\ip\\127.0.0.1:7779\\ip\\127.0.0.2:7790\\ip\\127.0.0.3:7800\\final\\");
 
 // A TCP connection to 127.0.0.1 that gathers everything the server sends.
 class Client
@@ -161,7 +161,7 @@ TEST_F(MasterSimTest, CutsGreetingAndListIntoSegmentsAndAnswersOnlyOnceItHasGree
 {
     SimulatedMasterConfig c = testConfig(false);
     c.greetingWithFinal = true;
-    c.greetingCuts = {6, 21}; // "\basic" | "\\secure\ABCDEF" | "\final\"
+    c.greetingCuts = {6, 21};   // "\basic" | "\\secure\ABCDEF" | "\final\"
     c.replyCuts = {4, 20, 200}; // a cut past the end is passed over
     SimulatedMaster master(c);
     ASSERT_TRUE(master.listen());
@@ -173,7 +173,11 @@ TEST_F(MasterSimTest, CutsGreetingAndListIntoSegmentsAndAnswersOnlyOnceItHasGree
     const QByteArray greeting = kGreeting + "\\final\\";
     EXPECT_EQ(client.received(), greeting + kFullList);
     // Reads may take several segments at once, but never end inside one.
-    const QList<int> boundaries{6, 21, int(greeting.size()), int(greeting.size()) + 4, int(greeting.size()) + 20,
+    const QList<int> boundaries{6,
+                                21,
+                                int(greeting.size()),
+                                int(greeting.size()) + 4,
+                                int(greeting.size()) + 20,
                                 int(client.received().size())};
     for (const int end : client.readEnds())
         EXPECT_TRUE(boundaries.contains(end)) << "a read ended at " << end;
@@ -211,8 +215,7 @@ TEST_F(MasterSimTest, ProgramPrintsItsListenersAndRejectsBadArguments)
                    QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--base-port"),
                    QStringLiteral("9000"), QStringLiteral("--no-validate"), QStringLiteral("--quiet"),
                    QStringLiteral("--greeting-cuts"), QStringLiteral("6,15"), QStringLiteral("--list-cuts"),
-                   QStringLiteral("10"),
-                   QStringLiteral("--run-for"), QStringLiteral("30000")});
+                   QStringLiteral("10"), QStringLiteral("--run-for"), QStringLiteral("30000")});
     const Listeners listeners = listenersOf(program);
     ASSERT_NE(listeners.master, 0);
     Client client(listeners.master);

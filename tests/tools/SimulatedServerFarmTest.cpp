@@ -32,7 +32,8 @@ struct Client
 // Waits until every client has its whole reply.
 bool allComplete(const std::vector<Client> &clients)
 {
-    return waitUntil([&] { return std::all_of(clients.begin(), clients.end(), [](const Client &c) { return c.complete; }); });
+    return waitUntil(
+        [&] { return std::all_of(clients.begin(), clients.end(), [](const Client &c) { return c.complete; }); });
 }
 
 std::vector<Client> queryAll(const SimulatedServerFarm &farm, const QByteArray &request)

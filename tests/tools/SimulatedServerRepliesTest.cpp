@@ -7,7 +7,6 @@
 
 #include <QSet>
 
-
 using namespace GameSimTest;
 
 namespace {
@@ -82,19 +81,21 @@ TEST(SimulatedServerReplies, MatchesCapturedPackets)
     SimulatedServer server(capturedCtfConfig());
     for (int i = 0; i < 11; ++i)
         server.addPlayer(player(QStringLiteral("p%1").arg(i), 0, 50, i % 2));
-    EXPECT_EQ(answerAfter(server, 11, "\\info\\"),
-              QList<QByteArray>{bytes("\\hostname\\test server name\\hostport\\7777\\maptitle\\CTF-Bolt_HE (High End "
-                                      "Systems)\\mapname\\CTF-Bolt_HE\\gametype\\ACLCTFGame\\numplayers\\11\\maxplayers\\13"
-                                      "\\gamemode\\openplaying\\gamever\\451\\minnetver\\432\\worldlog\\false"
-                                      "\\wantworldlog\\false\\queryid\\12.1\\final\\")});
+    EXPECT_EQ(
+        answerAfter(server, 11, "\\info\\"),
+        QList<QByteArray>{bytes("\\hostname\\test server name\\hostport\\7777\\maptitle\\CTF-Bolt_HE (High End "
+                                "Systems)\\mapname\\CTF-Bolt_HE\\gametype\\ACLCTFGame\\numplayers\\11\\maxplayers\\13"
+                                "\\gamemode\\openplaying\\gamever\\451\\minnetver\\432\\worldlog\\false"
+                                "\\wantworldlog\\false\\queryid\\12.1\\final\\")});
 
     SimulatedServer rulesServer(capturedCtfConfig());
-    EXPECT_EQ(answerAfter(rulesServer, 65, "\\rules\\"),
-              QList<QByteArray>{bytes("\\mutators\\SmartCTF 4E, Rextended CTF v2-4, XC Enhanced spectator, Who Pushed Me?"
-                                      "\\listenserver\\False\\password\\False\\timelimit\\15\\goalteamscore\\0\\minplayers\\0"
-                                      "\\changelevels\\True\\maxteams\\2\\balanceteams\\True\\playersbalanceteams\\True"
-                                      "\\friendlyfire\\0%\\tournament\\False\\gamestyle\\Hardcore\\AdminName\\SAM"
-                                      "\\AdminEMail\\admin@testserver.com\\queryid\\66.1\\final\\")});
+    EXPECT_EQ(
+        answerAfter(rulesServer, 65, "\\rules\\"),
+        QList<QByteArray>{bytes("\\mutators\\SmartCTF 4E, Rextended CTF v2-4, XC Enhanced spectator, Who Pushed Me?"
+                                "\\listenserver\\False\\password\\False\\timelimit\\15\\goalteamscore\\0\\minplayers\\0"
+                                "\\changelevels\\True\\maxteams\\2\\balanceteams\\True\\playersbalanceteams\\True"
+                                "\\friendlyfire\\0%\\tournament\\False\\gamestyle\\Hardcore\\AdminName\\SAM"
+                                "\\AdminEMail\\admin@testserver.com\\queryid\\66.1\\final\\")});
 
     SimulatedServer playersServer(capturedCtfConfig());
     SimulatedPlayer elizabeth = player(QStringLiteral("elizabeth"), 0, 39, 0);
@@ -107,31 +108,33 @@ TEST(SimulatedServerReplies, MatchesCapturedPackets)
     fred.face.clear();
     playersServer.setPlayers({elizabeth, fred});
     EXPECT_EQ(answerAfter(playersServer, 68, "\\players\\"),
-              QList<QByteArray>{bytes("\\player_0\\elizabeth\\frags_0\\0\\ping_0\\ 39\\team_0\\0\\mesh_0\\Boss\\skin_0"
-                                      "\\BossSkins.boss\\face_0\\BossSkins.T_0\\ngsecret_0\\true\\player_1\\fred\\frags_1\\0"
-                                      "\\ping_1\\ 61\\team_1\\255\\mesh_1\\Spectator\\skin_1\\None\\face_1\\\\ngsecret_1\\true"
-                                      "\\queryid\\69.1\\final\\")});
+              QList<QByteArray>{
+                  bytes("\\player_0\\elizabeth\\frags_0\\0\\ping_0\\ 39\\team_0\\0\\mesh_0\\Boss\\skin_0"
+                        "\\BossSkins.boss\\face_0\\BossSkins.T_0\\ngsecret_0\\true\\player_1\\fred\\frags_1\\0"
+                        "\\ping_1\\ 61\\team_1\\255\\mesh_1\\Spectator\\skin_1\\None\\face_1\\\\ngsecret_1\\true"
+                        "\\queryid\\69.1\\final\\")});
 
     SimulatedServerConfig v440;
     v440.gameVersion = 440;
     SimulatedServer basicServer(v440);
-    EXPECT_EQ(answerAfter(basicServer, 20, "\\basic\\"),
-              QList<QByteArray>{bytes("\\gamename\\ut\\gamever\\440\\minnetver\\432\\location\\0\\queryid\\21.1\\final\\")});
+    EXPECT_EQ(
+        answerAfter(basicServer, 20, "\\basic\\"),
+        QList<QByteArray>{bytes("\\gamename\\ut\\gamever\\440\\minnetver\\432\\location\\0\\queryid\\21.1\\final\\")});
 }
 
 TEST(SimulatedServerReplies, RequestsTheGameDropsGetNoReply)
 {
     const char *const dropped[] = {
-        "",                        // empty datagram
-        "\\status",                // no closing backslash
-        "status\\",                // no leading backslash
-        "\\",                      //
-        "\\\\",                    // empty type
-        "\\foo\\",                 // unknown type
-        "\\info\\\\foo\\",         // unknown last item leaves info unsent
-        "\\echo\\a\\b",            // "b" is no item, so echo is never final
-        "\\players\\\\status",     // last item unclosed
-        "\\STATUS\\",              // types are case-sensitive
+        "",                    // empty datagram
+        "\\status",            // no closing backslash
+        "status\\",            // no leading backslash
+        "\\",                  //
+        "\\\\",                // empty type
+        "\\foo\\",             // unknown type
+        "\\info\\\\foo\\",     // unknown last item leaves info unsent
+        "\\echo\\a\\b",        // "b" is no item, so echo is never final
+        "\\players\\\\status", // last item unclosed
+        "\\STATUS\\",          // types are case-sensitive
     };
     SimulatedServer server(ctfConfig());
     server.addPlayer(player(QStringLiteral("p"), 1, 10, 0));
@@ -153,7 +156,8 @@ TEST(SimulatedServerReplies, SplitsBeforeThousandCharsKeepingPlayersWhole)
     SimulatedServer server(ctfConfig());
     constexpr int kPlayerCount = 32;
     for (int i = 0; i < kPlayerCount; ++i) {
-        SimulatedPlayer p = player(QStringLiteral("LongPlayerName%1xxxx").arg(i, 2, 10, QLatin1Char('0')), i, 100 + i, i % 2);
+        SimulatedPlayer p =
+            player(QStringLiteral("LongPlayerName%1xxxx").arg(i, 2, 10, QLatin1Char('0')), i, 100 + i, i % 2);
         p.mesh = QStringLiteral("Female Commando");
         p.skin = QStringLiteral("FCommandoSkins.cmdo");
         p.face = QStringLiteral("FCommandoSkins.Gromida");
@@ -195,7 +199,8 @@ TEST(SimulatedServerReplies, SplitsBeforeThousandCharsKeepingPlayersWhole)
             }
         }
         EXPECT_EQ(seen.size(), kPlayerCount);
-        EXPECT_TRUE(packets.front().startsWith(request == std::string("\\status\\") ? "\\gamename\\ut" : "\\player_0\\"));
+        EXPECT_TRUE(
+            packets.front().startsWith(request == std::string("\\status\\") ? "\\gamename\\ut" : "\\player_0\\"));
     }
 }
 

@@ -80,13 +80,13 @@ QByteArray encoded(const QByteArray &latin1)
 QByteArray searchPath(const char *view, const char *type, const QByteArray &latin1)
 {
     return QByteArrayLiteral("/fcgi-bin/Search?gt=UT&gm=all&page=m&view=") + view + "&data=" + encoded(latin1)
-        + "&type=" + type;
+           + "&type=" + type;
 }
 
 QByteArray displayPath(const char *mode, quint64 id, const char *view)
 {
     return QByteArrayLiteral("/fcgi-bin/Display?gt=UT&gm=") + mode + "&uid=" + QByteArray::number(id)
-        + "&page=m&view=" + view;
+           + "&page=m&view=" + view;
 }
 
 // A rank page's row: "," out, each "<td class=r>" a field separator, tags and blanks out.
@@ -188,10 +188,7 @@ EntryReading readEntry(const QByteArrayList &lines, StatsKind kind)
 class StatsSimTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(service.listen());
-    }
+    void SetUp() override { ASSERT_TRUE(service.listen()); }
 
     SimulatedStatsService service;
 };
@@ -242,13 +239,14 @@ TEST_F(StatsSimTest, DisplayPageRowsGiveRankAndFigure)
 TEST_F(StatsSimTest, SearchWithSeveralMatchesListsIdsAndNames)
 {
     const QByteArrayList players = listValues(fetchLines(service.port(), searchPath("p", "name", "FRAG"), true));
-    EXPECT_EQ(players,
-              QByteArrayList({"42", "Big Frag Daddy", "777", "Fr\xE4ulein Frag", "10000000", "Zo\xEB \xDC" "berfrag"}));
+    EXPECT_EQ(players, QByteArrayList({"42", "Big Frag Daddy", "777", "Fr\xE4ulein Frag", "10000000",
+                                       "Zo\xEB \xDC"
+                                       "berfrag"}));
 
     const QByteArrayList servers = listValues(fetchLines(service.port(), searchPath("s", "name", "arena"), true));
-    EXPECT_EQ(servers, QByteArrayList({"482", "\xD6lfeld CTF Arena", "127.0.0.1:7778", "12345",
-                                       "Se\xF1or Frag's Team Arena", "127.0.0.1:7779", "2000001",
-                                       "Z\xFCrich Last Man Arena", "127.0.0.1:7781"}));
+    EXPECT_EQ(servers,
+              QByteArrayList({"482", "\xD6lfeld CTF Arena", "127.0.0.1:7778", "12345", "Se\xF1or Frag's Team Arena",
+                              "127.0.0.1:7779", "2000001", "Z\xFCrich Last Man Arena", "127.0.0.1:7781"}));
 
     const QByteArrayList none = fetchLines(service.port(), searchPath("p", "name", "nobody"), true);
     ASSERT_GT(none.size(), 10);

@@ -28,11 +28,12 @@ TEST_P(LoadColour, FollowsTheRules)
         << GetParam().cur << "/" << GetParam().max;
 }
 
-INSTANTIATE_TEST_SUITE_P(ServerRowLayout, LoadColour,
-                         ::testing::Values(LoadCase{"8", "16", LoadLevel::HalfOrMore}, LoadCase{"7", "16", LoadLevel::BelowHalf},
-                                           LoadCase{"16", "16", LoadLevel::Full}, LoadCase{"0", "0", LoadLevel::Background},
-                                           LoadCase{"1", "3", LoadLevel::HalfOrMore}, LoadCase{"", "", LoadLevel::Background},
-                                           LoadCase{"20", "16", LoadLevel::HalfOrMore}, LoadCase{"x", "8", LoadLevel::BelowHalf}));
+INSTANTIATE_TEST_SUITE_P(
+    ServerRowLayout, LoadColour,
+    ::testing::Values(LoadCase{"8", "16", LoadLevel::HalfOrMore}, LoadCase{"7", "16", LoadLevel::BelowHalf},
+                      LoadCase{"16", "16", LoadLevel::Full}, LoadCase{"0", "0", LoadLevel::Background},
+                      LoadCase{"1", "3", LoadLevel::HalfOrMore}, LoadCase{"", "", LoadLevel::Background},
+                      LoadCase{"20", "16", LoadLevel::HalfOrMore}, LoadCase{"x", "8", LoadLevel::BelowHalf}));
 
 TEST(ServerRowLayout, CountsRefreshRegionAndHints)
 {
@@ -72,18 +73,16 @@ TEST_P(LoadTextColour, BlackOrWhiteWhicheverReadsBetter)
 
 INSTANTIATE_TEST_SUITE_P(
     ServerRowLayout, LoadTextColour,
-    ::testing::Values(LoadTextCase{128, ServerRowLayout::kWhite},       // the stored full colour, dark red
-                      LoadTextCase{32768, ServerRowLayout::kWhite},     // green, below half
-                      LoadTextCase{32896, ServerRowLayout::kBlack},     // olive, half or more
-                      LoadTextCase{0x0000ff, ServerRowLayout::kBlack},  // pure red: 5.25 against 4.00
-                      LoadTextCase{0x00ff00, ServerRowLayout::kBlack},  // pure green
-                      LoadTextCase{0xff0000, ServerRowLayout::kWhite},  // pure blue
-                      LoadTextCase{0x00ffff, ServerRowLayout::kBlack},  // yellow
+    ::testing::Values(LoadTextCase{128, ServerRowLayout::kWhite},      // the stored full colour, dark red
+                      LoadTextCase{32768, ServerRowLayout::kWhite},    // green, below half
+                      LoadTextCase{32896, ServerRowLayout::kBlack},    // olive, half or more
+                      LoadTextCase{0x0000ff, ServerRowLayout::kBlack}, // pure red: 5.25 against 4.00
+                      LoadTextCase{0x00ff00, ServerRowLayout::kBlack}, // pure green
+                      LoadTextCase{0xff0000, ServerRowLayout::kWhite}, // pure blue
+                      LoadTextCase{0x00ffff, ServerRowLayout::kBlack}, // yellow
                       // Where the two change places: 4.61 white against 4.56 black, then 4.54 against 4.62.
-                      LoadTextCase{0x757575, ServerRowLayout::kWhite},
-                      LoadTextCase{0x767676, ServerRowLayout::kBlack},
-                      LoadTextCase{0, ServerRowLayout::kWhite},
-                      LoadTextCase{0xffffff, ServerRowLayout::kBlack},
+                      LoadTextCase{0x757575, ServerRowLayout::kWhite}, LoadTextCase{0x767676, ServerRowLayout::kBlack},
+                      LoadTextCase{0, ServerRowLayout::kWhite}, LoadTextCase{0xffffff, ServerRowLayout::kBlack},
                       // Only the colour counts, whatever else the stored number holds.
                       LoadTextCase{0xff000080, ServerRowLayout::kWhite}));
 
@@ -148,8 +147,8 @@ TEST_F(PlayerRowsTest, TeamNamesAndHiddenStaleSlots)
     add("c", "5", " 30", "x");
     add("d", "-2", " 10", "3");
     QList<PlayerRows::Row> rows = PlayerRows::rows(server);
-    EXPECT_EQ(column(rows, PlayerRows::TeamColumn),
-              (QStringList{QStringLiteral("Blue"), QStringLiteral("None"), QStringLiteral("Red"), QStringLiteral("Gold")}));
+    EXPECT_EQ(column(rows, PlayerRows::TeamColumn), (QStringList{QStringLiteral("Blue"), QStringLiteral("None"),
+                                                                 QStringLiteral("Red"), QStringLiteral("Gold")}));
 
     server.PlayerSlotCount = "0";
     EXPECT_TRUE(PlayerRows::rows(server).isEmpty());
@@ -172,8 +171,8 @@ TEST_F(PlayerRowsTest, SortsByEachColumn)
     EXPECT_EQ(column(rows, PlayerRows::NameColumn),
               (QStringList{QStringLiteral("d"), QStringLiteral("c"), QStringLiteral("a"), QStringLiteral("b")}));
     PlayerRows::sortPlayersView(rows, PlayerRows::TeamColumn);
-    EXPECT_EQ(column(rows, PlayerRows::TeamColumn),
-              (QStringList{QStringLiteral("Red"), QStringLiteral("Red"), QStringLiteral("Gold"), QStringLiteral("Blue")}));
+    EXPECT_EQ(column(rows, PlayerRows::TeamColumn), (QStringList{QStringLiteral("Red"), QStringLiteral("Red"),
+                                                                 QStringLiteral("Gold"), QStringLiteral("Blue")}));
     PlayerRows::sortPlayersView(rows, PlayerRows::NameColumn);
     EXPECT_EQ(column(rows, PlayerRows::NameColumn).first(), QStringLiteral("a"));
     const QStringList before = column(rows, PlayerRows::NameColumn);
@@ -185,7 +184,8 @@ QList<PlayerRows::Row> scoreRows(std::initializer_list<std::pair<const char *, c
 {
     QList<PlayerRows::Row> rows;
     for (const auto &[name, score] : players)
-        rows.append(PlayerRows::Row{QString::fromLatin1(name), QString::fromLatin1(score), {}, {}, QStringLiteral("true"), {}, {}, {}});
+        rows.append(PlayerRows::Row{
+            QString::fromLatin1(name), QString::fromLatin1(score), {}, {}, QStringLiteral("true"), {}, {}, {}});
     return rows;
 }
 
@@ -263,10 +263,11 @@ TEST(ScoreGraphLayout, TeamBoxesAndSizes)
     EXPECT_EQ(ScoreGraphLayout::teamSizeValue(QStringLiteral("4.000000")), 4);
     EXPECT_EQ(ScoreGraphLayout::teamSizeValue(QString()), 0);
 
-    const auto boxes = ScoreGraphLayout::layoutTeams(
-        {{QStringLiteral("10.000000"), QStringLiteral("3")}, {QStringLiteral("8"), QStringLiteral("4")},
-         {QStringLiteral("0"), QStringLiteral("0")}, {QStringLiteral("0"), QStringLiteral("0")}},
-        400, 40);
+    const auto boxes = ScoreGraphLayout::layoutTeams({{QStringLiteral("10.000000"), QStringLiteral("3")},
+                                                      {QStringLiteral("8"), QStringLiteral("4")},
+                                                      {QStringLiteral("0"), QStringLiteral("0")},
+                                                      {QStringLiteral("0"), QStringLiteral("0")}},
+                                                     400, 40);
     ASSERT_EQ(boxes.size(), 2);
     EXPECT_EQ(boxes[0].rect, QRect(10, 5, 185, 30));
     EXPECT_EQ(boxes[1].rect.left(), 205);
@@ -279,9 +280,11 @@ TEST(ScoreGraphLayout, OnlyTeamsWithPlayersGetABoxInTheirOwnColour)
 {
     const QString none = QStringLiteral("0");
     // Everyone on Blue and Gold: two boxes, for slots 1 and 3, from the left.
-    const auto boxes = ScoreGraphLayout::layoutTeams(
-        {{none, none}, {QStringLiteral("7"), QStringLiteral("2")}, {none, none}, {QStringLiteral("3"), QStringLiteral("1")}},
-        400, 40);
+    const auto boxes = ScoreGraphLayout::layoutTeams({{none, none},
+                                                      {QStringLiteral("7"), QStringLiteral("2")},
+                                                      {none, none},
+                                                      {QStringLiteral("3"), QStringLiteral("1")}},
+                                                     400, 40);
     ASSERT_EQ(boxes.size(), 2);
     EXPECT_EQ(boxes[0].team, 1);
     EXPECT_EQ(boxes[0].score, 7);

@@ -64,7 +64,7 @@ protected:
     bool closedAs(QDialog::DialogCode code) const
     {
         return !dialog.isVisible() && dialog.result() == code && finished.count() == 1
-            && finished.constFirst().constFirst().toInt() == code;
+               && finished.constFirst().constFirst().toInt() == code;
     }
 
     WorkDialog dialog;

@@ -122,7 +122,7 @@ bool Program::process(const char *quietDescription)
     m_parser.process(m_app);
     m_quiet = m_parser.isSet(QStringLiteral("quiet"));
     return (!m_hasPort || readNumber(m_parser, QStringLiteral("port"), 0, 65535, m_port))
-        && readNumber(m_parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, m_runFor);
+           && readNumber(m_parser, QStringLiteral("run-for"), 0, 0x7fffffffLL, m_runFor);
 }
 
 bool Program::listen(SimulatedTcpService &service, qint64 port) const

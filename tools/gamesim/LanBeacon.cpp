@@ -62,7 +62,7 @@ QByteArray LanBeacon::reportReply() const
                              .arg(m_server->playerCount())
                              .arg(c.maxPlayers);
     return kBeaconProduct + ' ' + QByteArray::number(m_server->gamePort()) + ' '
-        + (c.utf8Text ? text.toUtf8() : toWindows1252(text));
+           + (c.utf8Text ? text.toUtf8() : toWindows1252(text));
 }
 
 void LanBeacon::readPendingDatagrams()

@@ -26,7 +26,7 @@ public:
     bool isRunning() const { return m_socket != nullptr; }
     quint16 port() const;
 
-    QByteArray queryReply() const;  // "ut <queryport>"
+    QByteArray queryReply() const; // "ut <queryport>"
     // "ut <gameport> <computer> <title> <beaconname> <n>/<max>", in Windows-1252 as the game
     // writes it (UTF-8 when the server is set to send UTF-8).
     QByteArray reportReply() const;

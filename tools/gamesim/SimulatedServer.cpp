@@ -160,7 +160,8 @@ bool SimulatedServer::start(QueryPortHub &hub)
 {
     if (isRunning())
         return true;
-    const std::optional<QueryPortHub::Binding> binding = hub.bind(this, m_config.queryPort, m_config.answerFromOtherPort);
+    const std::optional<QueryPortHub::Binding> binding =
+        hub.bind(this, m_config.queryPort, m_config.answerFromOtherPort);
     if (!binding)
         return false;
     m_hub = &hub;
@@ -379,25 +380,21 @@ QByteArray SimulatedServer::text(const QString &value) const
 QByteArray SimulatedServer::basicSection() const
 {
     return pair("gamename", "ut") + pair("gamever", QByteArray::number(m_config.gameVersion))
-        + pair("minnetver", QByteArray::number(m_config.minNetVersion))
-        + pair("location", QByteArray::number(m_config.location));
+           + pair("minnetver", QByteArray::number(m_config.minNetVersion))
+           + pair("location", QByteArray::number(m_config.location));
 }
 
 QByteArray SimulatedServer::infoSection() const
 {
     const auto stripped = [this](QString s) { return text(s.remove(QLatin1Char('\\'))); };
-    return pair("hostname", stripped(m_config.hostname))
-        + pair("hostport", QByteArray::number(gamePort()))
-        + pair("maptitle", stripped(m_config.mapTitle))
-        + pair("mapname", text(m_config.mapName))
-        + pair("gametype", text(m_config.gameType))
-        + pair("numplayers", QByteArray::number(playerCount()))
-        + pair("maxplayers", QByteArray::number(m_config.maxPlayers))
-        + pair("gamemode", "openplaying")
-        + pair("gamever", QByteArray::number(m_config.gameVersion))
-        + pair("minnetver", QByteArray::number(m_config.minNetVersion))
-        + pair("worldlog", m_config.worldLog ? "true" : "false")
-        + pair("wantworldlog", m_config.wantWorldLog ? "true" : "false");
+    return pair("hostname", stripped(m_config.hostname)) + pair("hostport", QByteArray::number(gamePort()))
+           + pair("maptitle", stripped(m_config.mapTitle)) + pair("mapname", text(m_config.mapName))
+           + pair("gametype", text(m_config.gameType)) + pair("numplayers", QByteArray::number(playerCount()))
+           + pair("maxplayers", QByteArray::number(m_config.maxPlayers)) + pair("gamemode", "openplaying")
+           + pair("gamever", QByteArray::number(m_config.gameVersion))
+           + pair("minnetver", QByteArray::number(m_config.minNetVersion))
+           + pair("worldlog", m_config.worldLog ? "true" : "false")
+           + pair("wantworldlog", m_config.wantWorldLog ? "true" : "false");
 }
 
 QByteArray SimulatedServer::rulesSection() const
@@ -409,24 +406,22 @@ QByteArray SimulatedServer::rulesSection() const
     rules += pair("listenserver", scriptBool(c.listenServer)) + pair("password", scriptBool(c.passworded));
 
     const QByteArray gameStyle = pair("gamestyle", text(c.gameStyle));
-    const QByteArray botSkill = c.minPlayers > 0 ? pair("botskill", text(SimulatedServerConfig::botSkillName(c.botSkill)))
-                                                  : QByteArray();
+    const QByteArray botSkill =
+        c.minPlayers > 0 ? pair("botskill", text(SimulatedServerConfig::botSkillName(c.botSkill))) : QByteArray();
     if (c.teamGame) {
         rules += pair("timelimit", QByteArray::number(c.timeLimit))
-            + pair("goalteamscore", QByteArray::number(c.goalTeamScore))
-            + pair("minplayers", QByteArray::number(c.minPlayers))
-            + pair("changelevels", scriptBool(c.changeLevels))
-            + pair("maxteams", QByteArray::number(c.maxTeams))
-            + pair("balanceteams", scriptBool(c.balanceTeams))
-            + pair("playersbalanceteams", scriptBool(c.playersBalanceTeams))
-            + pair("friendlyfire", QByteArray::number(c.friendlyFirePercent) + '%')
-            + pair("tournament", scriptBool(c.tournament)) + gameStyle + botSkill;
+                 + pair("goalteamscore", QByteArray::number(c.goalTeamScore))
+                 + pair("minplayers", QByteArray::number(c.minPlayers))
+                 + pair("changelevels", scriptBool(c.changeLevels)) + pair("maxteams", QByteArray::number(c.maxTeams))
+                 + pair("balanceteams", scriptBool(c.balanceTeams))
+                 + pair("playersbalanceteams", scriptBool(c.playersBalanceTeams))
+                 + pair("friendlyfire", QByteArray::number(c.friendlyFirePercent) + '%')
+                 + pair("tournament", scriptBool(c.tournament)) + gameStyle + botSkill;
     } else {
-        rules += pair("timelimit", QByteArray::number(c.timeLimit))
-            + pair("fraglimit", QByteArray::number(c.fragLimit))
-            + pair("minplayers", QByteArray::number(c.minPlayers))
-            + pair("changelevels", scriptBool(c.changeLevels))
-            + pair("tournament", scriptBool(c.tournament)) + gameStyle + botSkill;
+        rules += pair("timelimit", QByteArray::number(c.timeLimit)) + pair("fraglimit", QByteArray::number(c.fragLimit))
+                 + pair("minplayers", QByteArray::number(c.minPlayers))
+                 + pair("changelevels", scriptBool(c.changeLevels)) + pair("tournament", scriptBool(c.tournament))
+                 + gameStyle + botSkill;
     }
     if (!c.adminName.isEmpty())
         rules += pair("AdminName", text(QString(c.adminName).remove(QLatin1Char('\\'))));
@@ -439,13 +434,11 @@ QByteArray SimulatedServer::playerSection(int index) const
 {
     const SimulatedPlayer &p = m_players.at(index);
     return indexedPair("player", index, text(QString(p.name).remove(QLatin1Char('\\'))))
-        + indexedPair("frags", index, QByteArray::number(p.frags))
-        + indexedPair("ping", index, ' ' + QByteArray::number(p.ping))
-        + indexedPair("team", index, QByteArray::number(p.team))
-        + indexedPair("mesh", index, text(p.mesh))
-        + indexedPair("skin", index, text(p.skin))
-        + indexedPair("face", index, text(p.face))
-        + indexedPair("ngsecret", index, text(p.ngsecret));
+           + indexedPair("frags", index, QByteArray::number(p.frags))
+           + indexedPair("ping", index, ' ' + QByteArray::number(p.ping))
+           + indexedPair("team", index, QByteArray::number(p.team)) + indexedPair("mesh", index, text(p.mesh))
+           + indexedPair("skin", index, text(p.skin)) + indexedPair("face", index, text(p.face))
+           + indexedPair("ngsecret", index, text(p.ngsecret));
 }
 
 QByteArray SimulatedServer::teamSection(int team) const
@@ -454,8 +447,8 @@ QByteArray SimulatedServer::teamSection(int team) const
     for (const SimulatedPlayer &p : m_players)
         size += p.team == team ? 1 : 0;
     return indexedPair("team", team, kTeamNames[std::size_t(team)])
-        + indexedPair("score", team, QByteArray::number(m_config.teamScores[std::size_t(team)], 'f', 6))
-        + indexedPair("size", team, QByteArray::number(size));
+           + indexedPair("score", team, QByteArray::number(m_config.teamScores[std::size_t(team)], 'f', 6))
+           + indexedPair("size", team, QByteArray::number(size));
 }
 
 QByteArray SimulatedServer::validate(const QByteArray &challenge)
@@ -489,7 +482,8 @@ QByteArray SimulatedServer::validate(const QByteArray &challenge)
     static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     QByteArray out;
     for (qsizetype i = 0; i < mixed.size(); i += 3) {
-        const quint32 group = quint32(quint8(mixed[i])) << 16 | quint32(quint8(mixed[i + 1])) << 8 | quint8(mixed[i + 2]);
+        const quint32 group =
+            quint32(quint8(mixed[i])) << 16 | quint32(quint8(mixed[i + 1])) << 8 | quint8(mixed[i + 2]);
         for (int shift = 18; shift >= 0; shift -= 6)
             out.append(kAlphabet[(group >> shift) & 0x3f]);
     }

@@ -26,7 +26,7 @@ public:
     explicit SimulatedServer(const SimulatedServerConfig &config = {}, QObject *parent = nullptr);
     ~SimulatedServer() override;
 
-    bool start(); // binds 127.0.0.1:config().queryPort
+    bool start();                  // binds 127.0.0.1:config().queryPort
     bool start(QueryPortHub &hub); // the same, served by hub
     void stop();
     bool isRunning() const;

@@ -14,7 +14,7 @@ bool SimulatedServerConfig::isTeamGameType(const QString &type)
 {
     // TeamGamePlus and its subclasses; LastManStanding derives from DeathMatchPlus.
     return type == QLatin1String("TeamGamePlus") || type == QLatin1String("CTFGame")
-        || type == QLatin1String("Domination") || type == QLatin1String("Assault");
+           || type == QLatin1String("Domination") || type == QLatin1String("Assault");
 }
 
 QString SimulatedServerConfig::beaconNameFor(const QString &type)
@@ -34,8 +34,8 @@ QString SimulatedServerConfig::beaconNameFor(const QString &type)
 
 QString SimulatedServerConfig::botSkillName(int skill)
 {
-    static const std::array<const char *, 8> kNames = {
-        "Novice", "Average", "Experienced", "Skilled", "Adept", "Masterful", "Inhuman", "Godlike"};
+    static const std::array<const char *, 8> kNames = {"Novice", "Average",   "Experienced", "Skilled",
+                                                       "Adept",  "Masterful", "Inhuman",     "Godlike"};
     const auto index = static_cast<std::size_t>(std::clamp(skill, 0, int(kNames.size()) - 1));
     return QLatin1String(kNames[index]);
 }

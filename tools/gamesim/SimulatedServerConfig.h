@@ -48,9 +48,9 @@ struct SimulatedServerConfig final
     QString computerName = QStringLiteral("quorvelin-sim"); // first word of the beacon's REPORT text
     QString beaconName = QStringLiteral("DM");
 
-    bool legacyPackets = false; // one packet per section with \final\ before \queryid\ (pre-451 style)
-    bool silent = false;        // take queries (and their ids) but never answer
-    bool utf8Text = false;      // send text as UTF-8 instead of Windows-1252
+    bool legacyPackets = false;       // one packet per section with \final\ before \queryid\ (pre-451 style)
+    bool silent = false;              // take queries (and their ids) but never answer
+    bool utf8Text = false;            // send text as UTF-8 instead of Windows-1252
     bool answerFromOtherPort = false; // reply from a second socket, not the query port
 
     // Share (0..100) of reply datagrams lost on the way, each on its own, so a

@@ -30,21 +30,22 @@ constexpr std::array<GameTypeMaps, 6> kGameTypes = {{
     {"LastManStanding", {{{"DM-Tempest", "Tempest"}, {"DM-Agony", "Agony"}}}},
 }};
 
-constexpr std::array<const char *, 8> kHostPrefixes = {
-    "Quorvelin Sim", "Frag Zone", "Old Skool", "LAN Party", "Clan Base", "Instagib Heaven", "Night Owls", "Rocket Arena"};
+constexpr std::array<const char *, 8> kHostPrefixes = {"Quorvelin Sim", "Frag Zone",   "Old Skool",
+                                                       "LAN Party",     "Clan Base",   "Instagib Heaven",
+                                                       "Night Owls",    "Rocket Arena"};
 constexpr std::array<int, 8> kCapacities = {8, 10, 12, 14, 16, 20, 24, 32};
 constexpr std::array<int, 4> kVersions = {451, 469, 440, 436};
-constexpr std::array<const char *, 6> kMutators = {
-    "InstaGib", "Chainsaw Melee", "No Redeemer", "Low Gravity", "SmartCTF 4E", "Stealth"};
+constexpr std::array<const char *, 6> kMutators = {"InstaGib",    "Chainsaw Melee", "No Redeemer",
+                                                   "Low Gravity", "SmartCTF 4E",    "Stealth"};
 constexpr std::array<const char *, 3> kGameStyles = {"Classic", "Hardcore", "Turbo"};
 
 // Latin-1 names go out as single bytes (0xF6 for the o umlaut).
-const std::array<QString, 6> kLatin1Names = {
-    QStringLiteral("J\u00f6rg"), QStringLiteral("S\u00f8ren"), QStringLiteral("Zo\u00eb"),
-    QStringLiteral("Fran\u00e7ois"), QStringLiteral("Pe\u00f1a"), QStringLiteral("\u00c5sa")};
-constexpr std::array<const char *, 14> kPlainNames = {
-    "Raptor", "Loque", "Malcolm", "Xan", "Brock", "Visse", "Cilia", "Tamerlane",
-    "[UTA]Dart", "|XO|Kenny", "Sniper", "FragMaster", "Player", "ShockJoe"};
+const std::array<QString, 6> kLatin1Names = {QStringLiteral("J\u00f6rg"), QStringLiteral("S\u00f8ren"),
+                                             QStringLiteral("Zo\u00eb"),  QStringLiteral("Fran\u00e7ois"),
+                                             QStringLiteral("Pe\u00f1a"), QStringLiteral("\u00c5sa")};
+constexpr std::array<const char *, 14> kPlainNames = {"Raptor", "Loque",      "Malcolm",   "Xan",       "Brock",
+                                                      "Visse",  "Cilia",      "Tamerlane", "[UTA]Dart", "|XO|Kenny",
+                                                      "Sniper", "FragMaster", "Player",    "ShockJoe"};
 
 // A mesh with a skin and a face from one skin package.
 struct Look
@@ -185,7 +186,8 @@ bool SimulatedServerFarm::start(int count, quint16 basePort)
         for (std::size_t team = 0; c.teamGame && team < c.teamScores.size(); ++team)
             server->setTeamScore(int(team), int(team) < c.maxTeams ? m_rng.bounded(0, 5) : 0);
         if (m_hub.isAvailable() ? !server->start(m_hub) : !server->start()) {
-            m_error = m_hub.isAvailable() ? m_hub.errorString() : QStringLiteral("cannot bind port %1").arg(c.queryPort);
+            m_error =
+                m_hub.isAvailable() ? m_hub.errorString() : QStringLiteral("cannot bind port %1").arg(c.queryPort);
             stop();
             return false;
         }

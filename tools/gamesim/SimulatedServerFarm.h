@@ -25,8 +25,8 @@ public:
     // farm, so they hold for any count; none of this changes what the others send.
     struct Faults
     {
-        int dropPercent = 0;   // of every server's reply datagrams, each lost on its own
-        int silentPercent = 0; // of the servers, which never answer
+        int dropPercent = 0;    // of every server's reply datagrams, each lost on its own
+        int silentPercent = 0;  // of the servers, which never answer
         int otherPortEvery = 0; // every Nth server (N, 2N, ...) answers from another port; 0: none
     };
 

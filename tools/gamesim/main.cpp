@@ -116,7 +116,8 @@ void startBeacons(SimulatedServerFarm &farm, bool quiet)
 bool startFarm(SimulatedServerFarm &farm, const Settings &settings, bool quiet)
 {
     farm.setFaults(settings.faults);
-    const int otherPorts = settings.faults.otherPortEvery > 0 ? int(settings.count / settings.faults.otherPortEvery) : 0;
+    const int otherPorts =
+        settings.faults.otherPortEvery > 0 ? int(settings.count / settings.faults.otherPortEvery) : 0;
     raiseOpenFileLimit(settings.count + otherPorts + 64);
     if (!farm.start(int(settings.count), quint16(settings.basePort))) {
         ToolMain::complain(QStringLiteral("cannot bind %1 query ports from 127.0.0.1:%2 (%3)")

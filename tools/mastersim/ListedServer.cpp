@@ -9,8 +9,8 @@
 namespace {
 
 // The cycle of tools/gamesim's farm, so a listed type is the type the server reports.
-constexpr std::array<const char *, 6> kGameTypes = {
-    "DeathMatchPlus", "CTFGame", "TeamGamePlus", "Domination", "Assault", "LastManStanding"};
+constexpr std::array<const char *, 6> kGameTypes = {"DeathMatchPlus", "CTFGame", "TeamGamePlus",
+                                                    "Domination",     "Assault", "LastManStanding"};
 
 constexpr int kHighestLocation = 12;
 constexpr quint16 kSyntheticQueryPort = 7778;
@@ -18,9 +18,18 @@ constexpr quint16 kSyntheticQueryPort = 7778;
 // Entries a list may hold that are no server: octets or ports out of range, numbers
 // that wrap in a narrow integer, missing parts, words, IPv6, nothing at all.
 constexpr std::array<const char *, 12> kBadEntries = {
-    "999.1.2.3:7778", "1.2.3.4:70000", "hello:1",          "1.2.3.4:0",
-    "1.2.3:7778",     "1.2.3.4",       "1.2.3.4:77x8",     "",
-    "1.2.3.4:-1",     "[::1]:7778",    "4294967297.0.0.1:7778", "1.2.3.4:65543",
+    "999.1.2.3:7778",
+    "1.2.3.4:70000",
+    "hello:1",
+    "1.2.3.4:0",
+    "1.2.3:7778",
+    "1.2.3.4",
+    "1.2.3.4:77x8",
+    "",
+    "1.2.3.4:-1",
+    "[::1]:7778",
+    "4294967297.0.0.1:7778",
+    "1.2.3.4:65543",
 };
 
 } // namespace

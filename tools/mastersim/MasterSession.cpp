@@ -246,18 +246,10 @@ void MasterSession::sendReply(const Entries &entries)
         m_socket->write(entries.firstHalf());
         m_socket->disconnectFromHost();
         return;
-    case Misbehaviour::NeverClose:
-        m_socket->write(entries.text + kFinal);
-        return;
-    case Misbehaviour::Endless:
-        sendEndless();
-        return;
-    case Misbehaviour::Garbage:
-        sendGarbage();
-        return;
-    case Misbehaviour::SplitFinal:
-        sendSplitFinal(entries.text);
-        return;
+    case Misbehaviour::NeverClose: m_socket->write(entries.text + kFinal); return;
+    case Misbehaviour::Endless: sendEndless(); return;
+    case Misbehaviour::Garbage: sendGarbage(); return;
+    case Misbehaviour::SplitFinal: sendSplitFinal(entries.text); return;
     }
 }
 

@@ -76,23 +76,15 @@ void SimulatedHttpList::respond(QTcpSocket *socket, const QByteArray &request)
     m_requestPaths.append(QString::fromLatin1(path));
     Q_EMIT requestServed(m_requestPaths.constLast());
     switch (m_misbehaviour) {
-    case Misbehaviour::None:
-        ChunkFeeder::sendAndClose(socket, {head("200 OK", body().size()), body()});
-        return;
+    case Misbehaviour::None: ChunkFeeder::sendAndClose(socket, {head("200 OK", body().size()), body()}); return;
     case Misbehaviour::NotFound: {
         const QByteArray notFound = QByteArrayLiteral("404 Not Found\r\n");
         SimulatedHttp::answerAndClose(socket, head("404 Not Found", notFound.size()) + notFound);
         return;
     }
-    case Misbehaviour::Huge:
-        ChunkFeeder::sendAndClose(socket, {head("200 OK", hugeBody().size()), hugeBody()});
-        return;
-    case Misbehaviour::NeverEnds:
-        sendEndless(socket);
-        return;
-    case Misbehaviour::Stall:
-        socket->write(head("200 OK", body().size()));
-        return;
+    case Misbehaviour::Huge: ChunkFeeder::sendAndClose(socket, {head("200 OK", hugeBody().size()), hugeBody()}); return;
+    case Misbehaviour::NeverEnds: sendEndless(socket); return;
+    case Misbehaviour::Stall: socket->write(head("200 OK", body().size())); return;
     }
 }
 

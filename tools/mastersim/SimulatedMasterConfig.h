@@ -27,8 +27,8 @@ struct SimulatedMasterConfig final
     };
 
     QList<ListedServer> servers;
-    int listLength = 0; // above servers.size(): distinct syntheticServer() entries fill the list to this length
-    bool validating = true;         // require a correct \validate\; act on a message once \final\ ends it
+    int listLength = 0;     // above servers.size(): distinct syntheticServer() entries fill the list to this length
+    bool validating = true; // require a correct \validate\; act on a message once \final\ ends it
     bool greetingWithFinal = false; // "\basic\\secure\ABCDEF\final\" (Perl, OpenSpy) instead of no \final\ (Qt)
     Refusal refusal = Refusal::Silent;
     bool honourFilters = false; // apply the \gametype\ and \location\ of a list request

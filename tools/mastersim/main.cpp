@@ -32,8 +32,8 @@ struct Settings
 
 void addOptions(QCommandLineParser &parser)
 {
-    ToolMain::addOption(parser, "http-port",
-                        "Also serve the HTTP list on this port (0 = ephemeral; off unless given).", "P", "0");
+    ToolMain::addOption(parser, "http-port", "Also serve the HTTP list on this port (0 = ephemeral; off unless given).",
+                        "P", "0");
     ToolMain::addOption(parser, "count", "Number of listed servers (default 20).", "N", "20");
     ToolMain::addOption(parser, "base-port", "First listed query port; the others follow (default 7778).", "P", "7778");
     ToolMain::addOption(parser, "duplicates",
@@ -51,8 +51,8 @@ void addOptions(QCommandLineParser &parser)
     ToolMain::addOption(parser, "greeting-final", "End the greeting with \\final\\.");
     ToolMain::addChoiceOption(parser, "refusal", kRefusals, "Answer to a missing or wrong validate: ");
     ToolMain::addOption(parser, "honour-filters", "Apply the \\gametype\\ and \\location\\ filters of list requests.");
-    ToolMain::addOption(parser, "idle-timeout",
-                        "Close connections idle for MS milliseconds (default 7500, 0 = never).", "MS", "7500");
+    ToolMain::addOption(parser, "idle-timeout", "Close connections idle for MS milliseconds (default 7500, 0 = never).",
+                        "MS", "7500");
     ToolMain::addChoiceOption(parser, "misbehave", kMasterMisbehaviours);
     ToolMain::addChoiceOption(parser, "http-misbehave", kHttpMisbehaviours);
     ToolMain::addOption(parser, "greeting-cuts",

@@ -19,9 +19,9 @@ using Query = QList<std::pair<QByteArray, QByteArray>>;
 
 QByteArray head(int status, qsizetype contentLength, StatsPages::Charset charset = StatsPages::Charset::Windows1252)
 {
-    const QByteArray reason = status == 200 ? QByteArrayLiteral("OK")
-        : status == 404                     ? QByteArrayLiteral("Not Found")
-                                            : QByteArrayLiteral("Bad Request");
+    const QByteArray reason = status == 200   ? QByteArrayLiteral("OK")
+                              : status == 404 ? QByteArrayLiteral("Not Found")
+                                              : QByteArrayLiteral("Bad Request");
     const QByteArray name = StatsPages::charsetName(charset);
     return SimulatedHttp::head(QByteArray::number(status) + ' ' + reason,
                                "text/html" + (name.isEmpty() ? QByteArray() : "; charset=" + name), contentLength);
@@ -116,9 +116,9 @@ StatsAnswer SimulatedStatsService::answer(const QByteArray &path) const
     const qsizetype question = path.indexOf('?');
     const QByteArray script = path.left(question).toLower();
     const Query query = parseQuery(question < 0 ? QByteArray() : path.mid(question + 1));
-    StatsAnswer page = script == "/fcgi-bin/display" ? display(query)
-        : script == "/fcgi-bin/search"                 ? search(query)
-                                                       : StatsAnswer{404, StatsPages::notFoundPage(), false};
+    StatsAnswer page = script == "/fcgi-bin/display"  ? display(query)
+                       : script == "/fcgi-bin/search" ? search(query)
+                                                      : StatsAnswer{404, StatsPages::notFoundPage(), false};
     page.body = StatsPages::encodePage(page.body, m_charset);
     return page;
 }
@@ -159,10 +159,11 @@ StatsAnswer SimulatedStatsService::search(const Query &query) const
         quint64 id = 0;
         const bool byId = type == "uid" && readId(data, id);
         for (const StatsEntry &entry : m_catalogue.entries(kind)) {
-            const bool match = byId ? entry.id == id
-                : type == "name"    ? !text.isEmpty() && entry.name.contains(text, Qt::CaseInsensitive)
-                : type == "addr"    ? kind == StatsKind::Server && !text.isEmpty() && sameHost(entry.address, text)
-                                    : false;
+            const bool match = byId             ? entry.id == id
+                               : type == "name" ? !text.isEmpty() && entry.name.contains(text, Qt::CaseInsensitive)
+                               : type == "addr"
+                                   ? kind == StatsKind::Server && !text.isEmpty() && sameHost(entry.address, text)
+                                   : false;
             if (match)
                 matches.append(&entry);
         }
@@ -215,12 +216,8 @@ void SimulatedStatsService::respond(QTcpSocket *socket, const QByteArray &path)
     switch (m_misbehaviour) {
     case Misbehaviour::None:
     case Misbehaviour::NotFound:
-    case Misbehaviour::RefreshLoop:
-        send(socket, page.status, {page.body});
-        return;
-    case Misbehaviour::Huge:
-        send(socket, page.status, {filler(), page.body});
-        return;
+    case Misbehaviour::RefreshLoop: send(socket, page.status, {page.body}); return;
+    case Misbehaviour::Huge: send(socket, page.status, {filler(), page.body}); return;
     case Misbehaviour::EndlessLine: {
         socket->write(head(200, -1, m_charset));
         const QByteArray words = QByteArrayLiteral("ngWorldStats ").repeated(ChunkFeeder::kChunkSize / 13);
@@ -230,9 +227,7 @@ void SimulatedStatsService::respond(QTcpSocket *socket, const QByteArray &path)
         feeder->start();
         return;
     }
-    case Misbehaviour::Stall:
-        socket->write(head(200, page.body.size(), m_charset));
-        return;
+    case Misbehaviour::Stall: socket->write(head(200, page.body.size(), m_charset)); return;
     case Misbehaviour::Garbage: {
         QRandomGenerator random(quint32(m_requests.size()));
         QByteArray bytes(kGarbageSize, '\0');

@@ -15,7 +15,7 @@ struct StatsRequest final
     QByteArray requestLine;                           // "GET /fcgi-bin/... HTTP/1.0"
     QList<std::pair<QByteArray, QByteArray>> headers; // names and values, blanks trimmed
 
-    QByteArray path() const;                    // the request line's second word
+    QByteArray path() const;                      // the request line's second word
     QByteArray header(QByteArrayView name) const; // the first with that name in any case, else empty
 };
 

@@ -60,8 +60,7 @@ StatsCatalogue StatsCatalogue::defaults()
     StatsCatalogue c;
     c.servers = {
         entry(7, u"Bärenhöhle DeathMatch", {{mode("dm"), {3, 7, 5, 88}}}, "127.0.0.1:7777"),
-        entry(482, u"Ölfeld CTF Arena", {{mode("ctf"), {1, 7, 2, 90}}, {mode("dom"), {12, 5, 0, 0}}},
-              "127.0.0.1:7778"),
+        entry(482, u"Ölfeld CTF Arena", {{mode("ctf"), {1, 7, 2, 90}}, {mode("dom"), {12, 5, 0, 0}}}, "127.0.0.1:7778"),
         entry(12345, u"Señor Frag's Team Arena", {{mode("team"), {4, 6, 9, 71}}}, "127.0.0.1:7779"),
         entry(1234567, u"Château Assault", {{mode("ass"), {2, 7, 1, 91}}, {mode("ctf"), {17, 3, 40, 22}}},
               "127.0.0.1:7780"),

@@ -18,7 +18,7 @@ QByteArray viewCode(StatsKind kind)
 QByteArray head(const QByteArray &title)
 {
     return QByteArrayLiteral("<html>\n<head>\n<title>ngWorldStats - ") + title
-        + QByteArrayLiteral("</title>\n</head>\n<body>\n");
+           + QByteArrayLiteral("</title>\n</head>\n<body>\n");
 }
 
 const QByteArray kTail = QByteArrayLiteral("</body>\n</html>\n");
@@ -72,7 +72,7 @@ QByteArray rankPage(StatsKind kind, const QString &mode, const StatsEntry *entry
     const StatsRanks ranks = entry ? entry->ranks.value(mode) : StatsRanks();
     const auto row = [&](int rank, double figure) {
         return "<tr>" + rankCell(QByteArray::number(rank)) + rankCell(displayKey(entry->id))
-            + rankCell(htmlName(entry->name)) + rankCell(figureText(figure));
+               + rankCell(htmlName(entry->name)) + rankCell(figureText(figure));
     };
 
     page += "<p><b>Weekly ranking</b></p>\n<table>\n" + columns + "<th>&nbsp;</th></tr>\n";
@@ -97,7 +97,7 @@ QByteArray entryPage(StatsKind kind, const StatsEntry &entry)
         if (!entry.ranks.contains(mode))
             continue;
         page += "<tr>" + entryCell(name) + entryCell(StatsCatalogue::modeTitle(mode).toUtf8())
-            + entryCell(QByteArray::number(entry.id)) + "\n</tr>\n";
+                + entryCell(QByteArray::number(entry.id)) + "\n</tr>\n";
     }
     return page + "</table>\n" + kTail;
 }
@@ -116,7 +116,7 @@ QByteArray listPage(StatsKind kind, const QList<const StatsEntry *> &matches)
     for (const StatsEntry *match : matches) {
         page += "<tr>\n<td class=y>" + QByteArray::number(match->id) + "</td>\n";
         page += "<td class=z><a href=\"" + entryPath(kind, match->id) + "\" class=z>" + htmlName(match->name)
-            + "</a></td>\n";
+                + "</a></td>\n";
         if (kind == StatsKind::Server)
             page += "<td class=y>" + htmlName(match->address) + "</td>\n";
         page += "</tr>\n";
@@ -127,23 +127,21 @@ QByteArray listPage(StatsKind kind, const QList<const StatsEntry *> &matches)
 QByteArray refreshPage(const QByteArray &path)
 {
     return "<html>\n<head>\n<meta HTTP-EQUIV=Refresh CONTENT=\"0; url=" + path
-        + "\">\n<title>ngWorldStats</title>\n</head>\n<body>\n</body>\n</html>\n";
+           + "\">\n<title>ngWorldStats</title>\n</head>\n<body>\n</body>\n</html>\n";
 }
 
 QByteArray notFoundPage()
 {
-    return QByteArrayLiteral("<html>\n<head>\n<title>Not Found</title>\n</head>\n<body>\nNot Found\n</body>\n</html>\n");
+    return QByteArrayLiteral(
+        "<html>\n<head>\n<title>Not Found</title>\n</head>\n<body>\nNot Found\n</body>\n</html>\n");
 }
 
 QByteArray charsetName(Charset charset)
 {
     switch (charset) {
-    case Charset::Windows1252:
-        return QByteArrayLiteral("windows-1252");
-    case Charset::Utf8:
-        return QByteArrayLiteral("utf-8");
-    case Charset::Undeclared:
-        break;
+    case Charset::Windows1252: return QByteArrayLiteral("windows-1252");
+    case Charset::Utf8: return QByteArrayLiteral("utf-8");
+    case Charset::Undeclared: break;
     }
     return {};
 }

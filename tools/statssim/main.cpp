@@ -11,10 +11,9 @@ const ToolMain::ServiceProgram kProgram = {"quorvelin-statssim", "A simulated ng
                                            "TCP port (default 8081, 0 = ephemeral).", "8081", "stats"};
 
 // In the order of the enums' values.
-const QStringList kMisbehaviours = {QStringLiteral("none"),         QStringLiteral("not-found"),
-                                    QStringLiteral("refresh-loop"), QStringLiteral("huge"),
-                                    QStringLiteral("endless-line"), QStringLiteral("stall"),
-                                    QStringLiteral("garbage")};
+const QStringList kMisbehaviours = {
+    QStringLiteral("none"),         QStringLiteral("not-found"), QStringLiteral("refresh-loop"), QStringLiteral("huge"),
+    QStringLiteral("endless-line"), QStringLiteral("stall"),     QStringLiteral("garbage")};
 const QStringList kCharsets = {QStringLiteral("windows-1252"), QStringLiteral("utf-8"), QStringLiteral("undeclared")};
 
 void addOptions(QCommandLineParser &parser)
@@ -24,8 +23,8 @@ void addOptions(QCommandLineParser &parser)
     ToolMain::addOption(parser, "punctuated", "Rank names with Windows-1252 punctuation instead of the defaults.");
     ToolMain::addOption(parser, "crowd", "Rank N players named \"Crowd Player <n>\" instead (0 = the defaults).", "N",
                         "0");
-    ToolMain::addOption(parser, "cut-every", "Send answers in pieces of N bytes, a short pause apart (0 = whole).",
-                        "N", "0");
+    ToolMain::addOption(parser, "cut-every", "Send answers in pieces of N bytes, a short pause apart (0 = whole).", "N",
+                        "0");
 }
 
 // Stops at the first bad value, after saying which one it is.

@@ -43,8 +43,8 @@ QByteArray SimulatedVersionService::answer() const
     if (m_config.mode == Mode::TwoLines)
         return m_config.address + "\r\n" + version;
     return SimulatedHttp::head("200 OK", "text/html")
-        + "<html><head><title>Quorvelin</title></head><body>Latest release</body></html>\r\n"
-        + markerLine(m_config.mode) + "\r\n" + m_config.address + "\r\n" + version;
+           + "<html><head><title>Quorvelin</title></head><body>Latest release</body></html>\r\n"
+           + markerLine(m_config.mode) + "\r\n" + m_config.address + "\r\n" + version;
 }
 
 // A client that never ends its request is cut off once it has sent too much.

@@ -41,27 +41,26 @@ AddServersDialog::AddServersDialog(const Context &context, QWidget *parent)
     connect(&m_context.resolver, &HostResolver::resolved, this, &AddServersDialog::hostResolved);
 
     const int portCount = m_context.targets.beaconPortCount;
-    m_beaconWalk = new PacedWalk([portCount](quint64 i) { return i < quint64(portCount) ? int(i) : -1; },
-                                 [portCount] {
-                                     QList<quint64> ports;
-                                     for (int i = 0; i < portCount; ++i)
-                                         ports.append(quint64(i));
-                                     return ports;
-                                 },
-                                 [this](int i) {
-                                     const DottedAddress address = DottedAddress::parse(m_searchHost);
-                                     const int port = m_context.targets.firstBeaconPort + i;
-                                     if (m_findLan && address.ok && port <= 65535
-                                         && m_findLan->send(Beacon::kQuestion.toByteArray(), address.ipv4,
-                                                            static_cast<quint16>(port)))
-                                         return PacedWalk::Step::Paused;
-                                     setSearching(false);
-                                     setWindowTitle(QStringLiteral("Add servers - invalid host"));
-                                     m_context.messages.showError(
-                                         QStringLiteral("Invalid host address. Please correct this"));
-                                     return PacedWalk::Step::Stopped;
-                                 },
-                                 this);
+    m_beaconWalk = new PacedWalk(
+        [portCount](quint64 i) { return i < quint64(portCount) ? int(i) : -1; },
+        [portCount] {
+            QList<quint64> ports;
+            for (int i = 0; i < portCount; ++i)
+                ports.append(quint64(i));
+            return ports;
+        },
+        [this](int i) {
+            const DottedAddress address = DottedAddress::parse(m_searchHost);
+            const int port = m_context.targets.firstBeaconPort + i;
+            if (m_findLan && address.ok && port <= 65535
+                && m_findLan->send(Beacon::kQuestion.toByteArray(), address.ipv4, static_cast<quint16>(port)))
+                return PacedWalk::Step::Paused;
+            setSearching(false);
+            setWindowTitle(QStringLiteral("Add servers - invalid host"));
+            m_context.messages.showError(QStringLiteral("Invalid host address. Please correct this"));
+            return PacedWalk::Step::Stopped;
+        },
+        this);
 }
 
 AddServersDialog::~AddServersDialog() = default;
@@ -141,7 +140,7 @@ void AddServersDialog::showEvent(QShowEvent *event)
     m_findLan = m_context.sockets.createSocket();
     m_getInfo = m_context.sockets.createSocket();
     const bool open = SearchRows::bindPreferred(*m_findLan, m_context.localPort + 1)
-        && SearchRows::bindPreferred(*m_getInfo, m_context.localPort + 2);
+                      && SearchRows::bindPreferred(*m_getInfo, m_context.localPort + 2);
     if (!open) {
         m_findLan.reset();
         m_getInfo.reset();
@@ -241,8 +240,8 @@ void AddServersDialog::countdownTick()
         m_elapsed = 0;
         return;
     }
-    setWindowTitle(QStringLiteral("Add servers - searching ... (%1 seconds left)")
-                       .arg(m_context.serverTimeOut - m_elapsed));
+    setWindowTitle(
+        QStringLiteral("Add servers - searching ... (%1 seconds left)").arg(m_context.serverTimeOut - m_elapsed));
     ++m_elapsed;
 }
 

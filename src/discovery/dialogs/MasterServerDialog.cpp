@@ -219,10 +219,10 @@ void MasterServerDialog::setBusy(bool busy)
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
-    for (QWidget *control : {static_cast<QWidget *>(m_masterServer), static_cast<QWidget *>(m_connect),
-                             static_cast<QWidget *>(m_addServers), static_cast<QWidget *>(m_servers),
-                             static_cast<QWidget *>(m_gameType), static_cast<QWidget *>(m_location),
-                             static_cast<QWidget *>(m_update)})
+    for (QWidget *control :
+         {static_cast<QWidget *>(m_masterServer), static_cast<QWidget *>(m_connect),
+          static_cast<QWidget *>(m_addServers), static_cast<QWidget *>(m_servers), static_cast<QWidget *>(m_gameType),
+          static_cast<QWidget *>(m_location), static_cast<QWidget *>(m_update)})
         control->setEnabled(!busy);
     // Cancel keeps working throughout; with the other controls off it has the focus.
     if (busy)

@@ -12,7 +12,7 @@ namespace SearchRows {
 namespace {
 constexpr int kAddressRole = Qt::UserRole + 1;
 constexpr int kListedRole = Qt::UserRole + 2;
-}
+} // namespace
 
 QTreeWidget *newList(QWidget *parent, const QStringList &headers)
 {

@@ -207,8 +207,7 @@ void ServerPropertiesDialog::countdownTick()
     ++m_elapsed;
 }
 
-void ServerPropertiesDialog::replyReceived(const QByteArray &datagram, const QString &senderAddress,
-                                           quint16 senderPort)
+void ServerPropertiesDialog::replyReceived(const QByteArray &datagram, const QString &senderAddress, quint16 senderPort)
 {
     // Only the server under test judges it; anything else on the port is ignored.
     if (!isTesting() || senderAddress != m_testedAddress || senderPort != m_testedPort)

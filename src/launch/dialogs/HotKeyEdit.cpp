@@ -9,8 +9,8 @@ namespace {
 bool isModifierKey(int key)
 {
     return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta
-        || key == Qt::Key_AltGr || key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock
-        || key == Qt::Key_unknown || key == 0;
+           || key == Qt::Key_AltGr || key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock
+           || key == Qt::Key_unknown || key == 0;
 }
 
 } // namespace

@@ -159,7 +159,7 @@ void RunPromptDialog::run()
     setEntries(m_parameters, parameterTexts);
     m_config.write([&](IniFile &ini, QString *error) {
         return GameLaunch::writeHistory(ini, kExecutables, executables, error)
-            && GameLaunch::writeHistory(ini, kParameters, parameterTexts, error);
+               && GameLaunch::writeHistory(ini, kParameters, parameterTexts, error);
     });
     accept();
 }

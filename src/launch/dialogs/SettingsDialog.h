@@ -68,7 +68,6 @@ public:
     void setTextAsker(TextAsker asker) { m_pageContext.askText = std::move(asker); }
     void setCommitter(Committer committer) { m_commit = std::move(committer); }
 
-
     void accept() override;
 
 protected:

@@ -110,8 +110,8 @@ void AddStatsDialog::buildControls()
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // The keyboard walks the dialog top to bottom.
-    const QList<QWidget *> order = {m_byId, m_id, m_byName, m_name, m_byAddress, m_address,
-                                    m_kind, m_gameMode, m_matches, m_searchButton, m_ok, m_cancel};
+    const QList<QWidget *> order = {m_byId, m_id,       m_byName,  m_name,         m_byAddress, m_address,
+                                    m_kind, m_gameMode, m_matches, m_searchButton, m_ok,        m_cancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -307,9 +307,9 @@ void AddStatsDialog::startSearch()
         by = Stats::SearchBy::Id;
     else if (m_byAddress->isChecked() && kind() == Stats::RankingKind::Server)
         by = Stats::SearchBy::Address;
-    const QString text = by == Stats::SearchBy::Id ? m_id->text()
-        : by == Stats::SearchBy::Address         ? m_address->text()
-                                                 : m_name->text();
+    const QString text = by == Stats::SearchBy::Id        ? m_id->text()
+                         : by == Stats::SearchBy::Address ? m_address->text()
+                                                          : m_name->text();
     setSearching(true);
     if (!m_search->start(by, kind(), text))
         setSearching(false);
@@ -331,10 +331,10 @@ void AddStatsDialog::setSearching(bool searching)
 
 void AddStatsDialog::setControlsEnabled(bool enabled)
 {
-    for (QWidget *control : {static_cast<QWidget *>(m_id), static_cast<QWidget *>(m_name),
-                             static_cast<QWidget *>(m_byId), static_cast<QWidget *>(m_byName),
-                             static_cast<QWidget *>(m_ok), static_cast<QWidget *>(m_searchButton),
-                             static_cast<QWidget *>(m_gameMode), static_cast<QWidget *>(m_matches)})
+    for (QWidget *control :
+         {static_cast<QWidget *>(m_id), static_cast<QWidget *>(m_name), static_cast<QWidget *>(m_byId),
+          static_cast<QWidget *>(m_byName), static_cast<QWidget *>(m_ok), static_cast<QWidget *>(m_searchButton),
+          static_cast<QWidget *>(m_gameMode), static_cast<QWidget *>(m_matches)})
         control->setEnabled(enabled);
     const bool addressAllowed = enabled && kind() == Stats::RankingKind::Server;
     m_byAddress->setEnabled(addressAllowed);

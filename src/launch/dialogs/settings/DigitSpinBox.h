@@ -11,7 +11,8 @@ public:
     DigitSpinBox(int digits, QWidget *parent)
         : QSpinBox(parent)
         , m_digits(digits)
-    {}
+    {
+    }
 
 protected:
     QValidator::State validate(QString &input, int &pos) const override

@@ -25,8 +25,8 @@ HtmlOutputSettingsPage::HtmlOutputSettingsPage(const SettingsPageContext &contex
         newButton("btn_BrowseHtmlTemplate", QStringLiteral("..."), QStringLiteral("Browse for the template"));
     QLineEdit *output = newLineEdit("ed_HtmlOutput", QStringLiteral("Filename format"));
     m_outputDir = newLineEdit("ed_HtmlOutputDir", QStringLiteral("Output file location"), true);
-    QPushButton *browseDir = newButton("btn_BrowseHtmlOutputDir", QStringLiteral("..."),
-                                       QStringLiteral("Browse for the output directory"));
+    QPushButton *browseDir =
+        newButton("btn_BrowseHtmlOutputDir", QStringLiteral("..."), QStringLiteral("Browse for the output directory"));
     QLineEdit *command = newLineEdit("ed_HtmlCommand", QStringLiteral("Command to execute after output"));
     QCheckBox *enabled = newCheckBox("cb_HtmlEnabled", QStringLiteral("Create HTML files every"));
     QSpinBox *interval = newSpinBox("se_HtmlInterval", QStringLiteral("Minutes between HTML files"), 0, 60);

@@ -16,8 +16,7 @@ const QString kMasterPreset = QStringLiteral("<ip or hostname>:<port> or <http:/
 LocationsSettingsPage::LocationsSettingsPage(const SettingsPageContext &context)
     : SettingsPage("ts_Locations", context)
 {
-    m_versionServers =
-        named(new QListWidget(this), "lb_VersionServers", QStringLiteral("Version database servers"));
+    m_versionServers = named(new QListWidget(this), "lb_VersionServers", QStringLiteral("Version database servers"));
     m_versionServers->setEnabled(false);
     m_versionServers->setMaximumHeight(m_versionServers->fontMetrics().height() * 4);
     m_masterServers = named(new QListWidget(this), "lb_MasterServers", QStringLiteral("Master servers"));

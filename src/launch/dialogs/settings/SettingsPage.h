@@ -40,12 +40,14 @@ protected:
 
     // Gives a control its object name and the name a screen reader announces;
     // a control whose name has a hint shows it.
-    template<typename T> T *named(T *control, const QString &name, const QString &accessibleName = QString())
+    template<typename T>
+    T *named(T *control, const QString &name, const QString &accessibleName = QString())
     {
         nameControl(control, name, accessibleName);
         return control;
     }
-    template<typename T> T *named(T *control, const char *name, const QString &accessibleName = QString())
+    template<typename T>
+    T *named(T *control, const char *name, const QString &accessibleName = QString())
     {
         return named(control, QString::fromLatin1(name), accessibleName);
     }
