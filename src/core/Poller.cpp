@@ -28,14 +28,9 @@ Poller::Poller(QueryEngine &engine, ServerTable &table, QObject *parent)
         [this](int slot, int position) {
             if (!m_table.isChecked(position))
                 return Step::Skipped;
-            // "\info\" first: only its reply carries the player count the
-            // load box and the net change are made of.
-            for (const QByteArray &query :
-                 {QByteArrayLiteral("\\info\\"), QByteArrayLiteral("\\players\\"), QByteArrayLiteral("\\teams\\")}) {
-                const QueryEngine::Sent sent = m_engine.sendQuery(slot, query);
-                if (sent != QueryEngine::Sent::Yes)
-                    return QueryEngine::stepFor(sent);
-            }
+            const QueryEngine::Sent sent = m_engine.scanServer(slot);
+            if (sent != QueryEngine::Sent::Yes)
+                return QueryEngine::stepFor(sent);
             TUTServer *server = m_table.server(slot);
             m_netChange += strToIntOrZero(server->PrevNumPlayers) - strToIntOrZero(server->NumPlayers);
             server->PrevNumPlayers = server->NumPlayers;

@@ -15,6 +15,7 @@ QueryEngine::QueryEngine(ServerTable &table, DebugLog &log, DatagramSocket &sock
     , m_socket(socket)
     , m_services(services)
 {
+    m_table.setClock(m_services.clock);
     connect(&m_socket, &DatagramSocket::datagramReceived, this, &QueryEngine::handleDatagram);
 }
 
@@ -63,20 +64,35 @@ QueryEngine::Sent QueryEngine::sendQuery(int slot, const QByteArray &query)
     return Sent::Yes;
 }
 
-QueryEngine::Sent QueryEngine::queryServer(int slot)
+QueryEngine::Sent QueryEngine::sendQueries(int slot, std::initializer_list<QByteArray> queries)
 {
-    static const QByteArray kQueries[] = {
-        QByteArrayLiteral("\\info\\"),
-        QByteArrayLiteral("\\players\\"),
-        QByteArrayLiteral("\\rules\\"),
-        QByteArrayLiteral("\\teams\\"),
-    };
-    for (const QByteArray &query : kQueries) {
+    for (const QByteArray &query : queries) {
         const Sent sent = sendQuery(slot, query);
         if (sent != Sent::Yes)
             return sent;
     }
     return Sent::Yes;
+}
+
+QueryEngine::Sent QueryEngine::queryServer(int slot)
+{
+    return sendQueries(slot, {QByteArrayLiteral("\\info\\"), QByteArrayLiteral("\\players\\"),
+                              QByteArrayLiteral("\\rules\\"), QByteArrayLiteral("\\teams\\")});
+}
+
+QueryEngine::Sent QueryEngine::scanServer(int slot)
+{
+    // "\info\" first: only its reply carries the player count the load box
+    // and the net change are made of.
+    return asRound(slot, sendQueries(slot, {QByteArrayLiteral("\\info\\"), QByteArrayLiteral("\\players\\"),
+                                            QByteArrayLiteral("\\teams\\")}));
+}
+
+QueryEngine::Sent QueryEngine::asRound(int slot, Sent sent)
+{
+    if (sent == Sent::Yes)
+        m_table.noteAsked(slot);
+    return sent;
 }
 
 PacedWalk::Step QueryEngine::stepFor(Sent sent)
@@ -92,7 +108,7 @@ PacedWalk::Step QueryEngine::stepFor(Sent sent)
 PacedWalk *QueryEngine::createQueryWalk(QObject *parent)
 {
     return new PacedWalk(
-        m_table, [this](int slot, int) { return stepFor(queryServer(slot)); }, parent);
+        m_table, [this](int slot, int) { return stepFor(asRound(slot, queryServer(slot))); }, parent);
 }
 
 void QueryEngine::stopReceiving()
@@ -149,5 +165,6 @@ void QueryEngine::handleDatagram(const QByteArray &datagram, const QString &addr
                   + datagramLogText(datagram));
     if (ReplyCodec::parseServerReply(*server, datagram))
         m_table.syncListCounts(slot);
+    m_table.noteReply(slot, datagram);
     Q_EMIT replyDecoded(slot, datagram);
 }

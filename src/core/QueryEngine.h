@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QObject>
 
+#include <initializer_list>
+
 class DatagramSocket;
 class DebugLog;
 class ServerTable;
@@ -34,9 +36,13 @@ public:
     Sent sendQuery(int slot, const QByteArray &query);
     // "\info\", "\players\", "\rules\" and "\teams\", in this order.
     Sent queryServer(int slot);
+    // "\info\", "\players\" and "\teams\": the player scan's queries.
+    // Like each step of a query walk, one round of the server's health:
+    // rounds that get no reply at all make it stale.
+    Sent scanServer(int slot);
 
     // A walk that sends the full query to each server it visits, pausing
-    // after each one that was sent to.
+    // after each one that was sent to; each step is a round as scanServer's.
     PacedWalk *createQueryWalk(QObject *parent);
     // How a walk goes on after a step that sent this.
     static PacedWalk::Step stepFor(Sent sent);
@@ -51,6 +57,9 @@ Q_SIGNALS:
     void sendFailed(const QString &message);
 
 private:
+    Sent sendQueries(int slot, std::initializer_list<QByteArray> queries);
+    // Counts the round when the queries were sent.
+    Sent asRound(int slot, Sent sent);
     void handleDatagram(const QByteArray &datagram, const QString &address, quint16 port);
     void logUnknownSender(const QString &address, quint16 port);
     // A datagram as the debug log shows it: long ones cut, with their length.

@@ -5,9 +5,12 @@
 #include "StrToIntOrZero.h"
 #include "TextCompare.h"
 #include "platform/HostResolver.h"
+#include "platform/TickClock.h"
+#include "ServerHealth.h"
 
 #include <algorithm>
 #include <numeric>
+#include <tuple>
 
 namespace {
 
@@ -214,6 +217,7 @@ int ServerTable::addServer(const QString &address, int queryPort, const QString 
     info->Port = port;
     info->Name = name.isEmpty() ? host + QLatin1Char(':') + port : name;
     m_entries[static_cast<size_t>(slot)] = std::move(info);
+    m_health[static_cast<size_t>(slot)] = ServerHealth();
 
     const bool isName = !DottedAddress::isUnset(host) && !DottedAddress::parse(host).ok;
     m_addressStates[static_cast<size_t>(slot)] = isName ? AddressState::LookingUp : AddressState::Known;
@@ -273,6 +277,37 @@ void ServerTable::syncListCounts(int slot)
     }
 }
 
+quint32 ServerTable::now() const
+{
+    return m_clock ? m_clock->tickCount() : 0;
+}
+
+template<typename Change>
+void ServerTable::changeHealth(int slot, Change change)
+{
+    if (isFree(slot))
+        return;
+    ServerHealth &health = m_health[static_cast<size_t>(slot)];
+    const auto shown = [&] { return std::tuple(health.isStale(), health.isPartial(), health.lacks()); };
+    const auto before = shown();
+    change(health);
+    const int position = positionOfSlot(slot);
+    if (shown() != before && position >= 0) {
+        const QModelIndex i = index(position);
+        Q_EMIT dataChanged(i, i, {StaleRole, PartialRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+    }
+}
+
+void ServerTable::noteAsked(int slot)
+{
+    changeHealth(slot, [this](ServerHealth &health) { health.asked(now()); });
+}
+
+void ServerTable::noteReply(int slot, const QByteArray &datagram)
+{
+    changeHealth(slot, [&](ServerHealth &health) { health.replied(datagram, now()); });
+}
+
 void ServerTable::setServerAddress(int slot, const QString &host, int queryPort, const QString &name)
 {
     TUTServer *s = server(slot);
@@ -280,6 +315,9 @@ void ServerTable::setServerAddress(int slot, const QString &host, int queryPort,
     if (!s || !info)
         return;
     m_addressStates[static_cast<size_t>(slot)] = AddressState::Known;
+    // Another server now: what the old one answered says nothing of it.
+    if (s->Host != host || s->queryPort() != queryPort)
+        m_health[static_cast<size_t>(slot)] = ServerHealth();
     s->Host = host;
     s->setQueryPort(queryPort);
     info->Host = host;
@@ -379,6 +417,13 @@ QVariant ServerTable::data(const QModelIndex &index, int role) const
     case SlotRole: return item.slot;
     case CurPlayersRole: return info.CurPlayers;
     case MaxPlayersRole: return info.MaxPlayers;
+    case StaleRole: return m_health[static_cast<size_t>(item.slot)].isStale();
+    case PartialRole: return m_health[static_cast<size_t>(item.slot)].isPartial();
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: {
+        const QString text = healthText(m_health[static_cast<size_t>(item.slot)], now());
+        return text.isEmpty() ? QVariant() : text;
+    }
     default: return {};
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ServerHealth.h"
 #include "TServerListInfo.h"
 #include "TUTServer.h"
 
@@ -14,6 +15,7 @@
 
 class DebugLog;
 class HostResolver;
+class TickClock;
 
 // The monitored servers: 256 slots of records and list entries, and the
 // server list that orders them for display and for every walk over them.
@@ -28,6 +30,9 @@ public:
         SlotRole = Qt::UserRole + 1,
         CurPlayersRole,
         MaxPlayersRole,
+        // The server stopped answering; it answered its last round in part.
+        StaleRole,
+        PartialRole,
     };
 
     enum SortMode {
@@ -85,6 +90,13 @@ public:
     int slotOfServer(const QString &address, int port) const;
 
     void syncListCounts(int slot);
+
+    // The clock the servers' health is stamped and aged by.
+    void setClock(const TickClock *clock) { m_clock = clock; }
+    // A scan or a walk over the list asked the server a round of queries.
+    void noteAsked(int slot);
+    // A datagram from the server arrived.
+    void noteReply(int slot, const QByteArray &datagram);
     // Changes a server's address, port and display name.
     void setServerAddress(int slot, const QString &host, int queryPort, const QString &name);
 
@@ -120,6 +132,10 @@ private:
     QList<qint64> sortKeys(SortMode mode) const;
     void startLookUp(const QString &name);
     void nameResolved(const QString &name, const QString &ipv4);
+    quint32 now() const;
+    // Applies change to the slot's health and tells the row when what it shows changed.
+    template<typename Change>
+    void changeHealth(int slot, Change change);
 
     DebugLog &m_log;
     HostResolver &m_resolver;
@@ -128,6 +144,8 @@ private:
     QSet<QString> m_namesLookedUp;
     std::array<std::unique_ptr<TUTServer>, kSlotCount> m_servers;
     std::array<std::unique_ptr<TServerListInfo>, kSlotCount> m_entries;
+    std::array<ServerHealth, kSlotCount> m_health;
+    const TickClock *m_clock = nullptr;
     QList<Item> m_items;
     quint64 m_nextItemId = 1;
     int m_serverListSort = 0;

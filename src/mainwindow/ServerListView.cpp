@@ -26,10 +26,19 @@ ServerListView::ServerListView(QWidget *parent)
 void ServerListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)
 {
     // QListView lays out every item again after any change, and so repaints
-    // the whole list. Counts and check marks change no item's size: for them
-    // only the rows that now show something else are repainted.
+    // the whole list. Counts, check marks and health change no item's size:
+    // for them only the rows that now show something else are repainted.
     const auto sizeKept = [](int role) {
-        return role == ServerTable::CurPlayersRole || role == ServerTable::MaxPlayersRole || role == Qt::CheckStateRole;
+        switch (role) {
+        case ServerTable::CurPlayersRole:
+        case ServerTable::MaxPlayersRole:
+        case ServerTable::StaleRole:
+        case ServerTable::PartialRole:
+        case Qt::CheckStateRole:
+        case Qt::ToolTipRole:
+        case Qt::AccessibleDescriptionRole: return true;
+        default: return false;
+        }
     };
     const auto *rows = qobject_cast<const ServerRowDelegate *>(itemDelegate());
     if (roles.isEmpty() || !std::all_of(roles.begin(), roles.end(), sizeKept) || !topLeft.isValid()

@@ -5,8 +5,9 @@
 // The server list: fixed rows of 16 pixels; a click on the check box
 // toggles monitoring, a click on the refresh square asks for a refresh, and
 // the hint follows the pointer across the row's parts. A change of a row's
-// counts or check mark repaints that row alone, and only when it shows
-// something else than before.
+// counts, check mark or health repaints that row alone, and only when it
+// shows something else than before. A row's tooltip and accessible
+// description tell a server's missing or partial replies.
 class ServerListView final : public QListView
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "FramePainter.h"
 #include "widgets/SystemColors.h"
+#include "viewlogic/ServerRowHealth.h"
 #include "viewlogic/ServerRowLayout.h"
 #include "core/ServerTable.h"
 
@@ -183,6 +184,8 @@ bool ServerRowDelegate::needsRepaint(const QModelIndex &index) const
            && (row->checked != (index.data(Qt::CheckStateRole).toInt() == Qt::Checked)
                || row->cur != index.data(ServerTable::CurPlayersRole).toByteArray()
                || row->max != index.data(ServerTable::MaxPlayersRole).toByteArray()
+               || row->stale != index.data(ServerTable::StaleRole).toBool()
+               || row->partial != index.data(ServerTable::PartialRole).toBool()
                || row->name != index.data(Qt::DisplayRole).toString());
 }
 
@@ -261,6 +264,18 @@ void ServerRowDelegate::Cached::remember(const QPalette &palette, int rowHeight,
     style = rowStyle;
 }
 
+// The mark of a partial reply in the load box's corner, in the counts' colour.
+void ServerRowDelegate::paintPartialMark(QPainter *painter, int boxLeft, int top, const QColor &color) const
+{
+    const std::array<QPoint, 3> corner = ServerRowHealth::partialMark(boxLeft, top);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->setPen(color);
+    painter->setBrush(color);
+    painter->drawPolygon(corner.data(), static_cast<int>(corner.size()));
+    painter->restore();
+}
+
 void ServerRowDelegate::paintCheckBox(QPainter *painter, const QStyleOptionViewItem &option, bool checked) const
 {
     using ServerRowLayout::kCheckWidth;
@@ -325,18 +340,22 @@ void ServerRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
 
     const QByteArray cur = index.data(ServerTable::CurPlayersRole).toByteArray();
     const QByteArray max = index.data(ServerTable::MaxPlayersRole).toByteArray();
+    const bool stale = index.data(ServerTable::StaleRole).toBool();
+    const bool partial = index.data(ServerTable::PartialRole).toBool();
     const int x = L + H;
-    const QColor box = loadColor(cur, max, background);
+    const auto platform = [](const QColor &color) { return static_cast<quint32>(SystemColors::toPlatform(color)); };
+    QColor box = loadColor(cur, max, background);
+    if (stale)
+        box = SystemColors::fromPlatform(ServerRowHealth::staleBoxColor(platform(box), platform(background)));
     painter->fillRect(QRect(x, T, kLoadBoxWidth, H), box);
     const QColor text = pal.color(selected ? QPalette::HighlightedText : QPalette::Text);
     // On a load colour the counts take black or white, whichever reads better.
-    const QColor counts =
-        box == background
-            ? text
-            : SystemColors::fromPlatform(loadTextColor(static_cast<quint32>(SystemColors::toPlatform(box))));
+    const QColor counts = box == background ? text : SystemColors::fromPlatform(loadTextColor(platform(box)));
     const int points = std::max(1, qRound(option.font.pointSizeF()));
     painter->setPen(counts);
     paintCounts(painter, x, loadTextTop(T, H, points), H, cache, cur, max);
+    if (partial)
+        paintPartialMark(painter, x, T, counts);
     // The button covers the load box's first column.
     paintRefreshButton(painter, pal, row, L);
 
@@ -349,6 +368,8 @@ void ServerRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     if (cache) {
         cache->painted = true;
         cache->checked = checked;
+        cache->stale = stale;
+        cache->partial = partial;
         cache->cur = cur;
         cache->max = max;
         cache->name = name;

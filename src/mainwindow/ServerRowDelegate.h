@@ -10,7 +10,9 @@
 #include <vector>
 
 // Draws one row of the server list: the check box, the refresh button, the
-// load box with "[cur|max]" on the load colour, and the server's name.
+// load box with "[cur|max]" on the load colour, and the server's name. The
+// box of a server that stopped answering is grey, and one that answered in
+// part has a mark in the box's corner.
 //
 // Rows are repainted far more often than their texts change, so each row
 // keeps its texts laid out (until the name, the counts, the width or the
@@ -33,8 +35,8 @@ public:
         return false;
     }
 
-    // True when the row shows other counts, name or check mark than the
-    // model holds now. A row never painted shows nothing to correct: once it
+    // True when the row shows other counts, name, check mark or health than
+    // the model holds now. A row never painted shows nothing to correct: once it
     // comes into view, it is painted as it is then.
     bool needsRepaint(const QModelIndex &index) const;
 
@@ -44,6 +46,8 @@ private:
     {
         bool painted = false;
         bool checked = false;
+        bool stale = false;
+        bool partial = false;
         QByteArray cur;
         QByteArray max;
         QString name;
@@ -75,6 +79,7 @@ private:
                      const QByteArray &max) const;
     void paintName(QPainter *painter, const QRect &nameRect, const QFontMetrics &metrics, Row *row,
                    const QString &name) const;
+    void paintPartialMark(QPainter *painter, int boxLeft, int top, const QColor &color) const;
     void paintCheckBox(QPainter *painter, const QStyleOptionViewItem &option, bool checked) const;
     void paintRefreshButton(QPainter *painter, const QPalette &pal, const QRect &row, int left) const;
 

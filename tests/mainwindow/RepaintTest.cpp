@@ -2,6 +2,7 @@
 // nothing when it changed nothing the user sees.
 #include "config/ConfigFile.h"
 #include "core/Poller.h"
+#include "core/ServerHealth.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PlayersView.h"
 #include "mainwindow/ScoreGraphView.h"
@@ -134,6 +135,51 @@ TEST_F(ServerListRepaintTest, RowsOutOfViewAreNotRepainted)
     fresh.show();
     fresh.scrollToBottom();
     EXPECT_EQ(image.copy(last), fresh.viewport()->grab().toImage().copy(fresh.visualRect(table.index(39))));
+}
+
+TEST_F(ServerListRepaintTest, AServerTurningStaleAndBackRepaintsItsRowAlone)
+{
+    QList<int> slots;
+    for (const QString &name : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")})
+        slots.append(add(name, "4", "16"));
+    showAndSettle();
+
+    // Rounds that the first and the third server answer in full.
+    const auto scanAll = [&] {
+        platform.clock.advance(15000);
+        for (const int slot : std::as_const(slots))
+            engine.scanServer(slot);
+        for (const int k : {1, 3})
+            socket.deliver("\\hostname\\S\\numplayers\\4\\maxplayers\\16\\player_0\\Ann\\final\\",
+                           QStringLiteral("127.0.0.%1").arg(k), 7778);
+    };
+    const auto goStale = [&] {
+        for (int k = 0; k < ServerHealth::kStaleMisses; ++k)
+            scanAll();
+        runEventLoopFor(20);
+        EXPECT_TRUE(paints.painted.isEmpty());
+        scanAll();
+        ASSERT_TRUE(table.index(1).data(ServerTable::StaleRole).toBool());
+        ASSERT_TRUE(waitUntil([&] { return !paints.painted.isEmpty(); }));
+        EXPECT_EQ(paints.painted, rowRegion(1));
+        paints.painted = QRegion();
+    };
+    goStale();
+
+    socket.deliver("\\hostname\\B\\numplayers\\4\\maxplayers\\16\\player_0\\Ann\\final\\", QStringLiteral("127.0.0.2"),
+                   7778);
+    ASSERT_TRUE(waitUntil([&] { return !paints.painted.isEmpty(); }));
+    EXPECT_EQ(paints.painted, rowRegion(1));
+    paints.painted = QRegion();
+    goStale();
+
+    // Drawn from the row's kept texts, the grey row is what a fresh list draws.
+    ServerListView fresh;
+    fresh.setModel(&table);
+    fresh.setItemDelegate(new ServerRowDelegate(&fresh));
+    fresh.resize(view.size());
+    fresh.show();
+    EXPECT_EQ(view.viewport()->grab().toImage(), fresh.viewport()->grab().toImage());
 }
 
 // Rows keep their texts laid out between paints; a new name or width must

@@ -12,18 +12,22 @@
 #include "mainwindow/TeamScoreStrip.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/BuddiesPage.h"
+#include "viewlogic/ServerRowHealth.h"
 #include "viewlogic/ServerRowLayout.h"
 #include "mainwindow/TrayBlinker.h"
 #include "core/ReplyCodec.h"
+#include "core/ServerHealth.h"
 #include "support/FakeEngineStack.h"
 #include "support/MainWindowParts.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QHeaderView>
 #include <QMenu>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -55,9 +59,105 @@ protected:
         return slot;
     }
 
+    // Rounds a scan interval apart that the server leaves unanswered, until it is stale.
+    void silence(int slot)
+    {
+        for (int k = 0; k <= ServerHealth::kStaleMisses; ++k) {
+            platform.clock.advance(15000);
+            engine.scanServer(slot);
+        }
+    }
+
+    QColor boxPixel(int row, int x = 15 + 16 + 42)
+    {
+        return view.grab().toImage().pixelColor(x, view.visualRect(table.index(row)).top() + 1);
+    }
+
     ServerListView view;
     QList<int> refreshed;
 };
+
+TEST_F(ServerListViewTest, AStaleRowHasAGreyBoxAndSaysSince)
+{
+    add("7", "16");
+    const int silent = add("7", "16");
+    socket.deliver("\\hostname\\Server\\numplayers\\7\\maxplayers\\16\\final\\", QStringLiteral("127.0.0.2"), 7778);
+    silence(silent);
+    view.show();
+    EXPECT_EQ(boxPixel(0), QColor(0, 128, 0));
+    const QColor grey = boxPixel(1);
+    EXPECT_EQ(grey.red(), grey.green());
+    EXPECT_EQ(grey.green(), grey.blue());
+    EXPECT_NE(grey, view.palette().color(QPalette::Base));
+
+    // The tooltip and what a screen reader reads of the row say the same.
+    const QString since = QStringLiteral("no reply for 45 s");
+    const QRect row = view.visualRect(table.index(1));
+    QHelpEvent help(QEvent::ToolTip, row.center(), view.viewport()->mapToGlobal(row.center()));
+    QApplication::sendEvent(view.viewport(), &help);
+    EXPECT_EQ(QToolTip::text(), since);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(&view);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->childCount(), 2);
+    EXPECT_EQ(list->child(1)->text(QAccessible::Description), since);
+    EXPECT_EQ(list->child(1)->text(QAccessible::Name), QStringLiteral("Server"));
+    EXPECT_TRUE(list->child(0)->text(QAccessible::Description).isEmpty());
+
+    // Its next reply brings its colour back.
+    socket.deliver("\\hostname\\Server\\numplayers\\7\\maxplayers\\16\\final\\", QStringLiteral("127.0.0.2"), 7778);
+    EXPECT_EQ(boxPixel(1), QColor(0, 128, 0));
+    EXPECT_TRUE(list->child(1)->text(QAccessible::Description).isEmpty());
+}
+
+TEST_F(ServerListViewTest, AStaleRowReadsOnADarkPaletteToo)
+{
+    QPalette dark = view.palette();
+    dark.setColor(QPalette::Base, QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::Text, QColor(0xee, 0xee, 0xee));
+    view.setPalette(dark);
+    silence(add("0", "0"));
+    view.show();
+    const QColor grey = boxPixel(0);
+    EXPECT_EQ(grey.red(), grey.blue());
+    EXPECT_GE(grey.lightness() - 0x2b, ServerRowHealth::kStaleContrast - 1);
+}
+
+TEST_F(ServerListViewTest, APartialRowHasAMarkInItsLoadBoxCorner)
+{
+    const int slot = add("1", "8");
+    const auto reply = [&](const QByteArray &datagram) { socket.deliver(datagram, QStringLiteral("127.0.0.1"), 7778); };
+    engine.scanServer(slot);
+    reply("\\hostname\\Server\\numplayers\\1\\maxplayers\\8\\queryid\\3.1\\final\\");
+    platform.clock.advance(15000);
+    engine.scanServer(slot);
+    ASSERT_TRUE(table.index(0).data(ServerTable::PartialRole).toBool());
+    EXPECT_EQ(table.index(0).data(Qt::ToolTipRole).toString(), QStringLiteral("partial reply: no player list"));
+    view.show();
+    const QRect row = view.visualRect(table.index(0));
+    const QImage partial = view.viewport()->grab().toImage().copy(row);
+
+    reply("\\hostname\\Server\\numplayers\\1\\maxplayers\\8\\queryid\\9.1\\final\\");
+    reply("\\player_0\\Ann\\queryid\\10.1\\final\\");
+    ASSERT_FALSE(table.index(0).data(ServerTable::PartialRole).toBool());
+    const QImage whole = view.viewport()->grab().toImage().copy(row);
+
+    // The mark is all that differs: the box's corner, in the counts' white.
+    const int right = 15 + 16 + ServerRowLayout::kLoadBoxWidth - 1;
+    const QRect corner(right - ServerRowHealth::kPartialMarkSize + 1, 0, ServerRowHealth::kPartialMarkSize,
+                       ServerRowHealth::kPartialMarkSize);
+    int marked = 0;
+    for (int y = 0; y < row.height(); ++y) {
+        for (int x = 0; x < row.width(); ++x) {
+            if (partial.pixel(x, y) == whole.pixel(x, y))
+                continue;
+            ++marked;
+            EXPECT_TRUE(corner.contains(x, y)) << x << "," << y;
+            EXPECT_EQ(partial.pixelColor(x, y), QColor(Qt::white));
+        }
+    }
+    EXPECT_GE(marked, ServerRowHealth::kPartialMarkSize * 2);
+    EXPECT_EQ(whole.pixelColor(right, 0), QColor(0, 128, 0));
+}
 
 TEST_F(ServerListViewTest, LoadBoxTakesTheLoadColour)
 {

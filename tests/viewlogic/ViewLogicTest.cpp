@@ -1,8 +1,10 @@
+#include "core/ServerHealth.h"
 #include "core/TUTServer.h"
 #include "viewlogic/BlinkState.h"
 #include "viewlogic/PlayerRows.h"
 #include "viewlogic/ScoreGraphLayout.h"
 #include "viewlogic/ServerInfoRows.h"
+#include "viewlogic/ServerRowHealth.h"
 #include "viewlogic/ServerRowLayout.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +99,96 @@ TEST(ServerRowLayout, ContrastRatiosAsTheWebGuidelinesComputeThem)
     EXPECT_NEAR(contrastRatio(ServerRowLayout::kWhite, 128), 10.95, 0.01);
     EXPECT_NEAR(contrastRatio(ServerRowLayout::kBlack, 32768), 4.09, 0.01);
     EXPECT_NEAR(contrastRatio(ServerRowLayout::kWhite, 0x767676), 4.54, 0.01);
+}
+
+// A stale box on the stored load colours and on light and dark backgrounds.
+struct StaleBoxCase
+{
+    quint32 load;
+    quint32 background;
+    quint32 box;
+};
+
+class StaleBox : public ::testing::TestWithParam<StaleBoxCase>
+{
+};
+
+TEST_P(StaleBox, IsAGreyThatStandsApartFromTheBackground)
+{
+    const quint32 box = ServerRowHealth::staleBoxColor(GetParam().load, GetParam().background);
+    EXPECT_EQ(box, GetParam().box) << std::hex << GetParam().load << " on " << GetParam().background;
+    const int grey = static_cast<int>(box & 0xff);
+    EXPECT_EQ(box, static_cast<quint32>(grey * 0x010101));
+    const int back = static_cast<int>(GetParam().background & 0xff); // the backgrounds here are grey
+    EXPECT_GE(std::abs(grey - back), ServerRowHealth::kStaleContrast);
+    EXPECT_GE(ServerRowLayout::contrastRatio(ServerRowLayout::loadTextColor(box), box), 4.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ServerRowHealth, StaleBox,
+    ::testing::Values(StaleBoxCase{32768, 0xffffff, 0xa5a5a5},    // green on white: halfway
+                      StaleBoxCase{32896, 0xffffff, 0xb8b8b8},    // olive: lighter, as the colour is
+                      StaleBoxCase{128, 0xffffff, 0x929292},      // dark red: darker
+                      StaleBoxCase{32768, 0x2b2b2b, 0x5b5b5b},    // on a dark theme: lighter than the base
+                      StaleBoxCase{0xffffff, 0xffffff, 0xcfcfcf}, // a load box in the background's colour
+                      StaleBoxCase{0, 0, 0x303030}, StaleBoxCase{0xffffff, 0, 0x7f7f7f}));
+
+TEST(ServerRowHealth, AgesInSecondsMinutesHoursAndDays)
+{
+    EXPECT_EQ(healthAgeText(0), QStringLiteral("0 s"));
+    EXPECT_EQ(healthAgeText(35999), QStringLiteral("35 s"));
+    EXPECT_EQ(healthAgeText(59999), QStringLiteral("59 s"));
+    EXPECT_EQ(healthAgeText(60000), QStringLiteral("1 min"));
+    EXPECT_EQ(healthAgeText(4 * 60000 + 59999), QStringLiteral("4 min"));
+    EXPECT_EQ(healthAgeText(3600000), QStringLiteral("1 h"));
+    EXPECT_EQ(healthAgeText(47 * 3600000u), QStringLiteral("47 h"));
+    EXPECT_EQ(healthAgeText(48 * 3600000u), QStringLiteral("2 days"));
+    EXPECT_EQ(healthAgeText(0xffffffffu), QStringLiteral("49 days"));
+}
+
+TEST(ServerRowHealth, TextsOfStaleAndPartialServers)
+{
+    constexpr quint32 kRound = 15000;
+    ServerHealth fresh;
+    EXPECT_EQ(healthText(fresh, 0), QString());
+
+    ServerHealth never;
+    for (quint32 k = 0; k <= ServerHealth::kStaleMisses; ++k)
+        never.asked(k * kRound);
+    EXPECT_EQ(healthText(never, 3 * kRound), QStringLiteral("never answered"));
+
+    ServerHealth silent;
+    silent.replied("\\hostname\\A\\final\\", 500);
+    for (quint32 k = 1; k <= ServerHealth::kStaleMisses + 1; ++k)
+        silent.asked(k * kRound);
+    EXPECT_EQ(healthText(silent, 35500), QStringLiteral("no reply for 35 s"));
+    EXPECT_EQ(healthText(silent, 4 * 60000 + 500), QStringLiteral("no reply for 4 min"));
+
+    const auto partial = [](std::initializer_list<QByteArray> datagrams) {
+        ServerHealth health;
+        health.asked(0);
+        for (const QByteArray &datagram : datagrams)
+            health.replied(datagram, 100);
+        health.asked(kRound);
+        return healthText(health, kRound);
+    };
+    EXPECT_EQ(partial({"\\hostname\\A\\queryid\\4.1\\final\\"}), QStringLiteral("partial reply: no player list"));
+    EXPECT_EQ(partial({"\\player_0\\A\\queryid\\5.1\\final\\"}), QStringLiteral("partial reply: no server info"));
+    EXPECT_EQ(partial({"\\hostname\\A\\queryid\\4.1"}),
+              QStringLiteral("partial reply: no player list, packets missing"));
+    EXPECT_EQ(partial({"\\team_0\\Red\\queryid\\6.1\\final\\"}),
+              QStringLiteral("partial reply: no server info, no player list"));
+}
+
+TEST(ServerRowHealth, PartialMarkFillsTheLoadBoxCorner)
+{
+    const auto mark = ServerRowHealth::partialMark(31, 16);
+    const int right = 31 + ServerRowLayout::kLoadBoxWidth - 1;
+    EXPECT_EQ(mark[0], QPoint(right - ServerRowHealth::kPartialMarkSize + 1, 16));
+    EXPECT_EQ(mark[1], QPoint(right, 16));
+    EXPECT_EQ(mark[2], QPoint(right, 16 + ServerRowHealth::kPartialMarkSize - 1));
+    // Clear of the closing bracket's column and of the counts' baseline.
+    EXPECT_GT(mark[0].x(), 31 + ServerRowLayout::kCloseBracketX);
 }
 
 TEST(ServerInfoRows, SilentServerShowsAddressPingAndPlayers)

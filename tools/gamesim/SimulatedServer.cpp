@@ -280,7 +280,8 @@ QList<QByteArray> SimulatedServer::answer(const QByteArray &request)
     // Every item consumes at least two bytes, so this ends.
     QByteArray query = request;
     while (const std::optional<QueryItem> item = parseNextQuery(query)) {
-        answerItem(item->type, item->value, item->final, reply);
+        if (!m_config.unansweredQueries.contains(QString::fromLatin1(item->type)))
+            answerItem(item->type, item->value, item->final, reply);
         query = item->rest;
     }
     if (m_config.silent)

@@ -50,6 +50,7 @@ struct SimulatedServerConfig final
 
     bool legacyPackets = false;       // one packet per section with \final\ before \queryid\ (pre-451 style)
     bool silent = false;              // take queries (and their ids) but never answer
+    QStringList unansweredQueries;    // query types ("players") taken, with their ids, but never answered
     bool utf8Text = false;            // send text as UTF-8 instead of Windows-1252
     bool answerFromOtherPort = false; // reply from a second socket, not the query port
 
