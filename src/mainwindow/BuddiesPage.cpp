@@ -29,11 +29,13 @@ BuddiesPage::BuddiesPage(QWidget *parent)
     connect(m_newBuddy, &QLineEdit::returnPressed, this, &BuddiesPage::addBuddy);
     connect(remove, &QPushButton::clicked, this, &BuddiesPage::removeSelected);
     connect(m_list, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem *item) { Q_EMIT buddyClicked(item->text()); });
+            [this](QListWidgetItem *item) { Q_EMIT buddyClicked(nameOf(item)); });
     connect(m_list, &QListWidget::currentItemChanged, this, [this](QListWidgetItem *item) {
         if (item)
-            Q_EMIT buddyClicked(item->text());
+            Q_EMIT buddyClicked(nameOf(item));
     });
+    connect(m_list, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem *item) { Q_EMIT buddyDoubleClicked(nameOf(item)); });
     connect(m_list, &QListWidget::itemChanged, this, [this] {
         if (!m_filling)
             Q_EMIT markToggled();
@@ -56,6 +58,8 @@ void BuddiesPage::setNames(const QStringList &names)
     m_list->clear();
     for (const QString &name : names) {
         auto *item = new QListWidgetItem(name, m_list);
+        item->setData(Qt::UserRole, name);
+        item->setData(Qt::AccessibleTextRole, name);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         const qsizetype before = oldNames.indexOf(name);
         item->setCheckState(before >= 0 && old[before] ? Qt::Checked : Qt::Unchecked);
@@ -67,8 +71,14 @@ QStringList BuddiesPage::names() const
 {
     QStringList result;
     for (int i = 0; i < m_list->count(); ++i)
-        result.append(m_list->item(i)->text());
+        result.append(nameOf(m_list->item(i)));
     return result;
+}
+
+QString BuddiesPage::nameOf(const QListWidgetItem *item)
+{
+    // The text also tells where the buddy is; the name is kept apart.
+    return item->data(Qt::UserRole).toString();
 }
 
 QList<bool> BuddiesPage::marks() const
@@ -84,6 +94,23 @@ void BuddiesPage::setMarks(const QList<bool> &marks)
     m_filling = true;
     for (int i = 0; i < m_list->count() && i < marks.size(); ++i)
         m_list->item(i)->setCheckState(marks[i] ? Qt::Checked : Qt::Unchecked);
+    m_filling = false;
+}
+
+void BuddiesPage::setPlaces(const QStringList &places)
+{
+    m_filling = true;
+    for (int i = 0; i < m_list->count() && i < places.size(); ++i) {
+        QListWidgetItem *item = m_list->item(i);
+        const QString name = nameOf(item);
+        const QString text = places[i].isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, places[i]);
+        // Set at every scan: an item that did not change is left alone.
+        if (item->text() == text)
+            continue;
+        item->setText(text);
+        item->setToolTip(places[i]);
+        item->setData(Qt::AccessibleDescriptionRole, places[i]);
+    }
     m_filling = false;
 }
 

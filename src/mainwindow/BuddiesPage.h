@@ -6,11 +6,12 @@
 
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QMenu;
 
 // The "Buddies" page: the buddy names sorted without regard to case, each
-// with a check mark for "on the selected server now", an edit box with
-// "<< Add buddy" and ">> Remove Buddies".
+// with a check mark for "on the selected server now" and where the buddy is
+// or was last seen, an edit box with "<< Add buddy" and ">> Remove Buddies".
 class BuddiesPage final : public QWidget
 {
     Q_OBJECT
@@ -21,6 +22,9 @@ public:
     QStringList names() const;
     QList<bool> marks() const;
     void setMarks(const QList<bool> &marks);
+    // One text per buddy in list order, "on Frag Zone" or "last seen 14:05
+    // on Frag Zone"; empty where nothing is known.
+    void setPlaces(const QStringList &places);
     // The entries of the buddy list's context menu after its caption item.
     void setMenuActions(const QList<QAction *> &actions);
 
@@ -33,6 +37,8 @@ Q_SIGNALS:
     void buddyClicked(const QString &name);
     // The user set or cleared a check mark.
     void markToggled();
+    // A double click on an entry: show the server the buddy is or was on.
+    void buddyDoubleClicked(const QString &name);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -41,6 +47,7 @@ private:
     void addBuddy();
     void removeSelected();
     void showMenu(const QPoint &position);
+    static QString nameOf(const QListWidgetItem *item);
 
     QListWidget *m_list;
     QLineEdit *m_newBuddy;

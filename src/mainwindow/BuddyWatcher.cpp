@@ -7,6 +7,7 @@
 #include "config/Settings.h"
 #include "core/BuddyCheck.h"
 #include "core/ServerTable.h"
+#include "history/HistorySource.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/MessageBoxes.h"
 #include "platform/SoundPlayer.h"
@@ -41,6 +42,7 @@ BuddyWatcher::BuddyWatcher(const Context &context, BuddiesPage *page, PlayersVie
     m_players->setMenuActions({m_playersCaption, m_addToBuddies, m_lookUpStats, m_sayName});
     m_page->setMenuActions({m_buddiesCaption, m_lookUpStats, m_sayName});
     m_page->setNames(m_context.lists.buddies().names());
+    m_locator.setBuddies(m_page->names());
     m_context.speech.buffer() = {QStringLiteral("Welcome to Quorvelin.")};
 
     connect(m_addToBuddies, &QAction::triggered, this, [this] {
@@ -55,6 +57,10 @@ BuddyWatcher::BuddyWatcher(const Context &context, BuddiesPage *page, PlayersVie
     connect(m_page, &BuddiesPage::addRequested, this, &BuddyWatcher::addBuddy);
     connect(m_page, &BuddiesPage::removeRequested, this, &BuddyWatcher::removeBuddy);
     connect(m_page, &BuddiesPage::markToggled, this, &BuddyWatcher::checkBuddies);
+    connect(m_page, &BuddiesPage::buddyDoubleClicked, this, [this](const QString &name) {
+        if (const std::optional<BuddyLocator::Sighting> sighting = m_locator.sighting(name))
+            Q_EMIT serverRequested(sighting->place.host, sighting->place.queryPort);
+    });
 }
 
 void BuddyWatcher::setSelectedPlayer(const QString &name)
@@ -67,14 +73,20 @@ void BuddyWatcher::setSelectedPlayer(const QString &name)
 
 void BuddyWatcher::addBuddy(const QString &name)
 {
-    if (m_context.lists.addBuddy(name))
-        m_page->setNames(m_context.lists.buddies().names());
+    if (!m_context.lists.addBuddy(name))
+        return;
+    m_page->setNames(m_context.lists.buddies().names());
+    m_locator.setBuddies(m_page->names());
+    showPlaces();
 }
 
 void BuddyWatcher::removeBuddy(int index)
 {
-    if (m_context.lists.removeBuddy(index))
-        m_page->setNames(m_context.lists.buddies().names());
+    if (!m_context.lists.removeBuddy(index))
+        return;
+    m_page->setNames(m_context.lists.buddies().names());
+    m_locator.setBuddies(m_page->names());
+    showPlaces();
 }
 
 void BuddyWatcher::checkBuddies()
@@ -102,10 +114,71 @@ void BuddyWatcher::announce(const QStringList &joined, const QString &sentence, 
     }
     if (m_context.settings.BuddyNotification) {
         const QString server = slot >= 0 ? m_context.table.entry(slot)->Name : QString();
-        m_context.notifier.notify(QStringLiteral("Quorvelin"),
-                                  QStringLiteral("%1 joined %2").arg(joined.join(QStringLiteral(" and ")), server));
+        m_context.notifier.notify(QStringLiteral("Quorvelin"), BuddyLocator::joinedText(joined, server));
     }
     speak(m_context.speech.speak(sentence));
+}
+
+void BuddyWatcher::replyDecoded(int slot, const QByteArray &datagram)
+{
+    const TUTServer *record = m_context.table.server(slot);
+    if (!record)
+        return;
+    const int position = m_context.table.positionOfSlot(slot);
+    const bool selected = slot == m_context.selectedSlot();
+    if (!selected && (position < 0 || !m_context.table.isChecked(position)))
+        return;
+    const BuddyLocator::Place place{record->Host, record->queryPort(), m_context.table.entry(slot)->Name};
+    const BuddyLocator::Update update = m_locator.replyDecoded(slot, place, *record, datagram, m_context.now());
+    if (update.placesChanged)
+        showPlaces();
+    // The selected server's joins are announced by checkBuddies.
+    if (!update.joined.isEmpty() && !selected)
+        announceElsewhere(update);
+}
+
+void BuddyWatcher::announceElsewhere(const BuddyLocator::Update &update)
+{
+    if (m_context.settings.BuddyNotification)
+        m_context.notifier.notify(QStringLiteral("Quorvelin"), update.notification);
+    // Without a voice this stays silent: no box for what nobody asked for.
+    m_context.speech.speak(update.sentence);
+}
+
+void BuddyWatcher::scanFinished()
+{
+    m_locator.scanFinished();
+    // Also when nothing ended: "14:05" becomes a date at midnight.
+    showPlaces();
+}
+
+void BuddyWatcher::setHistory(HistorySource *history)
+{
+    if (!history) {
+        m_locator.setStoredSightings({});
+    } else {
+        m_locator.setStoredSightings([history](const QString &buddy) -> std::optional<BuddyLocator::Sighting> {
+            const std::optional<PlayerSighting> stored = history->lastSighting(buddy);
+            if (!stored)
+                return std::nullopt;
+            const QString name = stored->serverName.isEmpty() ? stored->server.key() : stored->serverName;
+            return BuddyLocator::Sighting{{stored->server.host, stored->server.port, name},
+                                          QDateTime::fromSecsSinceEpoch(stored->lastSeen),
+                                          false};
+        });
+    }
+    showPlaces();
+}
+
+void BuddyWatcher::showPlaces()
+{
+    const QDateTime now = m_context.now();
+    QStringList places;
+    for (const QString &name : m_page->names()) {
+        const std::optional<BuddyLocator::Sighting> sighting = m_locator.sighting(name);
+        places.append(sighting ? BuddyLocator::placeText(*sighting, now) : QString());
+    }
+    m_page->setPlaces(places);
 }
 
 void BuddyWatcher::speakBuffer()

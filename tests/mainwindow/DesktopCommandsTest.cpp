@@ -4,6 +4,7 @@
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "config/IniFile.h"
+#include "history/HistorySource.h"
 #include "launch/VersionCheck.h"
 #include "launch/dialogs/RunPromptDialog.h"
 #include "mainwindow/BuddiesPage.h"
@@ -18,17 +19,49 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+// The history of earlier runs as far as the buddy list asks it.
+class FakeHistory final : public HistorySource
+{
+public:
+    QList<HistorySample> samples(const HistoryServer &, qint64, qint64) const override { return {}; }
+    WeekHours busyHours(const HistoryServer &, qint64) const override
+    {
+        WeekHours none;
+        none.fill(-1);
+        return none;
+    }
+    std::optional<PlayerSighting> lastSighting(const QString &name) const override
+    {
+        asked.append(name);
+        const auto found = sightings.constFind(name);
+        return found == sightings.cend() ? std::nullopt : std::optional<PlayerSighting>(*found);
+    }
+
+    QHash<QString, PlayerSighting> sightings;
+    mutable QStringList asked;
+};
+
+// Times and dates read as in Britain while it lives.
+struct BritishTime
+{
+    BritishTime() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom)); }
+    ~BritishTime() { QLocale::setDefault(previous); }
+    QLocale previous;
+};
 
 class DesktopCommandsTest : public ::testing::Test, protected FakeEngineStack
 {
@@ -51,6 +84,58 @@ protected:
     }
 
     QList<bool> marks() const { return pages(*window)->buddiesPage()->marks(); }
+
+    // Typed into the Buddies page and added with its button.
+    void addBuddy(const QString &name)
+    {
+        BuddiesPage *page = pages(*window)->buddiesPage();
+        page->findChild<QLineEdit *>(QStringLiteral("ed_NewBuddy"))->setText(name);
+        page->findChild<QPushButton *>(QStringLiteral("btn_AddBuddy"))->click();
+    }
+
+    // The Buddies page's line of a buddy, as it reads.
+    QListWidgetItem *buddyItem(const QString &name) const
+    {
+        QListWidget *list = pages(*window)->buddiesPage()->list();
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->data(Qt::AccessibleTextRole).toString() == name)
+                return list->item(i);
+        }
+        ADD_FAILURE() << "no line for " << name.toStdString();
+        return list->item(0);
+    }
+
+    // Press, release, press again as a double click, release: as the mouse does it.
+    void doubleClick(QListWidgetItem *item)
+    {
+        QListWidget *list = pages(*window)->buddiesPage()->list();
+        const QPoint centre = list->visualItemRect(item).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, centre);
+    }
+
+    // Two checked servers on 127.0.0.1: "Frag Zone" on 7778, which
+    // selectServerWith selects, and "Frag Zone DM #1" on 7788.
+    void addTwoCheckedServers()
+    {
+        table.addServer(QStringLiteral("127.0.0.1"), 7778, QStringLiteral("Frag Zone"));
+        table.addServer(QStringLiteral("127.0.0.1"), 7788, QStringLiteral("Frag Zone DM #1"));
+        table.setChecked(0, true);
+        table.setChecked(1, true);
+    }
+
+    void deliverToDm(const QByteArray &players)
+    {
+        socket.deliver("\\hostname\\Frag Zone DM #1\\hostport\\7787" + players + "\\final\\",
+                       QStringLiteral("127.0.0.1"), 7788);
+    }
+
+    int selectedRow() const
+    {
+        const QModelIndexList rows = serverList(*window)->selectionModel()->selectedRows();
+        return rows.size() == 1 ? rows.first().row() : -1;
+    }
 
     QString baseWithGame()
     {
@@ -113,6 +198,115 @@ TEST_F(DesktopCommandsTest, BuddyListEditsAreStoredAndNotificationsCanBeSwitched
     EXPECT_EQ(part<BuddyWatcher>(*window).selectedPlayer(), QStringLiteral("zed"));
     page->findChild<QPushButton *>(QStringLiteral("btn_RemoveBuddies"))->click();
     EXPECT_EQ(page->names(), QStringList{QStringLiteral("Amy")});
+}
+
+TEST_F(DesktopCommandsTest, BuddiesOnAnotherCheckedServerAreAnnouncedWithItsNameAndShownWhereTheyAre)
+{
+    const BritishTime british;
+    Settings settings;
+    settings.ComputerVoice = QStringLiteral("slt");
+    open(settings);
+    window->show();
+    pages(*window)->setCurrentWidget(pages(*window)->buddiesPage());
+    addBuddy(QStringLiteral("alice"));
+    addBuddy(QStringLiteral("Bob"));
+    addTwoCheckedServers();
+    selectServerWith("\\player_0\\Carol", "\\numplayers\\1\\maxplayers\\16");
+    ASSERT_EQ(selectedRow(), 0);
+    EXPECT_EQ(buddyItem(QStringLiteral("alice"))->text(), QStringLiteral("alice"));
+
+    // alice joins the server that is not selected.
+    deliverToDm("\\numplayers\\2\\player_0\\Dave\\player_1\\ALICE");
+    EXPECT_EQ(desktop.notified, QStringList{QStringLiteral("Quorvelin|alice joined Frag Zone DM #1")});
+    EXPECT_EQ(desktop.spoken, QStringList{QStringLiteral("alice joined Frag Zone DM  1")});
+    EXPECT_EQ(buddyItem(QStringLiteral("alice"))->text(), QStringLiteral("alice (on Frag Zone DM #1)"));
+    EXPECT_EQ(buddyItem(QStringLiteral("alice"))->data(Qt::AccessibleDescriptionRole).toString(),
+              QStringLiteral("on Frag Zone DM #1"));
+    EXPECT_EQ(marks(), (QList<bool>{false, false}));
+
+    // Still there at the next scan: said once for the visit.
+    const QDateTime before = QDateTime::currentDateTime();
+    deliverToDm("\\numplayers\\2\\player_0\\ALICE\\player_1\\Dave");
+    const QDateTime after = QDateTime::currentDateTime();
+    EXPECT_EQ(desktop.notified.size(), 1);
+    EXPECT_EQ(desktop.spoken.size(), 1);
+
+    // She leaves; the page keeps when and where she was seen last.
+    deliverToDm("\\numplayers\\1\\player_0\\Dave");
+    const auto lastSeen = [](const QDateTime &time) {
+        return QStringLiteral("alice (last seen %1 on Frag Zone DM #1)")
+            .arg(QLocale().toString(time.time(), QLocale::ShortFormat));
+    };
+    const QString text = buddyItem(QStringLiteral("alice"))->text();
+    EXPECT_TRUE(text == lastSeen(before) || text == lastSeen(after)) << text.toStdString();
+
+    // A double click on her line selects the server she was on.
+    doubleClick(buddyItem(QStringLiteral("alice")));
+    EXPECT_EQ(selectedRow(), 1);
+    EXPECT_EQ(desktop.notified.size(), 1);
+
+    // Bob joining the selected server is announced as before, and only so.
+    serverList(*window)->setCurrentIndex(table.index(0));
+    ASSERT_EQ(selectedRow(), 0);
+    selectServerWith("\\player_0\\Carol\\player_1\\bob", "\\numplayers\\2\\maxplayers\\16");
+    EXPECT_EQ(desktop.notified.last(), QStringLiteral("Quorvelin|Bob joined Frag Zone"));
+    EXPECT_EQ(desktop.spoken.last(), QStringLiteral("Bob joined the server"));
+    EXPECT_EQ(desktop.notified.size(), 2);
+    EXPECT_EQ(buddyItem(QStringLiteral("Bob"))->text(), QStringLiteral("Bob (on Frag Zone)"));
+    EXPECT_TRUE(platform.messages.errors.isEmpty());
+}
+
+TEST_F(DesktopCommandsTest, UncheckedServersAndSilencedNotificationsStayQuiet)
+{
+    Settings settings;
+    settings.Buddies = {QStringLiteral("alice")};
+    settings.BuddyNotification = false;
+    settings.ComputerVoice = QStringLiteral("slt");
+    open(settings);
+    addTwoCheckedServers();
+    selectServerWith({}, "\\numplayers\\0\\maxplayers\\16");
+    deliverToDm("\\numplayers\\1\\player_0\\alice");
+    EXPECT_TRUE(desktop.notified.isEmpty());
+    EXPECT_EQ(desktop.spoken, QStringList{QStringLiteral("alice joined Frag Zone DM  1")});
+
+    // A server that is not checked is not watched.
+    deliverToDm("\\numplayers\\0");
+    table.setChecked(1, false);
+    deliverToDm("\\numplayers\\1\\player_0\\alice");
+    EXPECT_EQ(desktop.spoken.size(), 1);
+    EXPECT_TRUE(desktop.played.isEmpty());
+}
+
+TEST_F(DesktopCommandsTest, AfterARestartTheBuddyListShowsWhereABuddyWasSeenBefore)
+{
+    const BritishTime british;
+    Settings settings;
+    settings.Buddies = {QStringLiteral("alice"), QStringLiteral("Bob")};
+    open(settings);
+    window->show();
+    pages(*window)->setCurrentWidget(pages(*window)->buddiesPage());
+    addTwoCheckedServers();
+    selectServerWith({}, "\\numplayers\\0\\maxplayers\\16");
+
+    FakeHistory history;
+    const qint64 sunday = QDateTime(QDate(2024, 3, 10), QTime(21, 30)).toSecsSinceEpoch();
+    history.sightings.insert(QStringLiteral("alice"),
+                             PlayerSighting{QStringLiteral("alice"), HistoryServer{QStringLiteral("127.0.0.1"), 7788},
+                                            QStringLiteral("Frag Zone DM #1"), sunday - 3600, sunday});
+    part<BuddyWatcher>(*window).setHistory(&history);
+    EXPECT_EQ(buddyItem(QStringLiteral("alice"))->text(),
+              QStringLiteral("alice (last seen 10/03/2024 on Frag Zone DM #1)"));
+    EXPECT_EQ(buddyItem(QStringLiteral("Bob"))->text(), QStringLiteral("Bob"));
+
+    doubleClick(buddyItem(QStringLiteral("alice")));
+    EXPECT_EQ(selectedRow(), 1);
+
+    // Seen in this run, she is where this run saw her.
+    selectServerWith({}, "\\numplayers\\0\\maxplayers\\16");
+    deliverToDm("\\numplayers\\1\\player_0\\alice");
+    EXPECT_EQ(buddyItem(QStringLiteral("alice"))->text(), QStringLiteral("alice (on Frag Zone DM #1)"));
+    EXPECT_EQ(history.asked.count(QStringLiteral("alice")), 1);
+    window.reset();
 }
 
 TEST_F(DesktopCommandsTest, SpeechWithoutItsVoiceSaysSoOnRequest)
