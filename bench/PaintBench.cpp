@@ -1,5 +1,6 @@
 // Time per paint of the busiest views, drawn offscreen into an image.
 #include "core/ServerTable.h"
+#include "mainwindow/HistoryPlotView.h"
 #include "mainwindow/PlayersView.h"
 #include "mainwindow/ScoreGraphView.h"
 #include "mainwindow/ServerListView.h"
@@ -85,5 +86,22 @@ void scoreGraph50(benchmark::State &state)
     }
 }
 BENCHMARK(scoreGraph50)->Unit(benchmark::kMillisecond);
+
+// A week of one server at about one sample a minute, laid out and drawn.
+void historyWeek10000(benchmark::State &state)
+{
+    constexpr qint64 kNow = 1717459200;
+    constexpr qint64 kWeek = 7 * 24 * 3600;
+    QList<HistorySample> samples;
+    for (qint64 t = kNow - kWeek; samples.size() < 10000; t += 60)
+        samples.append(HistorySample{t, int((t / 600) % 17), 16, QStringLiteral("DM-Deck16][")});
+    HistoryPlotView plot(QStringLiteral("pbx_History7d"), QStringLiteral("Players over the last 7 days"));
+    plot.resize(800, 240);
+    plot.setSamples(samples, kNow - kWeek, kNow, QTimeZone::systemTimeZone());
+    QImage image(plot.size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state)
+        renderOnce(plot, image);
+}
+BENCHMARK(historyWeek10000)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libqt6sql6-sqlite
     qt6-speech-dev qt6-speech-flite-plugin qt6-multimedia-dev qt6-declarative-dev
     appstream desktop-file-utils tidy
     googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -25,8 +25,10 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             result.help = true;
         } else if (arg == QLatin1String("--report")) {
             result.reportMode = true;
+        } else if (arg == QLatin1String("--json")) {
+            result.json = true;
         } else if (arg == QLatin1String("--profile") || arg == QLatin1String("--server")
-                   || arg == QLatin1String("--lan-broadcast")) {
+                   || arg == QLatin1String("--lan-broadcast") || arg == QLatin1String("--history")) {
             if (k + 1 >= arguments.size()) {
                 result.error = arg + QStringLiteral(" needs a value");
                 return result;
@@ -43,6 +45,11 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             const std::optional<ServerAddress> server = ServerAddress::parse(value, &result.error);
             if (!server)
                 return result;
+            if (arg == QLatin1String("--history")) {
+                result.historyMode = true;
+                result.historyServer = *server;
+                continue;
+            }
             result.servers.append(*server);
         } else {
             result.error = QStringLiteral("unknown argument ") + arg;
@@ -51,6 +58,12 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     }
     if (result.reportMode && (result.debugMode || !result.servers.isEmpty() || !result.lanBroadcast.isEmpty()))
         result.error = QStringLiteral("--report takes no other argument than --profile");
+    if (result.historyMode
+        && (result.debugMode || result.reportMode || result.queryMode || result.masterMode || !result.servers.isEmpty()
+            || !result.lanBroadcast.isEmpty()))
+        result.error = QStringLiteral("--history takes no other argument than --json and --profile");
+    else if (result.json && !result.historyMode)
+        result.error = QStringLiteral("unknown argument --json");
     return result;
 }
 
@@ -70,6 +83,7 @@ QString CommandLine::usage()
         "                 [--in-flight N] [--sleep MS]\n"
         "       quorvelin --master HOST:PORT|URL [--json] [--query [query options]]\n"
         "       quorvelin --report [--profile DIR]\n"
+        "       quorvelin --history ADDRESS:QUERYPORT [--json] [--profile DIR]\n"
         "\n"
         "  -debug           show the debug page (first argument only)\n"
         "  --profile DIR    keep Quorvelin.ini and the other files in DIR\n"
@@ -91,5 +105,10 @@ QString CommandLine::usage()
         "                   when there is no list)\n"
         "  --report         query the profile's checked servers once, write their HTML pages\n"
         "                   from the [HTML] settings, run its command and exit (exit status\n"
-        "                   0: all replied, 2: some did not, 1: bad argument or no template)\n");
+        "                   0: all replied, 2: some did not, 1: bad argument or no template)\n"
+        "  --history A:P    print the player counts and maps the profile's history holds of the\n"
+        "                   server, oldest first: UTC time, players/maximum and map per line, or\n"
+        "                   with --json one array of {\"time\",\"players\",\"maxPlayers\",\"map\"}\n"
+        "                   objects (exit status 0: printed, 1: no history of the server, the\n"
+        "                   history cannot be read or a bad argument)\n");
 }

@@ -8,13 +8,17 @@
 
 // The program's arguments. "-debug" counts only as the first argument;
 // "--query" switches to the window-less query and takes every argument
-// after it.
+// after it; "--json" outside it goes with "--history".
 struct CommandLine
 {
     bool debugMode = false;
     bool queryMode = false;
     bool masterMode = false;
     bool reportMode = false;
+    // "--history ADDRESS:QUERYPORT": print what the history holds of that server.
+    bool historyMode = false;
+    ServerAddress historyServer;
+    bool json = false;
     bool help = false;
     QString profile;
     QList<ServerAddress> servers;

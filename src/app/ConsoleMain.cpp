@@ -8,6 +8,7 @@
 #include "config/Configuration.h"
 #include "core/BulkQuery.h"
 #include "discovery/ConsoleMaster.h"
+#include "history/HistoryStore.h"
 #include "platform/ConsoleMessageBoxes.h"
 #include "platform/QtProcessLauncher.h"
 #include "platform/SystemHostResolver.h"
@@ -17,8 +18,14 @@
 #include "report/ConsoleReport.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -116,11 +123,76 @@ int runReport(int argc, char **argv, const CommandLine &commandLine)
     exitWithoutWaiting(status);
 }
 
+QString utcText(qint64 time)
+{
+    return QDateTime::fromSecsSinceEpoch(time, Qt::UTC).toString(Qt::ISODate);
+}
+
+// One sample a line; control characters a server sent are shown as '?'.
+QByteArray historyText(const QList<HistorySample> &samples)
+{
+    QString text;
+    for (const HistorySample &sample : samples) {
+        QString map = sample.map;
+        for (QChar &c : map) {
+            if (c.category() == QChar::Other_Control)
+                c = QLatin1Char('?');
+        }
+        text += QStringLiteral("%1 %2/%3").arg(utcText(sample.time)).arg(sample.players).arg(sample.maxPlayers);
+        if (!map.isEmpty())
+            text += QLatin1Char(' ') + map;
+        text += QLatin1Char('\n');
+    }
+    return text.toUtf8();
+}
+
+QByteArray historyJson(const QList<HistorySample> &samples)
+{
+    QJsonArray array;
+    for (const HistorySample &sample : samples) {
+        array.append(QJsonObject{{QStringLiteral("time"), utcText(sample.time)},
+                                 {QStringLiteral("players"), sample.players},
+                                 {QStringLiteral("maxPlayers"), sample.maxPlayers},
+                                 {QStringLiteral("map"), sample.map}});
+    }
+    return QJsonDocument(array).toJson(QJsonDocument::Compact) + '\n';
+}
+
+// "--history ADDRESS:QUERYPORT": the samples the profile's history holds of
+// the server, oldest first. Reads only: a missing file is no history.
+int runHistory(int argc, char **argv, const CommandLine &commandLine)
+{
+    QCoreApplication app(argc, argv);
+    ConsoleStreams streams;
+    const QString profile = AppPaths::profileDirectory(commandLine.profile, QCoreApplication::applicationDirPath(),
+                                                       AppPaths::userConfigDirectory());
+    const HistoryServer server{commandLine.historyServer.address, commandLine.historyServer.port};
+    const QString path = HistoryStore::filePath(profile);
+    const auto fail = [&streams](const QString &message) {
+        streams.err.write(QStringLiteral("quorvelin: %1\n").arg(message).toUtf8());
+        streams.exit(1);
+    };
+    if (!QFileInfo::exists(path))
+        fail(QStringLiteral("No history for %1: there is no history file in %2").arg(server.key(), profile));
+    HistoryStore store;
+    if (!store.open(path, HistoryStore::Mode::ReadOnly))
+        fail(store.errorString());
+    const QList<HistorySample> samples = store.samples(server, 0, std::numeric_limits<qint64>::max());
+    if (!store.isAvailable())
+        fail(store.errorString());
+    if (samples.isEmpty())
+        fail(QStringLiteral("No history for %1").arg(server.key()));
+    streams.out.write(commandLine.json ? historyJson(samples) : historyText(samples));
+    streams.exit(0);
+}
+
 } // namespace
 
 int quorvelinConsoleMain(int argc, char **argv)
 {
     const CommandLine commandLine = CommandLine::parse(CommandLine::arguments(argc, argv));
+    if (commandLine.historyMode)
+        return runHistory(argc, argv, commandLine);
     if (commandLine.masterMode)
         return runMaster(argc, argv, commandLine);
     return runReport(argc, argv, commandLine);

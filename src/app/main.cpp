@@ -85,7 +85,7 @@ int main(int argc, char **argv)
     }
     if (commandLine.queryMode)
         return runQuery(argc, argv, commandLine);
-    if (commandLine.masterMode || commandLine.reportMode)
+    if (commandLine.masterMode || commandLine.reportMode || commandLine.historyMode)
         return runModule(argc, argv, "quorvelin-console", "quorvelinConsoleMain", "command-line");
     return runModule(argc, argv, "quorvelin-window", "quorvelinWindowMain", "window");
 }

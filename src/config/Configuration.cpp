@@ -12,6 +12,7 @@ const QString kGeneral = QStringLiteral("general");
 const QString kLocations = QStringLiteral("locations");
 const QString kNicknames = QStringLiteral("nicknames");
 const QString kHtml = QStringLiteral("HTML");
+const QString kHistory = QStringLiteral("history");
 
 // Keys of section "general" that the start reads and the settings dialog
 // writes in the same form.
@@ -100,6 +101,9 @@ Settings loadConfiguration(const IniFile &ini, const QString &outputDirectory)
     s.HtmlCommand = ini.readString(kHtml, QStringLiteral("command"));
     s.HtmlEnabled = ini.readBool(kHtml, QStringLiteral("enabled"), s.HtmlEnabled);
     s.HtmlInterval = ini.readInteger(kHtml, QStringLiteral("interval"), s.HtmlInterval);
+
+    s.HistoryDays = std::clamp(ini.readInteger(kHistory, QStringLiteral("HistoryDays"), s.HistoryDays),
+                               Settings::kMinHistoryDays, Settings::kMaxHistoryDays);
     return s;
 }
 
@@ -167,6 +171,8 @@ bool saveDialogSettings(IniFile &ini, const Settings &s, const QStringList &mast
     text(kHtml, QStringLiteral("command"), s.HtmlCommand);
     ini.writeBool(kHtml, QStringLiteral("enabled"), s.HtmlEnabled);
     ini.writeInteger(kHtml, QStringLiteral("interval"), s.HtmlInterval);
+
+    ini.writeInteger(kHistory, QStringLiteral("HistoryDays"), s.HistoryDays);
     return stored;
 }
 

@@ -59,6 +59,12 @@ struct Settings
     bool HtmlEnabled = false;
     int HtmlInterval = 60000;
 
+    // history
+    // Days after which the history keeps one sample an hour and forgets sightings.
+    int HistoryDays = 30;
+    static constexpr int kMinHistoryDays = 1;
+    static constexpr int kMaxHistoryDays = 3650;
+
     // Without a voice there is no speech, whatever the switch says.
     bool speechActive() const { return ComputerVoiceActive && !ComputerVoice.isEmpty(); }
 

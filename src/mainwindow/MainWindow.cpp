@@ -4,6 +4,7 @@
 #include "BuddyWatcher.h"
 #include "DiscoveryCommands.h"
 #include "HelpCommands.h"
+#include "HistoryKeeper.h"
 #include "JoinCommands.h"
 #include "IconFactory.h"
 #include "MainMenus.h"
@@ -91,6 +92,9 @@ MainWindow::MainWindow(const Context &context, QWidget *parent)
     m_playerInfoUpdate = m_pages->playerInfoControls()->checkBox();
 
     m_tray = new TrayBlinker(this);
+    m_history = new HistoryKeeper(
+        {m_table, m_engine, *m_poller, m_messages, *m_pages->historyPage(), m_profileDirectory, m_settings.HistoryDays},
+        this);
     buildDesktopCommands(context);
     buildStatusBar();
     buildStatsPage();
@@ -366,6 +370,7 @@ void MainWindow::refreshSelection()
     showTeamStrips(slot);
     repaintScoreViews();
     updateTitleBar();
+    m_history->showServer(slot);
 }
 
 void MainWindow::refreshSelectedOnTimer(Poller::Refresh kind)

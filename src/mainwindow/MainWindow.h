@@ -19,6 +19,7 @@ class DatagramSocketFactory;
 class DiscoveryCommands;
 class BuddyWatcher;
 class HelpCommands;
+class HistoryKeeper;
 class JoinCommands;
 struct SilentDesktop;
 class DebugLog;
@@ -160,6 +161,7 @@ private:
     BuddyWatcher *m_buddies = nullptr;
     JoinCommands *m_join = nullptr;
     HelpCommands *m_help = nullptr;
+    HistoryKeeper *m_history = nullptr;
     StatsPage *m_stats = nullptr;
     ReportCommands *m_report = nullptr;
     SettingsCommands *m_settingsCommands = nullptr;

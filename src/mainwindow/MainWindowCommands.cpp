@@ -9,6 +9,7 @@
 #include "DeleteKeyGuard.h"
 #include "DiscoveryCommands.h"
 #include "HelpCommands.h"
+#include "HistoryKeeper.h"
 #include "JoinCommands.h"
 #include "MainMenus.h"
 #include "ReportCommands.h"
@@ -30,6 +31,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -87,8 +89,17 @@ void MainWindow::buildDesktopCommands(const Context &context)
     m_speech.setActive(m_settings.speechActive());
     m_speech.selectVoice(m_settings.ComputerVoice);
     m_buddies = new BuddyWatcher({*m_lists, m_table, m_messages, m_settings, *m_tray, m_speech, *m_desktop.sound,
-                                  *m_desktop.notifier, [this] { return selectedSlot(); }},
+                                  *m_desktop.notifier, [this] { return selectedSlot(); },
+                                  [] { return QDateTime::currentDateTime(); }},
                                  m_pages->buddiesPage(), m_pages->playersView(), this);
+    m_buddies->setHistory(m_history->source());
+    connect(&m_engine, &QueryEngine::replyDecoded, m_buddies, &BuddyWatcher::replyDecoded);
+    connect(m_poller, &Poller::playerScanFinished, m_buddies, &BuddyWatcher::scanFinished);
+    connect(m_buddies, &BuddyWatcher::serverRequested, this, [this](const QString &host, int queryPort) {
+        const int position = m_table.positionOfSlot(m_table.slotOfServer(host, queryPort));
+        if (position >= 0)
+            m_serverList->setCurrentIndex(m_table.index(position));
+    });
     connect(m_pages->debugPage(), &DebugPage::sayRequested, m_buddies, &BuddyWatcher::say);
     m_join = new JoinCommands({m_table, m_messages, m_config, m_files, m_settings, *m_desktop.processes,
                                [this] { return selectedSlot(); }, context.wineProgram},

@@ -2,6 +2,7 @@
 
 #include "BuddiesPage.h"
 #include "DebugPage.h"
+#include "HistoryPage.h"
 #include "PlayersView.h"
 #include "PollingControls.h"
 #include "ScoreGraphView.h"
@@ -29,6 +30,7 @@ ServerPages::ServerPages(const Settings &settings, DebugLog &log, MessageBoxes &
     , m_playersTeamStrip(new TeamScoreStrip(QStringLiteral("pbx_TeamScore"), this))
     , m_scorePage(new ScorePage(this))
     , m_debugPage(new DebugPage(profileDirectory, messages, std::move(sendToSelected), this))
+    , m_history(new HistoryPage(this))
 {
     setObjectName(QStringLiteral("pc_ServerPages"));
     m_playersTeamStrip->hide();
@@ -37,6 +39,7 @@ ServerPages::ServerPages(const Settings &settings, DebugLog &log, MessageBoxes &
     m_playersPage = buildPage(QStringLiteral("ts_Players"), m_playersTeamStrip, m_players, m_playerInfoControls);
     addTab(m_playersPage, QStringLiteral("Players"));
     addTab(m_scorePage, QStringLiteral("Score graph"));
+    addTab(m_history, QStringLiteral("History"));
     m_buddies = new BuddiesPage(this);
     addTab(m_buddies, QStringLiteral("Buddies"));
     m_statsPlace = new QWidget(this);

@@ -7,6 +7,7 @@
 class BuddiesPage;
 class DebugLog;
 class DebugPage;
+class HistoryPage;
 class MessageBoxes;
 class PlayersView;
 class PollingControls;
@@ -17,8 +18,8 @@ class TUTServer;
 struct Settings;
 
 // The pages of the selected server: "Server Info", "Players", "Score
-// graph", "Buddies", "ngWorldStats" and, in debug mode, "debug". Each
-// refill shows what the server's record holds now.
+// graph", "History", "Buddies", "ngWorldStats" and, in debug mode, "debug".
+// Each refill shows what the server's record holds now.
 class ServerPages final : public QTabWidget
 {
     Q_OBJECT
@@ -44,6 +45,7 @@ public:
     ScorePage *scorePage() const { return m_scorePage; }
     DebugPage *debugPage() const { return m_debugPage; }
     BuddiesPage *buddiesPage() const { return m_buddies; }
+    HistoryPage *historyPage() const { return m_history; }
     // Graph options and the legend's font size as the settings say.
     void applySettings(const Settings &settings);
     // The "ngWorldStats" page takes the place kept for it.
@@ -60,6 +62,7 @@ private:
     QWidget *m_playersPage;
     ScorePage *m_scorePage;
     DebugPage *m_debugPage;
+    HistoryPage *m_history;
     BuddiesPage *m_buddies;
     QWidget *m_statsPlace;
 };

@@ -46,6 +46,25 @@ TEST(CommandLine, ProfileServersAndQuery)
         EXPECT_FALSE(CommandLine::parse(bad).error.isEmpty()) << qPrintable(bad.join(QLatin1Char(' ')));
 }
 
+TEST(CommandLine, HistoryTakesAServerJsonAndAProfile)
+{
+    const CommandLine h = CommandLine::parse(args({"--json", "--history", "010.0.0.1:7778", "--profile", "/tmp/p"}));
+    EXPECT_TRUE(h.error.isEmpty()) << qPrintable(h.error);
+    EXPECT_TRUE(h.historyMode);
+    EXPECT_TRUE(h.json);
+    EXPECT_EQ(h.historyServer.address, QStringLiteral("10.0.0.1"));
+    EXPECT_EQ(h.historyServer.port, 7778);
+    EXPECT_EQ(h.profile, QStringLiteral("/tmp/p"));
+    EXPECT_FALSE(CommandLine::parse(args({"--history", "ut.example.org:7788"})).json);
+
+    for (auto bad :
+         {args({"--history"}), args({"--history", "127.0.0.1"}), args({"--json"}), args({"--json", "--report"}),
+          args({"--history", "h:1", "--report"}), args({"--history", "h:1", "--server", "h:2"}),
+          args({"-debug", "--history", "h:1"}), args({"--history", "h:1", "--query", "h:2"})})
+        EXPECT_FALSE(CommandLine::parse(bad).error.isEmpty()) << qPrintable(bad.join(QLatin1Char(' ')));
+    EXPECT_TRUE(CommandLine::usage().contains(QStringLiteral("--history ADDRESS:QUERYPORT [--json] [--profile DIR]")));
+}
+
 TEST(ConsoleQueryArguments, ParsesTargetsAndOptions)
 {
     QString error;

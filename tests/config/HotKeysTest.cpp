@@ -213,6 +213,7 @@ std::string dialogFields(const Settings &s)
     add("command", s.HtmlCommand);
     add("enabled", s.HtmlEnabled);
     add("interval", s.HtmlInterval);
+    add("HistoryDays", s.HistoryDays);
     return lines.join(QLatin1Char('\n')).toStdString();
 }
 
@@ -245,6 +246,7 @@ Settings oddSettings(bool flip = false)
     s.HtmlOutputDir = QStringLiteral("/var/www/ut/");
     s.HtmlCommand = QStringLiteral("[upload] %outputdir");
     s.HtmlInterval = 0;
+    s.HistoryDays = flip ? 1 : 3650;
     return s;
 }
 
@@ -270,6 +272,22 @@ TEST(ConfigurationWrite, DialogSettingsReadBackAsWritten)
     ASSERT_TRUE(Configuration::saveDialogSettings(ini, oddSettings(), quoted));
     EXPECT_EQ(CommaText::split(reread(ini).readString(QStringLiteral("LOCATIONS"), QStringLiteral("masterservers"))),
               quoted);
+}
+
+TEST(ConfigurationRead, HistoryDaysStayWithinOneDayAndTenYears)
+{
+    const auto daysOf = [](const QByteArray &bytes) {
+        IniFile ini;
+        ini.setBytes(bytes);
+        return Configuration::loadConfiguration(ini, QString()).HistoryDays;
+    };
+    EXPECT_EQ(daysOf(""), 30);
+    EXPECT_EQ(daysOf("[History]\nhistorydays=90\n"), 90);
+    EXPECT_EQ(daysOf("[history]\nHistoryDays=0\n"), 1);
+    EXPECT_EQ(daysOf("[history]\nHistoryDays=-5\n"), 1);
+    EXPECT_EQ(daysOf("[history]\nHistoryDays=99999\n"), 3650);
+    // The key lives in its own section, not in general.
+    EXPECT_EQ(daysOf("[general]\nHistoryDays=7\n"), 30);
 }
 
 TEST(ConfigurationWrite, UnstorableTextIsReportedAndTheRestWritten)
