@@ -91,6 +91,7 @@ void HistoryStore::close()
     m_mapIds.clear();
     m_mapNames.clear();
     m_present.clear();
+    m_namesLoaded = false;
 }
 
 QString HistoryStore::filePath(const QString &profileDirectory)
@@ -299,6 +300,7 @@ void HistoryStore::rollback()
     m_mapIds.clear();
     m_mapNames.clear();
     m_present.clear();
+    m_namesLoaded = false;
 }
 
 std::optional<qint64> HistoryStore::serverId(const HistoryServer &server) const
@@ -313,26 +315,44 @@ std::optional<qint64> HistoryStore::serverId(const HistoryServer &server) const
     return query.value(0).toLongLong();
 }
 
+bool HistoryStore::loadNames()
+{
+    // Both tables are small: one read each spares a look-up per server.
+    if (m_namesLoaded)
+        return true;
+    QSqlQuery &servers = statement(QStringLiteral("SELECT id, host, port, name FROM servers"));
+    if (!run(servers))
+        return false;
+    while (servers.next()) {
+        const HistoryServer server{servers.value(1).toString(), servers.value(2).toInt()};
+        m_servers.insert(server.key(), {servers.value(0).toLongLong(), servers.value(3).toString()});
+    }
+    QSqlQuery &maps = statement(QStringLiteral("SELECT id, name FROM maps"));
+    if (!run(maps))
+        return false;
+    while (maps.next()) {
+        const qint64 id = maps.value(0).toLongLong();
+        const QString name = maps.value(1).toString();
+        m_mapIds.insert(name, id);
+        m_mapNames.insert(id, name);
+    }
+    m_namesLoaded = true;
+    return true;
+}
+
 std::optional<qint64> HistoryStore::serverIdForWrite(const HistoryServer &server, const QString &serverName)
 {
-    const QString key = server.key();
-    auto known = m_servers.find(key);
+    if (!loadNames())
+        return std::nullopt;
+    auto known = m_servers.find(server.key());
     if (known == m_servers.end()) {
-        QSqlQuery &find = statement(QStringLiteral("SELECT id, name FROM servers WHERE host = ? AND port = ?"),
-                                    {text(server.host), server.port});
-        if (!run(find))
+        QSqlQuery &insert =
+            statement(QStringLiteral("INSERT INTO servers(host, port, name) VALUES(?, ?, ?)"
+                                     " ON CONFLICT(host, port) DO UPDATE SET name = excluded.name RETURNING id"),
+                      {text(server.host), server.port, text(serverName)});
+        if (!run(insert) || !insert.next())
             return std::nullopt;
-        ServerRow row;
-        if (find.next()) {
-            row = {find.value(0).toLongLong(), find.value(1).toString()};
-        } else {
-            QSqlQuery &insert = statement(QStringLiteral("INSERT INTO servers(host, port, name) VALUES(?, ?, ?)"),
-                                          {text(server.host), server.port, text(serverName)});
-            if (!run(insert))
-                return std::nullopt;
-            row = {insert.lastInsertId().toLongLong(), serverName};
-        }
-        known = m_servers.insert(key, row);
+        known = m_servers.insert(server.key(), {insert.value(0).toLongLong(), serverName});
     }
     if (!serverName.isEmpty() && known->name != serverName) {
         QSqlQuery &rename =
@@ -346,21 +366,17 @@ std::optional<qint64> HistoryStore::serverIdForWrite(const HistoryServer &server
 
 std::optional<qint64> HistoryStore::mapId(const QString &map)
 {
+    if (!loadNames())
+        return std::nullopt;
     const auto known = m_mapIds.constFind(map);
     if (known != m_mapIds.constEnd())
         return *known;
-    QSqlQuery &find = statement(QStringLiteral("SELECT id FROM maps WHERE name = ?"), {text(map)});
-    if (!run(find))
+    QSqlQuery &insert = statement(QStringLiteral("INSERT INTO maps(name) VALUES(?)"
+                                                 " ON CONFLICT(name) DO UPDATE SET name = excluded.name RETURNING id"),
+                                  {text(map)});
+    if (!run(insert) || !insert.next())
         return std::nullopt;
-    qint64 id = 0;
-    if (find.next()) {
-        id = find.value(0).toLongLong();
-    } else {
-        QSqlQuery &insert = statement(QStringLiteral("INSERT INTO maps(name) VALUES(?)"), {text(map)});
-        if (!run(insert))
-            return std::nullopt;
-        id = insert.lastInsertId().toLongLong();
-    }
+    const qint64 id = insert.value(0).toLongLong();
     m_mapIds.insert(map, id);
     m_mapNames.insert(id, map);
     return id;
@@ -443,43 +459,54 @@ bool HistoryStore::writeWalk(const QList<WalkSample> &samples, const QList<WalkP
 
 bool HistoryStore::writeSightings(const QList<WalkPlayers> &players)
 {
-    // A player seen again within the gap goes on with the visit stored.
+    // A player first seen more than the gap after the visit stored starts a
+    // new one; else the visit stored goes on.
     static_assert(kVisitGap == 600, "the statement below spells the gap out");
     static const RowStatement kPutSighting{
-        "WITH seen(server, name, time) AS (VALUES ", "(?, ?, ?)",
-        ") INSERT INTO sightings(server, name, firstSeen, lastSeen) SELECT server, name, time, time FROM seen"
-        " WHERE true ON CONFLICT(server, name) DO UPDATE SET firstSeen = CASE WHEN excluded.lastSeen"
+        "WITH seen(server, name, firstSeen, lastSeen) AS (VALUES ", "(?, ?, ?, ?)",
+        ") INSERT INTO sightings(server, name, firstSeen, lastSeen) SELECT server, name, firstSeen, lastSeen"
+        " FROM seen WHERE true ON CONFLICT(server, name) DO UPDATE SET firstSeen = CASE WHEN excluded.firstSeen"
         " - sightings.lastSeen > 600 THEN excluded.firstSeen ELSE sightings.firstSeen END,"
         " lastSeen = max(sightings.lastSeen, excluded.lastSeen)",
-        3};
+        4};
     QVariantList values;
-    const auto put = [&values](qint64 id, const QString &name, qint64 time) { values << id << text(name) << time; };
+    int budget = kMostSightingsPerWalk;
+    const auto put = [&values, &budget](qint64 id, const QString &name, const Presence &presence) {
+        values << id << text(name) << presence.firstSeen << presence.lastSeen;
+        --budget;
+    };
     for (const WalkPlayers &list : players) {
         const std::optional<qint64> id = serverIdForWrite(list.server, list.serverName);
         if (!id)
             return false;
         // Who arrives is stored at once, who stays once a minute, who left
         // with the last moment seen. Each server has its own second of the
-        // minute, so the servers' players are not all written in one walk.
+        // minute, so the servers' players are not all written in one walk;
+        // past the budget the rest wait for the next walks.
         const qint64 phase = *id * 7 % kPresenceStep;
         const auto minuteOf = [phase](qint64 time) { return floorTo(time - phase, kPresenceStep); };
         QHash<QString, Presence> &before = m_present[*id];
         QHash<QString, Presence> now;
         for (const QString &name : list.names) {
+            Presence presence{list.time, list.time, kNeverWritten};
             const auto known = before.constFind(name);
-            Presence presence{list.time, list.time};
-            if (known != before.constEnd() && list.time - known->lastSeen <= kVisitGap) {
-                presence.written = known->written;
-                if (minuteOf(list.time) != minuteOf(known->written))
-                    presence.written = list.time;
+            if (known != before.constEnd()) {
+                if (list.time - known->lastSeen <= kVisitGap)
+                    presence = {known->firstSeen, list.time, known->written};
+                else if (known->lastSeen > known->written)
+                    put(*id, name, *known);
             }
-            if (presence.written == list.time)
-                put(*id, name, list.time);
+            const bool due =
+                presence.written == kNeverWritten || minuteOf(list.time) != minuteOf(presence.written);
+            if (due && budget > 0) {
+                presence.written = list.time;
+                put(*id, name, presence);
+            }
             now.insert(name, presence);
         }
         for (auto gone = before.cbegin(); gone != before.cend(); ++gone) {
             if (!now.contains(gone.key()) && gone->lastSeen > gone->written)
-                put(*id, gone.key(), gone->lastSeen);
+                put(*id, gone.key(), *gone);
         }
         before = std::move(now);
     }

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVariantList>
 
+#include <limits>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -47,6 +48,9 @@ public:
     // (each server at its own second of the minute); the last one when the
     // player is gone from the server's list.
     static constexpr qint64 kPresenceStep = 60;
+    // Sightings one walk writes at most; a flood of arrivals (a farm's
+    // first walk) spills into the next walks.
+    static constexpr int kMostSightingsPerWalk = 800;
     static constexpr qint64 kDay = 24 * 3600;
     // Pages of log after which a walk copies the log into the file itself.
     static constexpr int kLogPagesBeforeWalksCopy = 4000;
@@ -105,12 +109,15 @@ private:
         QStringList names;
         qint64 time = 0;
     };
-    // A player on a server now: when last seen, and the lastSeen stored.
+    // A player on a server now: when this visit was first and last seen,
+    // and the lastSeen stored.
     struct Presence
     {
+        qint64 firstSeen = 0;
         qint64 lastSeen = 0;
         qint64 written = 0;
     };
+    static constexpr qint64 kNeverWritten = std::numeric_limits<qint64>::min();
     // A multi-row statement: head, one row per value group, tail.
     struct RowStatement
     {
@@ -134,6 +141,7 @@ private:
     void rollback();
 
     std::optional<qint64> serverId(const HistoryServer &server) const;
+    bool loadNames();
     std::optional<qint64> serverIdForWrite(const HistoryServer &server, const QString &serverName);
     std::optional<qint64> mapId(const QString &map);
     QString mapName(qint64 id) const;
@@ -170,5 +178,6 @@ private:
     // Server id -> the players of its last list.
     QHash<qint64, QHash<QString, Presence>> m_present;
     mutable QHash<qint64, QString> m_mapNames;
+    bool m_namesLoaded = false;
     qint64 m_thinAfter = 0;
 };

@@ -113,7 +113,7 @@ void HistoryPage::showServer(const HistoryServer &server, qint64 now)
         hours = m_source->busyHours(server, now - kBusyWeeks * HistoryPlotLayout::kWeek);
     }
     const bool anyHour = std::any_of(hours.begin(), hours.end(), [](double value) { return value >= 0; });
-    // Only the part shown counts for the page's least size.
+    // Only what is in view counts for the page's least size.
     const bool empty = week.isEmpty() && !anyHour;
     m_content->setVisible(!empty);
     m_empty->setVisible(empty);
