@@ -496,8 +496,7 @@ bool HistoryStore::writeSightings(const QList<WalkPlayers> &players)
                 else if (known->lastSeen > known->written)
                     put(*id, name, *known);
             }
-            const bool due =
-                presence.written == kNeverWritten || minuteOf(list.time) != minuteOf(presence.written);
+            const bool due = presence.written == kNeverWritten || minuteOf(list.time) != minuteOf(presence.written);
             if (due && budget > 0) {
                 presence.written = list.time;
                 put(*id, name, presence);
