@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <utility>
 
 HistoryRecorder::HistoryRecorder(HistoryStore &store, const ServerTable &table, const QueryEngine &engine,
@@ -52,8 +53,8 @@ void HistoryRecorder::takeReply(int slot, const QByteArray &datagram)
     if (!record->MaxPlayers.isEmpty()) {
         // The map's file name says which map it is; a title alone where it is missing.
         const QByteArray &map = record->MapName.isEmpty() ? record->MapTitle : record->MapName;
-        pending.sample = HistorySample{now, strToIntOrZero(record->NumPlayers), strToIntOrZero(record->MaxPlayers),
-                                       decodeUtf8OrWindows1252(map)};
+        addSample(pending, HistorySample{now, strToIntOrZero(record->NumPlayers), strToIntOrZero(record->MaxPlayers),
+                                         decodeUtf8OrWindows1252(map)});
     }
     if (datagram.contains("\\player_")) {
         QStringList names;
@@ -63,16 +64,42 @@ void HistoryRecorder::takeReply(int slot, const QByteArray &datagram)
             if (!name.isEmpty())
                 names.append(decodeUtf8OrWindows1252(name));
         }
-        pending.players = names;
-        pending.playersTime = now;
-    } else if (pending.sample && pending.sample->players == 0) {
+        addPlayerList(pending, names, now);
+    } else if (!pending.samples.isEmpty() && pending.samples.last().players == 0) {
         // An empty server's "\players\" reply lists nobody; its count says so.
-        pending.players = QStringList();
-        pending.playersTime = now;
+        addPlayerList(pending, {}, now);
     }
     m_quiet.start();
     if (!m_longest.isActive())
         m_longest.start();
+}
+
+void HistoryRecorder::addSample(Pending &pending, const HistorySample &sample)
+{
+    // A reply comes in several datagrams, each updating the same record: of
+    // one minute the busiest sample stays (of equals the latest), as the store keeps it.
+    if (!pending.samples.isEmpty() && pending.samples.last().time / 60 == sample.time / 60) {
+        if (sample.players >= pending.samples.last().players)
+            pending.samples.last() = sample;
+        return;
+    }
+    pending.samples.append(sample);
+}
+
+void HistoryRecorder::addPlayerList(Pending &pending, const QStringList &names, qint64 time)
+{
+    // The datagrams of one reply fill the record's list in turn, within a
+    // second: the fuller list replaces the one before it.
+    if (!pending.playerLists.isEmpty()) {
+        PlayerList &last = pending.playerLists.last();
+        const bool grown = std::all_of(last.names.cbegin(), last.names.cend(),
+                                       [&names](const QString &name) { return names.contains(name); });
+        if (last.time == time && grown) {
+            last.names = names;
+            return;
+        }
+    }
+    pending.playerLists.append(PlayerList{names, time});
 }
 
 void HistoryRecorder::flush()
@@ -88,10 +115,10 @@ void HistoryRecorder::flush()
     }
     m_store.beginWalk();
     for (const Pending &server : pending) {
-        if (server.sample)
-            m_store.addSample(server.server, server.serverName, *server.sample);
-        if (server.players)
-            m_store.addPlayers(server.server, server.serverName, *server.players, server.playersTime);
+        for (const HistorySample &sample : server.samples)
+            m_store.addSample(server.server, server.serverName, sample);
+        for (const PlayerList &list : server.playerLists)
+            m_store.addPlayers(server.server, server.serverName, list.names, list.time);
     }
     if (!m_store.commitWalk(m_clock()))
         tellUnavailable();

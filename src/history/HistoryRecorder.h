@@ -45,15 +45,24 @@ Q_SIGNALS:
     void historyUnavailable(const QString &message);
 
 private:
+    struct PlayerList
+    {
+        QStringList names;
+        qint64 time = 0;
+    };
+    // What a server's replies brought since the last write: the busiest
+    // sample of each minute and every change of its player list, so a
+    // player seen between two writes is not lost.
     struct Pending
     {
         HistoryServer server;
         QString serverName;
-        std::optional<HistorySample> sample;
-        std::optional<QStringList> players;
-        qint64 playersTime = 0;
+        QList<HistorySample> samples;
+        QList<PlayerList> playerLists;
     };
 
+    static void addSample(Pending &pending, const HistorySample &sample);
+    static void addPlayerList(Pending &pending, const QStringList &names, qint64 time);
     void takeReply(int slot, const QByteArray &datagram);
     void tellUnavailable();
 

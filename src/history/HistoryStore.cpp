@@ -470,21 +470,18 @@ bool HistoryStore::writeSightings(const QList<WalkPlayers> &players)
         " lastSeen = max(sightings.lastSeen, excluded.lastSeen)",
         4};
     QVariantList values;
-    int budget = kMostSightingsPerWalk;
-    const auto put = [&values, &budget](qint64 id, const QString &name, const Presence &presence) {
+    const auto put = [&values](qint64 id, const QString &name, const Presence &presence) {
         values << id << text(name) << presence.firstSeen << presence.lastSeen;
-        --budget;
     };
+    // Who left is written with the last moment seen, who arrived at once,
+    // who stays once a minute: each server at its own second of the minute,
+    // so the servers' players are not all written in one walk. Past the
+    // budget, arrivals first, the rest wait for the next walks.
+    QList<std::pair<qint64, const WalkPlayers *>> lists;
     for (const WalkPlayers &list : players) {
         const std::optional<qint64> id = serverIdForWrite(list.server, list.serverName);
         if (!id)
             return false;
-        // Who arrives is stored at once, who stays once a minute, who left
-        // with the last moment seen. Each server has its own second of the
-        // minute, so the servers' players are not all written in one walk;
-        // past the budget the rest wait for the next walks.
-        const qint64 phase = *id * 7 % kPresenceStep;
-        const auto minuteOf = [phase](qint64 time) { return floorTo(time - phase, kPresenceStep); };
         QHash<QString, Presence> &before = m_present[*id];
         QHash<QString, Presence> now;
         for (const QString &name : list.names) {
@@ -496,11 +493,6 @@ bool HistoryStore::writeSightings(const QList<WalkPlayers> &players)
                 else if (known->lastSeen > known->written)
                     put(*id, name, *known);
             }
-            const bool due = presence.written == kNeverWritten || minuteOf(list.time) != minuteOf(presence.written);
-            if (due && budget > 0) {
-                presence.written = list.time;
-                put(*id, name, presence);
-            }
             now.insert(name, presence);
         }
         for (auto gone = before.cbegin(); gone != before.cend(); ++gone) {
@@ -508,6 +500,26 @@ bool HistoryStore::writeSightings(const QList<WalkPlayers> &players)
                 put(*id, gone.key(), *gone);
         }
         before = std::move(now);
+        lists.append({*id, &list});
+    }
+    int budget = kMostSightingsPerWalk;
+    for (const bool arrivals : {true, false}) {
+        for (const auto &[id, list] : lists) {
+            const qint64 phase = id * 7 % kPresenceStep;
+            const auto minuteOf = [phase](qint64 time) { return floorTo(time - phase, kPresenceStep); };
+            QHash<QString, Presence> &roster = m_present[id];
+            for (const QString &name : list->names) {
+                Presence &presence = roster[name];
+                const bool due = arrivals ? presence.written == kNeverWritten
+                                          : presence.written != kNeverWritten && presence.lastSeen == list->time
+                                                && minuteOf(list->time) != minuteOf(presence.written);
+                if (due && budget > 0) {
+                    presence.written = list->time;
+                    put(id, name, presence);
+                    --budget;
+                }
+            }
+        }
     }
     return runRows(kPutSighting, values);
 }

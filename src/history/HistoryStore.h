@@ -50,7 +50,7 @@ public:
     static constexpr qint64 kPresenceStep = 60;
     // Sightings one walk writes at most; a flood of arrivals (a farm's
     // first walk) spills into the next walks.
-    static constexpr int kMostSightingsPerWalk = 800;
+    static constexpr int kMostSightingsPerWalk = 500;
     static constexpr qint64 kDay = 24 * 3600;
     // Pages of log after which a walk copies the log into the file itself.
     static constexpr int kLogPagesBeforeWalksCopy = 4000;

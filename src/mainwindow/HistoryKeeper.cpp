@@ -33,7 +33,16 @@ HistoryKeeper::HistoryKeeper(const Context &context, QObject *parent)
     m_context.page.setSource(m_store.get());
 }
 
-HistoryKeeper::~HistoryKeeper() = default;
+HistoryKeeper::~HistoryKeeper()
+{
+    // Replies that came since the last write are kept: the recorder writes
+    // them before the store closes, quietly, as the window is going.
+    if (m_recorder) {
+        m_recorder->disconnect(this);
+        m_recorder->flush();
+        delete m_recorder;
+    }
+}
 
 HistorySource *HistoryKeeper::source() const
 {

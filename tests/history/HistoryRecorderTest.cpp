@@ -147,6 +147,29 @@ TEST_F(HistoryRecorderTest, RepliesOutsideWalksAreWrittenWhenTheyPause)
     EXPECT_EQ(samplesOf(1).first().players, 2);
 }
 
+TEST_F(HistoryRecorderTest, EveryReplyBetweenTwoWritesCounts)
+{
+    table.addServer(address(1), kPort, QString());
+    // A player who came and went between two writes is still seen, and so
+    // is the busiest minute.
+    reply(1, infoReply("Busy", 1));
+    reply(1, playersReply({"Brief"}));
+    now += 60;
+    reply(1, infoReply("Busy", 5));
+    now += 60;
+    reply(1, infoReply("Busy", 0));
+    reply(1, playersReply({}));
+    recorder->flush();
+    const std::optional<PlayerSighting> brief = store.lastSighting(QStringLiteral("Brief"));
+    ASSERT_TRUE(brief);
+    EXPECT_EQ(brief->firstSeen, kNow);
+    EXPECT_EQ(brief->lastSeen, kNow);
+    QList<int> counts;
+    for (const HistorySample &sample : samplesOf(1))
+        counts.append(sample.players);
+    EXPECT_EQ(counts, (QList<int>{1, 5, 0}));
+}
+
 TEST_F(HistoryRecorderTest, NoSampleBeforeTheServersInfoCame)
 {
     table.addServer(address(1), kPort, QString());

@@ -355,6 +355,28 @@ TEST_F(HistoryStoreTest, AVisitLastsWhileThePlayerIsSeenWithinTheGap)
     EXPECT_FALSE(store->lastSighting(QStringLiteral("alice")));
 }
 
+TEST_F(HistoryStoreTest, AFloodOfArrivalsSpillsIntoTheNextWalks)
+{
+    auto store = openStore();
+    QStringList crowd;
+    for (int k = 0; k < 2 * HistoryStore::kMostSightingsPerWalk + 100; ++k)
+        crowd.append(QStringLiteral("Player%1").arg(k));
+    RawConnection raw(path());
+    qint64 written = 0;
+    for (int walk = 0; written < crowd.size(); ++walk) {
+        ASSERT_LT(walk, 3);
+        ASSERT_TRUE(playersWalk(*store, kNow + 10 * walk, crowd));
+        const qint64 before = written;
+        written = raw.count(QStringLiteral("sightings"));
+        EXPECT_LE(written - before, HistoryStore::kMostSightingsPerWalk);
+    }
+    // Who waited keeps the moment first seen, and who leaves is never kept waiting.
+    EXPECT_EQ(store->lastSighting(crowd.last())->firstSeen, kNow);
+    ASSERT_TRUE(playersWalk(*store, kNow + 30, {}));
+    EXPECT_EQ(store->lastSighting(crowd.first())->lastSeen, kNow + 20);
+    EXPECT_EQ(store->lastSighting(crowd.last())->lastSeen, kNow + 20);
+}
+
 class HostileTextTest : public HistoryStoreTest, public ::testing::WithParamInterface<QString>
 {
 };

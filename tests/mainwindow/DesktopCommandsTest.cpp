@@ -309,6 +309,36 @@ TEST_F(DesktopCommandsTest, AfterARestartTheBuddyListShowsWhereABuddyWasSeenBefo
     window.reset();
 }
 
+TEST_F(DesktopCommandsTest, WhereABuddyWasLastSeenIsKeptInTheProfileAcrossARestart)
+{
+    const BritishTime british;
+    Settings settings;
+    settings.Buddies = {QStringLiteral("alice")};
+    open(settings);
+    addTwoCheckedServers();
+    selectServerWith({}, "\\numplayers\\0\\maxplayers\\16");
+    deliverToDm("\\numplayers\\1\\maxplayers\\16\\player_0\\alice");
+    const QDateTime before = QDateTime::currentDateTime();
+    deliverToDm("\\numplayers\\1\\maxplayers\\16\\player_0\\alice");
+    const QDateTime after = QDateTime::currentDateTime();
+    deliverToDm("\\numplayers\\0\\maxplayers\\16");
+    // Closing writes the replies not yet written.
+    window.reset();
+
+    open(settings);
+    window->show();
+    pages(*window)->setCurrentWidget(pages(*window)->buddiesPage());
+    const auto lastSeen = [](const QDateTime &time) {
+        return QStringLiteral("alice (last seen %1 on Frag Zone DM #1)")
+            .arg(QLocale().toString(time.time(), QLocale::ShortFormat));
+    };
+    const QString text = buddyItem(QStringLiteral("alice"))->text();
+    EXPECT_TRUE(text == lastSeen(before) || text == lastSeen(after)) << text.toStdString();
+    doubleClick(buddyItem(QStringLiteral("alice")));
+    EXPECT_EQ(selectedRow(), 1);
+    EXPECT_TRUE(platform.messages.warnings.isEmpty());
+}
+
 TEST_F(DesktopCommandsTest, SpeechWithoutItsVoiceSaysSoOnRequest)
 {
     Settings settings;
