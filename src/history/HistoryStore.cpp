@@ -86,12 +86,7 @@ void HistoryStore::close()
         QSqlDatabase::removeDatabase(m_connection);
     }
     m_available = false;
-    m_walkOpen = false;
-    m_servers.clear();
-    m_mapIds.clear();
-    m_mapNames.clear();
-    m_present.clear();
-    m_namesLoaded = false;
+    forgetWalkState();
 }
 
 QString HistoryStore::filePath(const QString &profileDirectory)
@@ -295,6 +290,11 @@ void HistoryStore::rollback()
     QSqlQuery query(m_db);
     query.exec(QStringLiteral("ROLLBACK"));
     // Ids handed out in the walk are gone with it.
+    forgetWalkState();
+}
+
+void HistoryStore::forgetWalkState()
+{
     m_walkOpen = false;
     m_servers.clear();
     m_mapIds.clear();

@@ -129,6 +129,8 @@ private:
 
     bool openDatabase(Mode mode);
     void close();
+    // Forgets the ids and presences the open walk may have handed out.
+    void forgetWalkState();
     bool createSchema();
     // The prepared statement of this text with its values bound; when it
     // cannot be prepared the store fails, and run() refuses it.

@@ -5,18 +5,14 @@
 
 #include <QKeyEvent>
 #include <QLinearGradient>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 
 HistoryBusyHoursView::HistoryBusyHoursView(QWidget *parent)
-    : QWidget(parent)
+    : HistoryPointView(parent)
 {
     m_hours.fill(-1);
     setObjectName(QStringLiteral("pbx_BusyHours"));
     setAccessibleName(QStringLiteral("Busy hours of the week"));
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(200, 120);
     describe();
@@ -25,9 +21,7 @@ HistoryBusyHoursView::HistoryBusyHoursView(QWidget *parent)
 void HistoryBusyHoursView::setHours(const WeekHours &hours)
 {
     m_hours = hours;
-    m_hover = -1;
-    describe();
-    update();
+    resetPoints(currentPoint());
 }
 
 HistoryPlotLayout::BusyGrid HistoryBusyHoursView::layout() const
@@ -65,7 +59,7 @@ void HistoryBusyHoursView::paintEvent(QPaintEvent *)
         else
             painter.fillRect(cell.rect, HistoryColors::ramp(colours, cell.level));
     }
-    for (int marked : {m_hover, m_current}) {
+    for (int marked : {hoveredPoint(), currentPoint()}) {
         if (marked < 0)
             continue;
         const QRectF box = grid.cells[marked].rect;
@@ -111,7 +105,7 @@ void HistoryBusyHoursView::paintEvent(QPaintEvent *)
 void HistoryBusyHoursView::keyPressEvent(QKeyEvent *event)
 {
     // Without a chosen hour, the first key starts at the busiest one.
-    int start = m_current;
+    int start = currentPoint();
     if (start < 0) {
         const QList<HistoryPlotLayout::BusyHour> busiest = HistoryPlotLayout::busiestHours(m_hours, 1);
         start = busiest.isEmpty() ? 0 : busiest.first().day * 24 + busiest.first().hour;
@@ -128,83 +122,36 @@ void HistoryBusyHoursView::keyPressEvent(QKeyEvent *event)
     case Qt::Key_End: next = day * 24 + 23; break;
     default: QWidget::keyPressEvent(event); return;
     }
-    if (m_current < 0)
+    if (currentPoint() < 0)
         next = start;
     choose(next);
     event->accept();
 }
 
-void HistoryBusyHoursView::choose(int index)
+int HistoryBusyHoursView::pointAt(const QPointF &position) const
 {
-    m_current = index;
-    describe();
-    showTip(index);
-    update();
+    return HistoryPlotLayout::busyCellAt(layout(), position);
 }
 
-void HistoryBusyHoursView::describe()
+QString HistoryBusyHoursView::pointText(int index) const
 {
-    QString text;
-    if (m_current >= 0) {
-        text = HistoryPlotLayout::busyCellText(layout().cells[m_current]);
-    } else {
-        const QList<HistoryPlotLayout::BusyHour> busiest = HistoryPlotLayout::busiestHours(m_hours, 1);
-        if (busiest.isEmpty()) {
-            text = QStringLiteral("No busy hours yet");
-        } else {
-            HistoryPlotLayout::BusyCell cell;
-            cell.day = busiest.first().day;
-            cell.hour = busiest.first().hour;
-            cell.value = busiest.first().value;
-            text = QStringLiteral("Busiest: ") + HistoryPlotLayout::busyCellText(cell)
-                   + QStringLiteral(". The arrow keys step through the hours and days.");
-        }
-    }
-    setToolTip(text);
-    // Tells a screen reader, so only when the text is new.
-    if (accessibleDescription() != text)
-        setAccessibleDescription(text);
+    return HistoryPlotLayout::busyCellText(layout().cells[index]);
 }
 
-void HistoryBusyHoursView::showTip(int index)
+QPointF HistoryBusyHoursView::pointAnchor(int index) const
 {
-    if (index < 0 || !isVisible()) {
-        QToolTip::hideText();
-        return;
-    }
-    const HistoryPlotLayout::BusyGrid grid = layout();
-    const QRectF box = grid.cells[index].rect;
-    QToolTip::showText(mapToGlobal(box.center().toPoint() + QPoint(6, 6)),
-                       HistoryPlotLayout::busyCellText(grid.cells[index]), this);
+    return layout().cells[index].rect.center();
 }
 
-void HistoryBusyHoursView::mouseMoveEvent(QMouseEvent *event)
+QString HistoryBusyHoursView::summaryText() const
 {
-    const int hover = HistoryPlotLayout::busyCellAt(layout(), event->position());
-    if (hover == m_hover)
-        return;
-    m_hover = hover;
-    showTip(hover);
-    update();
-}
-
-void HistoryBusyHoursView::leaveEvent(QEvent *)
-{
-    if (m_hover < 0)
-        return;
-    m_hover = -1;
-    QToolTip::hideText();
-    update();
-}
-
-bool HistoryBusyHoursView::event(QEvent *event)
-{
-    if (event->type() == QEvent::ToolTip) {
-        if (m_hover >= 0)
-            showTip(m_hover);
-        else
-            QToolTip::hideText();
-        return true;
-    }
-    return QWidget::event(event);
+    const QList<HistoryPlotLayout::BusyHour> busiest = HistoryPlotLayout::busiestHours(m_hours, 1);
+    if (busiest.isEmpty())
+        return QStringLiteral("No busy hours yet");
+    HistoryPlotLayout::BusyCell cell;
+    cell.day = busiest.first().day;
+    cell.hour = busiest.first().hour;
+    cell.value = busiest.first().value;
+    return QStringLiteral("Busiest: ") + HistoryPlotLayout::busyCellText(cell)
+           + QStringLiteral(". The arrow keys step through the hours and days.");
 }

@@ -4,9 +4,7 @@
 #include "HistoryPainting.h"
 
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QToolTip>
 
 #include <algorithm>
 
@@ -28,13 +26,11 @@ void drawLine(QPainter &painter, const QList<QPointF> &line)
 } // namespace
 
 HistoryPlotView::HistoryPlotView(const QString &objectName, const QString &accessibleName, QWidget *parent)
-    : QWidget(parent)
+    : HistoryPointView(parent)
     , m_zone(QTimeZone::systemTimeZone())
 {
     setObjectName(objectName);
     setAccessibleName(accessibleName);
-    setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(160, 90);
     describe();
@@ -42,14 +38,12 @@ HistoryPlotView::HistoryPlotView(const QString &objectName, const QString &acces
 
 void HistoryPlotView::setSamples(const QList<HistorySample> &samples, qint64 from, qint64 to, const QTimeZone &zone)
 {
-    const qint64 chosenTime = m_current >= 0 ? m_samples[m_current].time : 0;
-    const bool chosen = m_current >= 0;
+    const bool chosen = currentPoint() >= 0;
+    const qint64 chosenTime = chosen ? m_samples[currentPoint()].time : 0;
     m_samples = samples;
     m_from = from;
     m_to = std::max(to, from + 1);
     m_zone = zone;
-    m_hover = -1;
-    m_current = chosen ? HistoryPlotLayout::nearestSample(m_samples, chosenTime) : -1;
 
     if (m_samples.isEmpty()) {
         m_summary = QStringLiteral("No samples in this period");
@@ -58,8 +52,7 @@ void HistoryPlotView::setSamples(const QList<HistorySample> &samples, qint64 fro
         m_summary = QStringLiteral("Most players: ") + HistoryPlotLayout::sampleText(m_samples[plot.peak], m_zone)
                     + QStringLiteral(". Left and Right step through the %1 samples.").arg(m_samples.size());
     }
-    describe();
-    update();
+    resetPoints(chosen ? HistoryPlotLayout::nearestSample(m_samples, chosenTime) : -1);
 }
 
 HistoryPlotLayout::Plot HistoryPlotView::layout() const
@@ -162,7 +155,7 @@ void HistoryPlotView::paintEvent(QPaintEvent *)
         painter.drawText(QRectF(peakLeft, peak.y() - metrics.height() - 3, peakWidth, metrics.height()),
                          Qt::AlignCenter, peakText);
 
-        for (int marked : {m_hover, m_current}) {
+        for (int marked : {hoveredPoint(), currentPoint()}) {
             if (marked < 0)
                 continue;
             const QPointF point = plot.points[marked];
@@ -191,83 +184,38 @@ void HistoryPlotView::keyPressEvent(QKeyEvent *event)
         QWidget::keyPressEvent(event);
         return;
     }
-    const auto byTime = [this, last](qint64 seconds) {
-        const qint64 time = m_samples[m_current].time + seconds;
+    const int current = currentPoint();
+    const auto byTime = [this, last, current](qint64 seconds) {
+        const qint64 time = m_samples[current].time + seconds;
         int index = HistoryPlotLayout::nearestSample(m_samples, time);
         // Always moves, even past a gap wider than the step.
-        if (index == m_current)
-            index = std::clamp(m_current + (seconds < 0 ? -1 : 1), 0, last);
+        if (index == current)
+            index = std::clamp(current + (seconds < 0 ? -1 : 1), 0, last);
         return index;
     };
     switch (event->key()) {
-    case Qt::Key_Left: choose(m_current < 0 ? last : std::max(0, m_current - 1)); break;
-    case Qt::Key_Right: choose(m_current < 0 ? 0 : std::min(last, m_current + 1)); break;
+    case Qt::Key_Left: choose(current < 0 ? last : std::max(0, current - 1)); break;
+    case Qt::Key_Right: choose(current < 0 ? 0 : std::min(last, current + 1)); break;
     case Qt::Key_Home: choose(0); break;
     case Qt::Key_End: choose(last); break;
-    case Qt::Key_PageUp: choose(m_current < 0 ? last : byTime(-layout().tickSeconds)); break;
-    case Qt::Key_PageDown: choose(m_current < 0 ? 0 : byTime(layout().tickSeconds)); break;
+    case Qt::Key_PageUp: choose(current < 0 ? last : byTime(-layout().tickSeconds)); break;
+    case Qt::Key_PageDown: choose(current < 0 ? 0 : byTime(layout().tickSeconds)); break;
     default: QWidget::keyPressEvent(event); return;
     }
     event->accept();
 }
 
-void HistoryPlotView::choose(int index)
+int HistoryPlotView::pointAt(const QPointF &position) const
 {
-    m_current = index;
-    describe();
-    showTip(index);
-    update();
+    return HistoryPlotLayout::nearestPoint(layout(), position.x(), kHoverDistance);
 }
 
-void HistoryPlotView::describe()
+QString HistoryPlotView::pointText(int index) const
 {
-    const QString text = m_current >= 0 ? HistoryPlotLayout::sampleText(m_samples[m_current], m_zone) : m_summary;
-    setToolTip(text);
-    // Tells a screen reader, so only when the text is new.
-    if (accessibleDescription() != text)
-        setAccessibleDescription(text);
+    return HistoryPlotLayout::sampleText(m_samples[index], m_zone);
 }
 
-void HistoryPlotView::showTip(int index)
+QPointF HistoryPlotView::pointAnchor(int index) const
 {
-    if (index < 0 || !isVisible()) {
-        QToolTip::hideText();
-        return;
-    }
-    const QPointF point = layout().points[index];
-    QToolTip::showText(mapToGlobal(point.toPoint() + QPoint(6, 6)),
-                       HistoryPlotLayout::sampleText(m_samples[index], m_zone), this);
-}
-
-void HistoryPlotView::mouseMoveEvent(QMouseEvent *event)
-{
-    const int hover = HistoryPlotLayout::nearestPoint(layout(), event->position().x(), kHoverDistance);
-    if (hover == m_hover)
-        return;
-    m_hover = hover;
-    showTip(hover);
-    update();
-}
-
-void HistoryPlotView::leaveEvent(QEvent *)
-{
-    if (m_hover < 0)
-        return;
-    m_hover = -1;
-    QToolTip::hideText();
-    update();
-}
-
-bool HistoryPlotView::event(QEvent *event)
-{
-    // The mouse's point has its own tip; the keyboard's text is only for
-    // the property and for screen readers.
-    if (event->type() == QEvent::ToolTip) {
-        if (m_hover >= 0)
-            showTip(m_hover);
-        else
-            QToolTip::hideText();
-        return true;
-    }
-    return QWidget::event(event);
+    return layout().points[index];
 }

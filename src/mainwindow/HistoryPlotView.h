@@ -1,16 +1,16 @@
 #pragma once
 
+#include "HistoryPointView.h"
 #include "history/HistorySource.h"
 #include "viewlogic/HistoryPlotLayout.h"
 
 #include <QTimeZone>
-#include <QWidget>
 
 // Players of one server over a span of time, with the map of each sample
 // at the point under the mouse or the keyboard's point: Left and Right step
 // through the samples, Page Up and Page Down by one tick, Home and End to
 // the ends; the point's figures become the accessible description.
-class HistoryPlotView final : public QWidget
+class HistoryPlotView final : public HistoryPointView
 {
     Q_OBJECT
 public:
@@ -23,22 +23,18 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void leaveEvent(QEvent *event) override;
-    bool event(QEvent *event) override;
+    int pointAt(const QPointF &position) const override;
+    QString pointText(int index) const override;
+    QPointF pointAnchor(int index) const override;
+    QString summaryText() const override { return m_summary; }
 
 private:
     HistoryPlotLayout::Plot layoutFor(double devicePixelRatio) const;
     QRectF plotArea() const;
-    void choose(int index);
-    void describe();
-    void showTip(int index);
 
     QList<HistorySample> m_samples;
     qint64 m_from = 0;
     qint64 m_to = 1;
     QTimeZone m_zone;
     QString m_summary;
-    int m_current = -1;
-    int m_hover = -1;
 };

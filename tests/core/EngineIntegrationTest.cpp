@@ -9,6 +9,7 @@
 #include "platform/UdpDatagramSocket.h"
 #include "support/EventLoopWait.h"
 #include "support/FakePlatform.h"
+#include "support/SimulatedFarmScans.h"
 
 #include <gtest/gtest.h>
 
@@ -135,80 +136,19 @@ TEST_F(EngineIntegrationTest, ScansSeeJoinsOnCheckedServersAndSilentServersGoSta
 // The same against servers that stop answering or answer in part, on a
 // clock the test moves a scan interval on before each scan: the rounds are
 // judged by it, and nothing waits for time to pass.
-class ServerHealthIntegrationTest : public ::testing::Test
+class ServerHealthIntegrationTest : public ::testing::Test, protected SimulatedFarmScans
 {
 protected:
     ServerHealthIntegrationTest()
+        : SimulatedFarmScans(11)
     {
-        engine.setSleepTime(0);
-        EXPECT_TRUE(engine.bindMain(0));
-        QObject::connect(&poller, &Poller::playerScanFinished, &poller, [this] { ++scans; });
-        QObject::connect(&engine, &QueryEngine::replyDecoded, &engine, [this](int slot, const QByteArray &datagram) {
-            if (datagram.contains("\\final\\"))
-                ++finalReplies[slot];
-        });
     }
 
-    void addFarm()
-    {
-        ASSERT_TRUE(farm.start(3));
-        for (SimulatedServer *server : farm.servers()) {
-            const int slot = table.addServer(QStringLiteral("127.0.0.1"), server->queryPort(), QString());
-            table.setChecked(table.positionOfSlot(slot), true);
-            slots.append(slot);
-        }
-    }
-
-    // Scans once and waits until every server has taken the scan's three
-    // queries and every reply owed is in: one "\final\" a query answered.
-    void scan()
-    {
-        clock.advance(kScanInterval);
-        for (int k = 0; k < farm.size(); ++k) {
-            const SimulatedServerConfig &config = farm.server(k)->config();
-            if (!config.silent)
-                expectedFinals[slots[k]] += 3 - int(config.unansweredQueries.size());
-        }
-        const int before = scans;
-        ASSERT_TRUE(poller.scanCheckedServers());
-        ASSERT_TRUE(waitUntil([&] { return scans > before; }, 10000));
-        ++scansSent;
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                for (int k = 0; k < farm.size(); ++k) {
-                    if (farm.server(k)->requestCount() != quint64(3 * scansSent)
-                        || finalReplies.value(slots[k]) != expectedFinals.value(slots[k]))
-                        return false;
-                }
-                return true;
-            },
-            10000));
-    }
-
+    void addFarm() { ASSERT_TRUE(start(3)); }
+    void scan() { ASSERT_TRUE(SimulatedFarmScans::scan(kScanInterval)); }
     QVariant role(int k, int role) const { return table.index(table.positionOfSlot(slots[k])).data(role); }
 
-    static PlatformServices onClock(PlatformServices services, TickClock &clock)
-    {
-        services.clock = &clock;
-        return services;
-    }
-
     static constexpr quint32 kScanInterval = 15000;
-
-    ConsoleMessageBoxes messages;
-    SystemPlatform platform{messages};
-    FakeTickClock clock;
-    UdpDatagramSocket socket;
-    QueryStack stack{socket, onClock(platform.services, clock), false};
-    ServerTable &table = stack.table;
-    QueryEngine &engine = stack.engine;
-    Poller poller{engine, table};
-    SimulatedServerFarm farm{11};
-    QList<int> slots;
-    int scans = 0;
-    int scansSent = 0;
-    QHash<int, int> finalReplies;
-    QHash<int, int> expectedFinals;
 };
 
 TEST_F(ServerHealthIntegrationTest, AServerThatStopsAnsweringTurnsStaleAndRecoversWhenItAnswersAgain)

@@ -1,19 +1,11 @@
 // A day of players coming and going on two simulated servers, scanned over
 // real sockets on 127.0.0.1 every ten minutes of a clock the test moves on,
 // recorded into a real history file and read back by the History page.
-#include "SimulatedServer.h"
-#include "SimulatedServerFarm.h"
-#include "core/Poller.h"
-#include "core/QueryStack.h"
 #include "history/HistoryRecorder.h"
 #include "history/HistoryStore.h"
 #include "mainwindow/HistoryPage.h"
 #include "mainwindow/HistoryPlotView.h"
-#include "platform/ConsoleMessageBoxes.h"
-#include "platform/SystemPlatform.h"
-#include "platform/UdpDatagramSocket.h"
-#include "support/EventLoopWait.h"
-#include "support/FakePlatform.h"
+#include "support/SimulatedFarmScans.h"
 #include "viewlogic/HistoryPlotLayout.h"
 
 #include <QCoreApplication>
@@ -45,7 +37,7 @@ int churn(qint64 time, int peakHour, int most)
     return std::max(0, most - (away + 19) / 20);
 }
 
-class HistoryChurnTest : public ::testing::Test
+class HistoryChurnTest : public ::testing::Test, protected SimulatedFarmScans
 {
 protected:
     struct Churn
@@ -55,78 +47,35 @@ protected:
     };
 
     HistoryChurnTest()
+        : SimulatedFarmScans(5)
     {
-        engine.setSleepTime(0);
-        EXPECT_TRUE(engine.bindMain(0));
-        QObject::connect(&poller, &Poller::playerScanFinished, &poller, [this] { ++scans; });
-        QObject::connect(&engine, &QueryEngine::replyDecoded, &engine, [this](int slot, const QByteArray &datagram) {
-            if (datagram.contains("\\final\\"))
-                ++finalReplies[slot];
-        });
     }
 
     void SetUp() override
     {
-        ASSERT_TRUE(farm.start(int(churns.size())));
-        for (SimulatedServer *server : farm.servers()) {
-            const int slot = table.addServer(QStringLiteral("127.0.0.1"), server->queryPort(), QString());
-            table.setChecked(table.positionOfSlot(slot), true);
-            slots.append(slot);
-        }
+        ASSERT_TRUE(start(int(churns.size())));
         ASSERT_TRUE(store.open(HistoryStore::filePath(dir.path()))) << qPrintable(store.errorString());
         recorder = std::make_unique<HistoryRecorder>(store, table, engine, poller, [this] { return now; });
     }
 
     HistoryServer historyServer(int k) const { return {QStringLiteral("127.0.0.1"), farm.server(k)->queryPort()}; }
 
-    // Sets each server's players for this time of day, scans, and waits
-    // until every server's three replies are in; the recorder writes them.
+    // Sets each server's players for this time of day and scans; the
+    // recorder writes the replies.
     void scanAt(qint64 time)
     {
         now = time;
-        clock.advance(15000);
         for (int k = 0; k < farm.size(); ++k) {
             QList<SimulatedPlayer> players;
             for (int p = 0; p < churn(time, churns[k].peakHour, churns[k].most); ++p)
                 players.append(SimulatedPlayer{QStringLiteral("Player%1").arg(p)});
             farm.server(k)->setPlayers(players);
         }
-        const int before = scans;
-        ASSERT_TRUE(poller.scanCheckedServers());
-        ASSERT_TRUE(waitUntil([&] { return scans > before; }, 10000));
-        ++scansSent;
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                for (int slot : slots) {
-                    if (finalReplies.value(slot) != 3 * scansSent)
-                        return false;
-                }
-                return true;
-            },
-            10000));
+        ASSERT_TRUE(scan(15000));
         recorder->flush();
     }
 
-    static PlatformServices onClock(PlatformServices services, TickClock &clock)
-    {
-        services.clock = &clock;
-        return services;
-    }
-
     const QList<Churn> churns{{21, 14}, {13, 9}};
-    ConsoleMessageBoxes messages;
-    SystemPlatform platform{messages};
-    FakeTickClock clock;
-    UdpDatagramSocket socket;
-    QueryStack stack{socket, onClock(platform.services, clock), false};
-    ServerTable &table = stack.table;
-    QueryEngine &engine = stack.engine;
-    Poller poller{engine, table};
-    SimulatedServerFarm farm{5};
-    QList<int> slots;
-    int scans = 0;
-    int scansSent = 0;
-    QHash<int, int> finalReplies;
     QTemporaryDir dir;
     HistoryStore store;
     std::unique_ptr<HistoryRecorder> recorder;
