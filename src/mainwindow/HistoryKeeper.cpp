@@ -49,6 +49,12 @@ HistorySource *HistoryKeeper::source() const
     return m_store && m_store->isAvailable() ? m_store.get() : nullptr;
 }
 
+void HistoryKeeper::setHistoryDays(int days)
+{
+    if (m_store)
+        m_store->setHistoryDays(days);
+}
+
 void HistoryKeeper::showServer(int slot)
 {
     m_shownSlot = slot;

@@ -38,6 +38,8 @@ public:
 
     // Null while there is no history.
     HistorySource *source() const;
+    // Samples older than this are thinned to one an hour, sightings dropped.
+    void setHistoryDays(int days);
     // The History page follows the server of this slot.
     void showServer(int slot);
 

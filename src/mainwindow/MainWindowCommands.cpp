@@ -128,7 +128,7 @@ void MainWindow::buildUpkeepCommands(const MainMenus &menus)
     m_report->applySettings(m_settings);
     m_settingsCommands =
         new SettingsCommands({m_config, m_settings, m_messages, m_files, *m_desktop.sound, m_desktop.speech, m_speech,
-                              m_engine, *m_stats, *m_discovery, *m_report, [this] { applyViewSettings(); },
+                              m_engine, *m_stats, *m_discovery, *m_report, *m_history, [this] { applyViewSettings(); },
                               [this] { return m_help->versionCheck().lastVersionChecked(); }},
                              this);
     menus.serverMenu->insertAction(menus.exit, m_report->createPageAction());

@@ -1,6 +1,7 @@
 #include "SettingsCommands.h"
 
 #include "DiscoveryCommands.h"
+#include "HistoryKeeper.h"
 #include "ReportCommands.h"
 #include "StatsPage.h"
 #include "config/ConfigFile.h"
@@ -137,6 +138,8 @@ void SettingsCommands::takeOver(const SettingsDialog::Values &values)
     s.HtmlEnabled = n.HtmlEnabled;
     s.HtmlInterval = n.HtmlInterval;
     m_context.report.applySettings(s);
+    s.HistoryDays = n.HistoryDays;
+    m_context.history.setHistoryDays(s.HistoryDays);
     QList<std::optional<int>> codes(values.hotKeyCodes.begin(), values.hotKeyCodes.end());
     applyHotKeys(codes);
 }

@@ -15,6 +15,7 @@ class FileDialogs;
 class MessageBoxes;
 class QAction;
 class QueryEngine;
+class HistoryKeeper;
 class ReportCommands;
 class SoundPlayer;
 class SpeechComponent;
@@ -45,6 +46,7 @@ public:
         StatsPage &stats;
         DiscoveryCommands &discovery;
         ReportCommands &report;
+        HistoryKeeper &history;
         // Shows the new look: colours, graph options, fonts, title bar.
         std::function<void()> applyView;
         // The version number the last check found, which a check during the

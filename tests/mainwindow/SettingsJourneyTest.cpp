@@ -7,6 +7,9 @@
 #include "config/HotKeys.h"
 #include "config/IniFile.h"
 #include "core/Poller.h"
+#include "history/HistoryFiles.h"
+#include "history/HistoryStore.h"
+#include "mainwindow/BuddiesPage.h"
 #include "launch/dialogs/SettingsDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/ServerListView.h"
@@ -21,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
@@ -573,6 +577,54 @@ TEST_F(SettingsJourneyTest, AKeyTwoCommandsWouldShareStaysWithOne)
     clickOk(dialog);
     ASSERT_TRUE(waitUntil([&] { return window().findChild<SettingsDialog *>() == nullptr; }));
     EXPECT_EQ(press(QKeyCombination(Qt::ControlModifier, Qt::Key_A)), QStringLiteral("frm_AddServers"));
+}
+
+TEST_F(SettingsJourneyTest, AShorterHistoryForgetsABuddySeenBeforeItOnTheNextReply)
+{
+    storeServer();
+    store({{"nicknames", "buddies", QStringLiteral("alice")}});
+    // An earlier run saw alice on the server ten days ago.
+    const QString historyPath = HistoryStore::filePath(profile.path());
+    const qint64 tenDaysAgo = QDateTime::currentSecsSinceEpoch() - 10 * HistoryStore::kDay;
+    {
+        HistoryStore earlier;
+        ASSERT_TRUE(earlier.open(historyPath));
+        const HistoryServer server{kServerAddress, kServerPort};
+        earlier.beginWalk();
+        earlier.addSample(server, QStringLiteral("Frag Zone"),
+                          HistorySample{tenDaysAgo, 1, 16, QStringLiteral("DM-Deck16][")});
+        earlier.addPlayers(server, QStringLiteral("Frag Zone"), {QStringLiteral("alice")}, tenDaysAgo);
+        ASSERT_TRUE(earlier.commitWalk(tenDaysAgo));
+    }
+    const auto aliceLine = [this] {
+        QListWidget *list = pages(window())->buddiesPage()->list();
+        return list->count() == 1 ? list->item(0)->text() : QString();
+    };
+    startProgram(1);
+    EXPECT_TRUE(aliceLine().startsWith(QStringLiteral("alice (last seen "))) << aliceLine().toStdString();
+    EXPECT_TRUE(aliceLine().endsWith(QStringLiteral(" on Frag Zone)"))) << aliceLine().toStdString();
+
+    SettingsDialog *opened = openSettings();
+    ASSERT_NE(opened, nullptr);
+    SettingsDialog &dialog = *opened;
+    showPage(dialog, QStringLiteral("Miscelaneous"));
+    auto *days = child<QSpinBox>(&dialog, "se_HistoryDays");
+    EXPECT_EQ(days->value(), 30);
+    EXPECT_EQ(days->accessibleName(), QStringLiteral("Days of server history to keep"));
+    typeInto(days, QStringLiteral("7"));
+    clickOk(dialog);
+    ASSERT_TRUE(waitUntil([&] { return window().findChild<SettingsDialog *>() == nullptr; }));
+    EXPECT_EQ(run->config.read().readInteger(QStringLiteral("history"), QStringLiteral("HistoryDays"), 0), 7);
+
+    // The server's next reply is written with the shorter history: the
+    // sighting older than a week goes.
+    selectServerWith();
+    RawConnection raw(historyPath);
+    ASSERT_TRUE(waitUntil([&] { return raw.count(QStringLiteral("sightings")) == 0; }, 10000));
+    EXPECT_TRUE(messages().warnings.isEmpty());
+
+    startProgram(1);
+    EXPECT_EQ(aliceLine(), QStringLiteral("alice"));
 }
 
 } // namespace

@@ -70,6 +70,10 @@ QHash<QString, QStringList> buildHints()
     add("cb_CloseOnJoin", "Close Quorvelin when joining a server",
         {"This will close Quorvelin when you join a UT server. If you don't check this Quorvelin will just "
          "minimize."});
+    add("se_HistoryDays", "Days of server history to keep",
+        {"Player counts and maps older than this are thinned to one sample an hour, and players not seen for "
+         "this long are forgotten.",
+         "Default : 30"});
     add("lb_VersionServers", "Version database servers", {"It's adviced that you don't change this settings"});
     add("lb_MasterServers", "Master servers",
         {"These are Unreal Tournament master server locations. They can be used to retreive UT server locations "

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <array>
@@ -40,6 +41,8 @@ GeneralSettingsPage::GeneralSettingsPage(const SettingsPageContext &context)
     auto *lastVersion = named(new QLabel(this), "lbl_LastVersionChecked", QStringLiteral("Last version checked"));
     lastVersion->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     QLineEdit *runParams = newLineEdit("ed_RunParams", QStringLiteral("Aditional run parameters"));
+    QSpinBox *historyDays = newSpinBox("se_HistoryDays", QStringLiteral("Days of server history to keep"),
+                                       Settings::kMinHistoryDays, Settings::kMaxHistoryDays);
     QList<QCheckBox *> switches;
     for (const Switch &control : kSwitches) {
         switches.append(newCheckBox(control.name, QString::fromLatin1(control.caption)));
@@ -51,6 +54,7 @@ GeneralSettingsPage::GeneralSettingsPage(const SettingsPageContext &context)
     };
     bind(showLastVersion, {}); // shown, not edited: the version check sets it
     bind(runParams, &Settings::RunParams);
+    bind(historyDays, &Settings::HistoryDays);
     hint({browse}, "ed_UTBaseDir");
     connect(browse, &QPushButton::clicked, this, &GeneralSettingsPage::browseBaseDirectory);
 
@@ -62,6 +66,11 @@ GeneralSettingsPage::GeneralSettingsPage(const SettingsPageContext &context)
     addCaptioned(layout, {runParams});
     for (QCheckBox *box : switches)
         layout->addWidget(box);
+    auto *historyRow = new QHBoxLayout;
+    historyRow->addWidget(newCaption(historyDays));
+    historyRow->addWidget(historyDays);
+    historyRow->addStretch();
+    layout->addLayout(historyRow);
     layout->addStretch();
 }
 

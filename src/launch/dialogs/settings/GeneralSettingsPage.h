@@ -5,7 +5,8 @@
 class QLineEdit;
 
 // "Miscelaneous": the game's base directory, the last version the check
-// found, the game's extra run parameters and the start and join switches.
+// found, the game's extra run parameters, the start and join switches and
+// how long the servers' history is kept.
 class GeneralSettingsPage final : public SettingsPage
 {
     Q_OBJECT
