@@ -2,13 +2,17 @@
 # Cold start of the window under Xvfb: the time from starting the program
 # with a fresh profile until its main window is mapped, over several starts;
 # median, min and max. Each start is ended before the next one begins.
-#   bench/cold-start.sh BUILD_DIR [RUNS]
+#   bench/cold-start.sh BUILD_DIR [RUNS] [HISTORY_FILE]
+# With HISTORY_FILE (a full history.sqlite, such as bench_history
+# --history-dir leaves) every run starts twice, alternately with a fresh
+# profile and with one holding a copy of the file, and both are reported.
 # The window is noticed through the X server's map event (no polling), and
 # the CPU time the program has used and the shared objects it has mapped by
 # then are given too.
 set -euo pipefail
-build="${1:?usage: bench/cold-start.sh BUILD_DIR [RUNS]}"
+build="${1:?usage: bench/cold-start.sh BUILD_DIR [RUNS] [HISTORY_FILE]}"
 runs="${2:-11}"
+history="${3:-}"
 program="$build/src/quorvelin"
 [[ -x "$program" ]] || { echo "cold-start: no program at $program" >&2; exit 1; }
 
@@ -26,7 +30,7 @@ Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT
 
-DISPLAY="$display" python3 - "$program" "$runs" <<'EOF'
+DISPLAY="$display" python3 - "$program" "$runs" "$history" <<'EOF'
 import ctypes
 import os
 import select
@@ -39,7 +43,7 @@ import tempfile
 import time
 from ctypes import POINTER, byref, c_char_p, c_int, c_long, c_ulong, c_void_p
 
-program, runs = sys.argv[1], int(sys.argv[2])
+program, runs, history = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 kMapNotify = 19
 kSubstructureNotifyMask = 1 << 19
 kStartLimit = 60.0  # only a start that never shows a window waits this long
@@ -127,42 +131,51 @@ def qtNames(paths):
     return sorted(os.path.basename(p).split('.so')[0].removeprefix('libQt6') for p in paths if '/libQt6' in p)
 
 
-times = []
-cpuTimes = []
+kinds = ['fresh profile', 'full history'] if history else ['fresh profile']
+times = {kind: [] for kind in kinds}
+cpuTimes = {kind: [] for kind in kinds}
 libraries = set()
 for run in range(runs):
-    profile = tempfile.mkdtemp(prefix='quorvelin-cold-')
-    errors = tempfile.TemporaryFile()
-    try:
-        started = time.monotonic()
-        app = subprocess.Popen([program, '--profile', profile], stdout=subprocess.DEVNULL, stderr=errors)
-        elapsed = waitForMainWindow(app, started)
-        if elapsed is not None:
-            cpuTimes.append(cpuMilliseconds(app.pid))
-            libraries = sharedObjects(app.pid)
-        app.send_signal(signal.SIGTERM)
+    for kind in kinds:
+        profile = tempfile.mkdtemp(prefix='quorvelin-cold-')
+        if kind == 'full history':
+            shutil.copyfile(history, os.path.join(profile, 'history.sqlite'))
+        errors = tempfile.TemporaryFile()
         try:
-            app.wait(timeout=20)
-        except subprocess.TimeoutExpired:
-            app.kill()
-            app.wait()
-        # Windows of the ended instance must not count for the next one.
-        while x.XPending(display):
-            x.XNextEvent(display, event)
-    finally:
-        shutil.rmtree(profile, ignore_errors=True)
-    if elapsed is None:
-        errors.seek(0)
-        sys.stdout.flush()
-        sys.exit(f'cold-start: run {run + 1} showed no main window (exit status {app.returncode})\n'
-                 + errors.read().decode('utf-8', 'replace')[-2000:])
-    times.append(elapsed * 1000)
+            started = time.monotonic()
+            app = subprocess.Popen([program, '--profile', profile], stdout=subprocess.DEVNULL, stderr=errors)
+            elapsed = waitForMainWindow(app, started)
+            if elapsed is not None:
+                cpuTimes[kind].append(cpuMilliseconds(app.pid))
+                libraries = sharedObjects(app.pid)
+            app.send_signal(signal.SIGTERM)
+            try:
+                app.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                app.kill()
+                app.wait()
+            # Windows of the ended instance must not count for the next one.
+            while x.XPending(display):
+                x.XNextEvent(display, event)
+        finally:
+            shutil.rmtree(profile, ignore_errors=True)
+        if elapsed is None:
+            errors.seek(0)
+            sys.stdout.flush()
+            sys.exit(f'cold-start: run {run + 1} ({kind}) showed no main window (exit status {app.returncode})\n'
+                     + errors.read().decode('utf-8', 'replace')[-2000:])
+        times[kind].append(elapsed * 1000)
 
-print(f'cold start to the main window over {runs} starts: median {statistics.median(times):.1f} ms, '
-      f'min {min(times):.1f} ms, max {max(times):.1f} ms')
-print('each start (ms): ' + ' '.join(f'{t:.1f}' for t in times))
-# Less disturbed by other load on the machine than the time to the window.
-print(f'CPU time of the program until then: median {statistics.median(cpuTimes):.1f} ms, '
-      f'min {min(cpuTimes):.1f} ms, max {max(cpuTimes):.1f} ms')
+for kind in kinds:
+    print(f'{kind}: cold start to the main window over {runs} starts: median {statistics.median(times[kind]):.1f} ms, '
+          f'min {min(times[kind]):.1f} ms, max {max(times[kind]):.1f} ms')
+    print('  each start (ms): ' + ' '.join(f'{t:.1f}' for t in times[kind]))
+    # Less disturbed by other load on the machine than the time to the window.
+    print(f'  CPU time of the program until then: median {statistics.median(cpuTimes[kind]):.1f} ms, '
+          f'min {min(cpuTimes[kind]):.1f} ms, max {max(cpuTimes[kind]):.1f} ms')
+if history:
+    extra = [h - f for f, h in zip(times['fresh profile'], times['full history'])]
+    print(f'full history minus fresh profile, run by run: median {statistics.median(extra):.1f} ms, '
+          f'max {max(extra):.1f} ms')
 print(f'shared objects mapped when the window shows: {len(libraries)}, of them Qt: ' + ' '.join(qtNames(libraries)))
 EOF

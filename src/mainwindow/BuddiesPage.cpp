@@ -1,5 +1,7 @@
 #include "BuddiesPage.h"
 
+#include "widgets/PlainToolTip.h"
+
 #include <QAction>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -108,7 +110,7 @@ void BuddiesPage::setPlaces(const QStringList &places)
         if (item->text() == text)
             continue;
         item->setText(text);
-        item->setToolTip(places[i]);
+        item->setToolTip(plainToolTip(places[i]));
         item->setData(Qt::AccessibleDescriptionRole, places[i]);
     }
     m_filling = false;

@@ -1,5 +1,7 @@
 #include "HistoryPointView.h"
 
+#include "widgets/PlainToolTip.h"
+
 #include <QMouseEvent>
 #include <QToolTip>
 
@@ -29,7 +31,7 @@ void HistoryPointView::resetPoints(int current)
 void HistoryPointView::describe()
 {
     const QString text = m_current >= 0 ? pointText(m_current) : summaryText();
-    setToolTip(text);
+    setToolTip(plainToolTip(text));
     // Tells a screen reader, so only when the text is new.
     if (accessibleDescription() != text)
         setAccessibleDescription(text);
@@ -41,7 +43,7 @@ void HistoryPointView::showTip(int index)
         QToolTip::hideText();
         return;
     }
-    QToolTip::showText(mapToGlobal(pointAnchor(index).toPoint() + QPoint(6, 6)), pointText(index), this);
+    QToolTip::showText(mapToGlobal(pointAnchor(index).toPoint() + QPoint(6, 6)), plainToolTip(pointText(index)), this);
 }
 
 void HistoryPointView::mouseMoveEvent(QMouseEvent *event)

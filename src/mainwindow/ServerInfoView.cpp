@@ -1,6 +1,7 @@
 #include "ServerInfoView.h"
 
 #include "viewlogic/ServerInfoRows.h"
+#include "widgets/PlainToolTip.h"
 
 #include <QHeaderView>
 
@@ -39,7 +40,7 @@ void ServerInfoView::fill(const TUTServer &server)
             QTreeWidgetItem *item = topLevelItem(k);
             if (item->text(2) != rows[k].value) {
                 item->setText(2, rows[k].value);
-                item->setToolTip(2, rows[k].value);
+                item->setToolTip(2, plainToolTip(rows[k].value));
             }
         }
         return;
@@ -53,7 +54,7 @@ void ServerInfoView::fill(const TUTServer &server)
     for (const ServerInfoRows::Row &row : rows) {
         auto *item = new QTreeWidgetItem({QString(), row.label, row.value});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setToolTip(2, row.value);
+        item->setToolTip(2, plainToolTip(row.value));
         items.append(item);
     }
     addTopLevelItems(items);

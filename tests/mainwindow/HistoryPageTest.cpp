@@ -9,6 +9,7 @@
 #include "mainwindow/ServerPages.h"
 #include "support/EventLoopWait.h"
 #include "support/FakePlatform.h"
+#include "support/ShownToolTip.h"
 #include "viewlogic/HistoryPlotLayout.h"
 
 #include <QAccessible>
@@ -293,6 +294,24 @@ TEST_F(HistoryPageTest, KeyboardStepsThroughThePoints)
         QTest::keyClick(busy, Qt::Key_Up);
     QTest::keyClick(busy, Qt::Key_Right);
     EXPECT_EQ(busy->accessibleDescription(), QStringLiteral("Mon 01:00-02:00: no samples"));
+}
+
+TEST_F(HistoryPageTest, MarkupInAMapNameIsShownAsText)
+{
+    const QString map = QStringLiteral("<b>DM-Evil</b><img src=\"x.png\">");
+    history.stored.insert(server.key(), {HistorySample{now - 600, 3, 16, map}, HistorySample{now - 300, 5, 16, map}});
+    page.setSource(&history);
+    showActive(page);
+    show(page, now);
+    HistoryPlotView *plot = dayPlot();
+    EXPECT_TRUE(plot->accessibleDescription().contains(map)) << plot->accessibleDescription().toStdString();
+    EXPECT_EQ(shownToolTip(plot->toolTip()), plot->accessibleDescription());
+    plot->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return plot->hasFocus(); }));
+    QTest::keyClick(plot, Qt::Key_End);
+    EXPECT_EQ(shownToolTip(plot->toolTip()), plot->accessibleDescription());
+    EXPECT_TRUE(plot->accessibleDescription().endsWith(map));
+    EXPECT_TRUE(text()->toPlainText().contains(map));
 }
 
 TEST_F(HistoryPageTest, TabReachesThePlotsAndTheText)
