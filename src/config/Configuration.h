@@ -38,8 +38,8 @@ QStringList masterServers(const IniFile &ini);
 void saveStateOnClose(IniFile &ini, const CloseState &state);
 
 // The keys the settings dialog writes when it is confirmed: the general keys
-// it edits, ngWorldStats and MasterServers (as comma text) in locations, and
-// the HTML keys; HtmlInterval is written as it is, in milliseconds. Every
+// it edits, ngWorldStats and MasterServers (as comma text) in locations, the
+// HTML keys and HistoryDays; HtmlInterval is written as it is, in milliseconds. Every
 // value that can be stored is written; false, with the message of the first
 // one that cannot (a text with a line break or over 2047 characters), when
 // any was left out.

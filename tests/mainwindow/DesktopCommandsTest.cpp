@@ -341,6 +341,38 @@ TEST_F(DesktopCommandsTest, WhereABuddyWasLastSeenIsKeptInTheProfileAcrossAResta
     EXPECT_TRUE(platform.messages.warnings.isEmpty());
 }
 
+TEST_F(DesktopCommandsTest, ADamagedHistoryIsToldOnceAndLeftAsItIsWhileTheMonitorGoesOn)
+{
+    const QString historyPath = QDir(profile.path()).filePath(QStringLiteral("history.sqlite"));
+    const QByteArray damaged = QByteArray("SQLite format 3") + '\0' + QByteArray(4096, '\xa5');
+    {
+        QFile file(historyPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(damaged);
+    }
+    open(Settings());
+    window->show();
+    ASSERT_TRUE(waitUntil([&] { return !platform.messages.warnings.isEmpty(); }));
+    EXPECT_TRUE(platform.messages.warnings.first().startsWith(
+        QStringLiteral("The history of the servers is not kept in this run.\n")))
+        << platform.messages.warnings.first().toStdString();
+
+    // The window goes on with what this run sees, keeps its settings, and
+    // says nothing more.
+    addBuddy(QStringLiteral("alice"));
+    addTwoCheckedServers();
+    selectServerWith({}, "\\numplayers\\0\\maxplayers\\16");
+    deliverToDm("\\numplayers\\1\\maxplayers\\16\\player_0\\alice");
+    EXPECT_EQ(buddyItem(QStringLiteral("alice"))->text(), QStringLiteral("alice (on Frag Zone DM #1)"));
+    window.reset();
+    EXPECT_EQ(platform.messages.warnings.size(), 1);
+    QFile file(historyPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), damaged);
+    EXPECT_EQ(config.read().readString(QStringLiteral("nicknames"), QStringLiteral("buddies"), QString()),
+              QStringLiteral("alice"));
+}
+
 TEST_F(DesktopCommandsTest, SpeechWithoutItsVoiceSaysSoOnRequest)
 {
     Settings settings;
