@@ -13,13 +13,14 @@
 #include <QHash>
 #include <QList>
 
-// Simulated game servers on 127.0.0.1, all checked, scanned by the engine
-// with its real UDP socket on a tick clock that is moved on before each
-// scan: rounds are judged by it, and nothing waits for time to pass.
+// Simulated game servers on 127.0.0.1 (the farm rngStart makes), all
+// checked, scanned by the engine with its real UDP socket on a tick clock
+// that is moved on before each scan: rounds are judged by it, and nothing
+// waits for time to pass.
 struct SimulatedFarmScans
 {
-    explicit SimulatedFarmScans(quint64 seed)
-        : farm(seed)
+    explicit SimulatedFarmScans(quint64 rngStart)
+        : farm(rngStart)
     {
         engine.setSleepTime(0);
         bound = engine.bindMain(0);
