@@ -23,6 +23,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
         }
         if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             result.help = true;
+        } else if (arg == QLatin1String("--version")) {
+            result.version = true;
         } else if (arg == QLatin1String("--report")) {
             result.reportMode = true;
         } else if (arg == QLatin1String("--json")) {
@@ -84,6 +86,7 @@ QString CommandLine::usage()
         "       quorvelin --master HOST:PORT|URL [--json] [--query [query options]]\n"
         "       quorvelin --report [--profile DIR]\n"
         "       quorvelin --history ADDRESS:QUERYPORT [--json] [--profile DIR]\n"
+        "       quorvelin --version | --help\n"
         "\n"
         "  -debug           show the debug page (first argument only)\n"
         "  --profile DIR    keep Quorvelin.ini and the other files in DIR\n"
@@ -110,5 +113,8 @@ QString CommandLine::usage()
         "                   server, oldest first: UTC time, players/maximum and map per line, or\n"
         "                   with --json one array of {\"time\",\"players\",\"maxPlayers\",\"map\"}\n"
         "                   objects (exit status 0: printed, 1: no history of the server, the\n"
-        "                   history cannot be read or a bad argument)\n");
+        "                   history cannot be read or a bad argument)\n"
+        "  --version        print the program's name, version, release number and source\n"
+        "                   revision, and exit\n"
+        "  --help, -h       print this text and exit\n");
 }

@@ -20,6 +20,7 @@ struct CommandLine
     ServerAddress historyServer;
     bool json = false;
     bool help = false;
+    bool version = false;
     QString profile;
     QList<ServerAddress> servers;
     QStringList queryArguments;

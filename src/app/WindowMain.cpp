@@ -3,6 +3,7 @@
 #include "AppPaths.h"
 #include "CommandLine.h"
 #include "ProcessExit.h"
+#include "VersionText.h"
 #include "config/ConfigFile.h"
 #include "config/Configuration.h"
 #include "core/QueryStack.h"
@@ -118,5 +119,7 @@ extern "C" Q_DECL_EXPORT int quorvelinWindowMain(int argc, char **argv)
 {
     QApplication app(argc, argv);
     applyApplicationIdentity();
+    // The About box shows it.
+    QApplication::setApplicationVersion(versionText());
     exitWithoutWaiting(runWindow(CommandLine::parse(QCoreApplication::arguments())));
 }

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "ConsoleRun.h"
+#include "VersionText.h"
 #include "core/BulkQuery.h"
 #include "platform/ThreadHostResolver.h"
 
@@ -77,6 +78,10 @@ int main(int argc, char **argv)
     const CommandLine commandLine = CommandLine::parse(CommandLine::arguments(argc, argv));
     if (commandLine.help) {
         std::fputs(qPrintable(CommandLine::usage()), stdout);
+        return 0;
+    }
+    if (commandLine.version) {
+        std::printf("%s\n", qPrintable(versionText()));
         return 0;
     }
     if (!commandLine.error.isEmpty()) {

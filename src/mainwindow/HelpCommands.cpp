@@ -79,9 +79,13 @@ void HelpCommands::buildMenu(QMainWindow *window)
     connect(history, &QAction::triggered, this, [this] { openHelpFile(QStringLiteral("version.txt")); });
     connect(check, &QAction::triggered, m_versionCheck, &VersionCheck::checkNow);
     connect(about, &QAction::triggered, this, [this] {
-        m_messages.showInformation(QStringLiteral("Quorvelin version %1\n\nWho is playing where: a server monitor for "
-                                                  "Unreal Tournament.\nhttps://quorvelin.org/")
-                                       .arg(ProgramVersion::kCurrent));
+        // The build's full version (with its source revision) under the release number.
+        const QString build = QCoreApplication::applicationVersion();
+        m_messages.showInformation(
+            QStringLiteral("Quorvelin version %1\n%2\nWho is playing where: a server monitor for "
+                           "Unreal Tournament.\nhttps://quorvelin.org/")
+                .arg(ProgramVersion::kCurrent)
+                .arg(build.isEmpty() ? QString() : build + QLatin1Char('\n')));
     });
 
     QMenu *links = new QMenu(QStringLiteral("Links"), window);

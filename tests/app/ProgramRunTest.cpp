@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUdpSocket>
 
@@ -43,6 +44,26 @@ void startProgram(QProcess &program, const QString &profile, const QString &serv
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(QUORVELIN_BINARY),
                   {QStringLiteral("--profile"), profile, QStringLiteral("--server"), server});
+}
+
+TEST(ProgramRun, VersionAndHelpAnswerWithoutAWindow)
+{
+    QProcess version;
+    version.start(QStringLiteral(QUORVELIN_BINARY), {QStringLiteral("--version")});
+    ASSERT_TRUE(version.waitForFinished(kStartUpMs));
+    EXPECT_EQ(version.exitCode(), 0);
+    const QString text = QString::fromUtf8(version.readAllStandardOutput());
+    const QRegularExpression form(
+        QStringLiteral("^Quorvelin %1 \\(release [0-9]+(, revision [0-9a-f]{12}(-modified)?)?\\)\n$")
+            .arg(QStringLiteral(QUORVELIN_VERSION).replace(QLatin1Char('.'), QStringLiteral("\\."))));
+    EXPECT_TRUE(form.match(text).hasMatch()) << text.toStdString();
+    EXPECT_TRUE(version.readAllStandardError().isEmpty());
+
+    QProcess help;
+    help.start(QStringLiteral(QUORVELIN_BINARY), {QStringLiteral("--help")});
+    ASSERT_TRUE(help.waitForFinished(kStartUpMs));
+    EXPECT_EQ(help.exitCode(), 0);
+    EXPECT_TRUE(help.readAllStandardOutput().contains("  --version "));
 }
 
 TEST(ProgramRun, TerminationSignalClosesLikeTheWindowAndSavesTheState)
