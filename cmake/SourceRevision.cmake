@@ -1,11 +1,12 @@
-# Writes OUTPUT: the program's version and, in a git checkout, the source
-# revision it is built from (with "-modified" when the work tree differs from
-# it). The file is rewritten only when that changes, so a build that changed
-# nothing compiles nothing.
-#   cmake -DSOURCE_DIR=... -DOUTPUT=... -DVERSION=... -P SourceRevision.cmake
-set(revision "")
+# Writes OUTPUT: the program's version and the source revision it is built
+# from: REVISION when given (a tree that is no checkout, such as the
+# package's), else the git checkout's, with "-modified" when the work tree
+# differs from it. The file is rewritten only when that changes, so a build
+# that changed nothing compiles nothing.
+#   cmake -DSOURCE_DIR=... -DOUTPUT=... -DVERSION=... [-DREVISION=...] -P SourceRevision.cmake
+set(revision "${REVISION}")
 find_program(GIT git)
-if(GIT AND EXISTS "${SOURCE_DIR}/.git")
+if(revision STREQUAL "" AND GIT AND EXISTS "${SOURCE_DIR}/.git")
     execute_process(COMMAND ${GIT} -C "${SOURCE_DIR}" rev-parse --short=12 HEAD
                     OUTPUT_VARIABLE revision OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE failed)
     if(failed)

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need.
+# Installs the Debian packages the build, the tests, the package and the demo need.
 # Does nothing when they are all present.
 set -euo pipefail
 
@@ -11,6 +11,7 @@ packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
     qstat xvfb xauth
+    debhelper dpkg-dev lintian man-db groff-base
 )
 
 missing=()

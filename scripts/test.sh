@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: a check of the formatting, the suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, a bounded libFuzzer run of each parser of
-# untrusted bytes, then the plain suite.
+# untrusted bytes, the Debian package built and checked, then the plain suite.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -36,6 +36,9 @@ for fuzzer in "$asan"/tests/fuzz/fuzz_*; do
     echo "== $name for ${fuzz_seconds}s"
     "$fuzzer" "${options[@]}" "$work" "$corpus" 2>&1 | tail -n 12
 done
+
+echo "== Debian package"
+"$root/scripts/check-package.sh" "$root/build/dist"
 
 echo "== plain build"
 build="$root/build"

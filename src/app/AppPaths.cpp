@@ -13,8 +13,13 @@ QString profileDirectory(const QString &requested, const QString &programDirecto
     const QDir programDir(programDirectory);
     if (QFileInfo::exists(programDir.filePath(QStringLiteral("Quorvelin.ini"))))
         return programDir.absolutePath();
+    // A writable directory is a portable copy, unless the program is
+    // installed (its files beside it in share/quorvelin): bin/ of a prefix
+    // the user can write, such as ~/.local, or root's /usr/bin, is no
+    // place for a profile.
     const QFileInfo programInfo(programDir.absolutePath());
-    if (programInfo.isDir() && programInfo.isWritable())
+    const bool installed = QFileInfo(programDir.filePath(QStringLiteral("../share/quorvelin"))).isDir();
+    if (programInfo.isDir() && programInfo.isWritable() && !installed)
         return programDir.absolutePath();
     return userConfigDirectory;
 }

@@ -131,6 +131,16 @@ TEST(AppPaths, ChoosesTheProfileDirectory)
               QStringLiteral("/tmp/chosen"));
     // A writable program directory is a portable copy.
     EXPECT_EQ(AppPaths::profileDirectory(QString(), program.path(), user.path()), program.path());
+    // An installed program's bin/ is not, however writable: ~/.local/bin, or /usr/bin for root.
+    const QString bin = program.filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    ASSERT_TRUE(QDir().mkpath(program.filePath(QStringLiteral("share/quorvelin"))));
+    EXPECT_EQ(AppPaths::profileDirectory(QString(), bin, user.path()), user.path());
+    // A portable copy keeps its profile even where it is installed.
+    QFile ini(QDir(bin).filePath(QStringLiteral("Quorvelin.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.close();
+    EXPECT_EQ(AppPaths::profileDirectory(QString(), bin, user.path()), bin);
 
     QFile::setPermissions(program.path(), QFile::ReadOwner | QFile::ExeOwner);
     if (QFileInfo(program.path()).isWritable())
