@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -123,6 +124,20 @@ TEST_F(UpkeepCommandsTest, EditedSettingsTakeEffectAtOnceAndSurviveARestart)
     EXPECT_EQ(control<QTreeWidget>(again, "lv_HotKeys")->topLevelItem(6)->text(1), QStringLiteral("F1"));
     again.accept();
     EXPECT_EQ(shortcutOf("mi_Help2"), QKeySequence(Qt::Key_F1));
+}
+
+TEST_F(UpkeepCommandsTest, AboutShowsTheReleaseAndTheBuildsVersion)
+{
+    const QString build = QStringLiteral("Quorvelin 1.66 (release 166, revision 0123456789ab)");
+    QCoreApplication::setApplicationVersion(build);
+    open();
+    trigger(*window, "mi_About");
+    QCoreApplication::setApplicationVersion(QString());
+    ASSERT_EQ(platform.messages.informations.size(), 1);
+    const QStringList lines = platform.messages.informations.first().split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Quorvelin version 166"));
+    EXPECT_EQ(lines[1], build);
 }
 
 TEST_F(UpkeepCommandsTest, CreateHtmlPageWritesTheSelectedServersPageAndRunsTheCommand)
