@@ -11,7 +11,10 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextCursor>
+
+#include <algorithm>
 
 DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
                      std::function<void(const QByteArray &)> sendToSelected, QWidget *parent)
@@ -73,6 +76,13 @@ DebugPage::DebugPage(const QString &profileDirectory, MessageBoxes &messages,
 
 void DebugPage::appendLine(const QString &line)
 {
+    // A log seen at its end follows new lines; one scrolled back stays on its
+    // lines. Hidden, it keeps the place it had when last seen.
+    QScrollBar *bar = m_memo->verticalScrollBar();
+    if (m_memo->isVisible()) {
+        m_following = bar->value() >= bar->maximum();
+        m_top = bar->value();
+    }
     m_memo->appendPlainText(line);
     m_lineLengths.enqueue(line.size());
     m_logLength += line.size();
@@ -89,6 +99,33 @@ void DebugPage::appendLine(const QString &line)
         oldest.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, excess);
         oldest.removeSelectedText();
     }
+    // The bar counts lines, so the lines that went move the place back by as many.
+    m_top = std::max(m_top - excess, 0);
+    keepPlace();
+}
+
+void DebugPage::keepPlace()
+{
+    QScrollBar *bar = m_memo->verticalScrollBar();
+    bar->setValue(m_following ? bar->maximum() : m_top);
+}
+
+void DebugPage::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Lines that came while hidden make the log show its cursor, which sits at
+    // the end of the text, on showing; the place the log had counts instead.
+    keepPlace();
+    m_memo->horizontalScrollBar()->setValue(m_left);
+}
+
+void DebugPage::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    QScrollBar *bar = m_memo->verticalScrollBar();
+    m_following = bar->value() >= bar->maximum();
+    m_top = bar->value();
+    m_left = m_memo->horizontalScrollBar()->value();
 }
 
 void DebugPage::loadQueryList()
@@ -128,4 +165,6 @@ void DebugPage::clearLog()
     m_memo->clear();
     m_lineLengths.clear();
     m_logLength = 0;
+    m_following = true;
+    m_top = 0;
 }

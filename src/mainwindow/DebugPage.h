@@ -36,7 +36,14 @@ Q_SIGNALS:
     // The "Say" button: the text to speak.
     void sayRequested(const QString &text);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
 private:
+    // Scrolls the log to the place it keeps: its end while it follows new lines.
+    void keepPlace();
+
     QString m_profileDirectory;
     MessageBoxes &m_messages;
     std::function<void(const QByteArray &)> m_sendToSelected;
@@ -45,6 +52,10 @@ private:
     QListWidget *m_queryList;
     QQueue<qsizetype> m_lineLengths;
     qint64 m_logLength = 0;
+    // Where the log was last seen: following its end, or at this top line; and its column.
+    bool m_following = true;
+    int m_top = 0;
+    int m_left = 0;
     static constexpr qsizetype kMaxLines = 20000;
     static constexpr qint64 kMaxCharacters = 4'000'000;
 };

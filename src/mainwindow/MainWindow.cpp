@@ -117,6 +117,7 @@ MainWindow::MainWindow(const Context &context, QWidget *parent)
             m_splash->showProgress(text);
     });
     connect(m_startUp, &StartUpSequence::finished, this, &MainWindow::startUpFinished);
+    connect(m_startUp, &StartUpSequence::nameReported, this, &MainWindow::takeReportedName);
     connectPolling();
 
     m_engine.setSleepTime(static_cast<quint32>(std::max(0, m_settings.SleepTime)));
@@ -499,8 +500,12 @@ void MainWindow::deleteServer()
 void MainWindow::updateServerName()
 {
     const int slot = selectedSlot();
-    if (slot < 0)
-        return;
+    if (slot >= 0)
+        takeReportedName(slot);
+}
+
+void MainWindow::takeReportedName(int slot)
+{
     const QString name = ServerInfoRows::reportedName(*m_table.server(slot));
     if (name.isEmpty())
         return;

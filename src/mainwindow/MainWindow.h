@@ -103,6 +103,8 @@ private:
     void updateServerInfo();
     void deleteServer();
     void updateServerName();
+    // The name the server reports becomes its name in the list.
+    void takeReportedName(int slot);
     // A row's refresh square: query that server at once.
     void refreshRow(int row);
     // Server properties of the selected server.

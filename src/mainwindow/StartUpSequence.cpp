@@ -5,6 +5,17 @@
 #include "config/StoredServers.h"
 #include "core/PacedWalk.h"
 #include "core/QueryStack.h"
+#include "viewlogic/ServerInfoRows.h"
+
+namespace {
+
+// The name a server added without one has.
+bool namedByAddress(const TServerListInfo &entry)
+{
+    return entry.Name == entry.Host + QLatin1Char(':') + entry.Port;
+}
+
+} // namespace
 
 StartUpSequence::StartUpSequence(QueryStack &stack, ConfigFile &config, ListStore &lists, bool rememberChecks,
                                  QObject *parent)
@@ -55,7 +66,29 @@ void StartUpSequence::loadServerList()
             added = true;
         }
         table.setChecked(position, true);
+        if (namedByAddress(*table.entry(table.slotAt(position))))
+            m_unnamed.insert(table.itemIdAt(position));
     }
     if (added)
         m_lists.storeServerList(true);
+    if (!m_unnamed.isEmpty())
+        m_replies = connect(&m_stack.engine, &QueryEngine::replyDecoded, this, &StartUpSequence::noteReply);
+}
+
+void StartUpSequence::noteReply(int slot)
+{
+    const ServerTable &table = m_stack.table;
+    const int position = table.positionOfSlot(slot);
+    const quint64 item = position < 0 ? 0 : table.itemIdAt(position);
+    if (position < 0 || !m_unnamed.contains(item))
+        return;
+    // A name given meanwhile stays; a reply without a name keeps the wait.
+    if (namedByAddress(*table.entry(slot))) {
+        if (ServerInfoRows::reportedName(*table.server(slot)).isEmpty())
+            return;
+        Q_EMIT nameReported(slot);
+    }
+    m_unnamed.remove(item);
+    if (m_unnamed.isEmpty())
+        disconnect(m_replies);
 }

@@ -1,4 +1,5 @@
 #include "config/ConfigFile.h"
+#include "config/StoredServers.h"
 #include "mainwindow/ApplicationIdentity.h"
 #include "core/PacedWalk.h"
 #include "core/Poller.h"
@@ -33,6 +34,7 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
@@ -195,6 +197,110 @@ TEST_F(MainWindowTest, TheDebugPageKeepsItsTextWithinBounds)
     page->clearLog();
     page->appendLine(QStringLiteral("after"));
     EXPECT_EQ(debugMemo(*window)->toPlainText(), QStringLiteral("after"));
+}
+
+// The text of the log's line at the top of its view.
+QString topLine(QPlainTextEdit *memo)
+{
+    return memo->cursorForPosition(QPoint(2, 2)).block().text().left(11);
+}
+
+bool showsLastLine(QPlainTextEdit *memo)
+{
+    const QTextBlock last = memo->document()->lastBlock();
+    return memo->cursorForPosition(QPoint(2, memo->viewport()->height() - 2)).block() == last;
+}
+
+TEST_F(MainWindowTest, TheDebugPageFollowsNewLinesOnlyWhileScrolledToItsEnd)
+{
+    DebugPage *page = debugPage(*window);
+    QPlainTextEdit *memo = debugMemo(*window);
+    QScrollBar *bar = memo->verticalScrollBar();
+    // Every other line of 40,000 characters: the log keeps the newest 200 or so.
+    const auto append = [&](int from, int to) {
+        for (int k = from; k < to; ++k) {
+            const QString line = QStringLiteral("line %1 ").arg(k, 5, 10, QLatin1Char('0'));
+            page->appendLine(k % 2 ? line.leftJustified(40000, QLatin1Char('.')) : line);
+        }
+    };
+    // Lines that came before the page first shows: it opens at their end, at the lines' start.
+    append(0, 100);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    pages(*window)->setCurrentWidget(page);
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_TRUE(showsLastLine(memo));
+    EXPECT_EQ(memo->horizontalScrollBar()->value(), 0);
+
+    // Scrolled back, the view keeps its lines, also while the oldest go.
+    bar->setValue(80);
+    EXPECT_EQ(topLine(memo), QStringLiteral("line 00080 "));
+    append(100, 230);
+    EXPECT_LT(memo->document()->blockCount(), 220);
+    EXPECT_EQ(topLine(memo), QStringLiteral("line 00080 "));
+    // And while another page shows.
+    pages(*window)->setCurrentIndex(0);
+    append(230, 250);
+    pages(*window)->setCurrentWidget(page);
+    EXPECT_EQ(topLine(memo), QStringLiteral("line 00080 "));
+
+    // At the end again, it follows, also while the oldest go.
+    bar->setValue(bar->maximum());
+    append(250, 280);
+    EXPECT_TRUE(showsLastLine(memo));
+    EXPECT_EQ(memo->document()->lastBlock().text().left(11), QStringLiteral("line 00279 "));
+    // And while another page shows.
+    pages(*window)->setCurrentIndex(0);
+    append(280, 310);
+    pages(*window)->setCurrentWidget(page);
+    EXPECT_TRUE(showsLastLine(memo));
+    EXPECT_EQ(memo->horizontalScrollBar()->value(), 0);
+    window->close();
+}
+
+TEST_F(MainWindowTest, StartServersWithoutANameTakeTheNameTheyReportFirst)
+{
+    engine.setSleepTime(0);
+    // 127.0.0.1, named by the user, and 127.0.0.2, left without a name by an earlier start.
+    addServer(QStringLiteral("Mine"));
+    table.addServer(QStringLiteral("127.0.0.2"), 7778, QString());
+    QList<ServerAddress> start;
+    for (int k = 1; k <= 4; ++k)
+        start.append({QStringLiteral("127.0.0.%1").arg(k), 7778});
+    window->setStartServers(start);
+    window->show();
+    ASSERT_TRUE(waitUntil([&] { return table.count() == 4; }));
+    const auto nameOf = [&](int k) {
+        return table.entry(table.slotOfServer(QStringLiteral("127.0.0.%1").arg(k), 7778))->Name;
+    };
+    const auto reply = [&](int k, const QByteArray &datagram) {
+        socket.deliver(datagram, QStringLiteral("127.0.0.%1").arg(k), 7778);
+    };
+    EXPECT_EQ(nameOf(3), QStringLiteral("127.0.0.3:7778"));
+    // The user names the fourth before it answers.
+    const int fourth = table.slotOfServer(QStringLiteral("127.0.0.4"), 7778);
+    table.setServerAddress(fourth, QStringLiteral("127.0.0.4"), 7778, QStringLiteral("Chosen"));
+
+    // A reply without a name leaves the address.
+    reply(3, "\\numplayers\\2\\maxplayers\\8\\final\\");
+    EXPECT_EQ(nameOf(3), QStringLiteral("127.0.0.3:7778"));
+    for (int k = 1; k <= 4; ++k)
+        reply(k, "\\hostname\\ Frag\tZone #" + QByteArray::number(k) + " \\final\\");
+    EXPECT_EQ(nameOf(1), QStringLiteral("Mine"));
+    EXPECT_EQ(nameOf(2), QStringLiteral("Frag Zone #2"));
+    EXPECT_EQ(nameOf(3), QStringLiteral("Frag Zone #3"));
+    EXPECT_EQ(nameOf(4), QStringLiteral("Chosen"));
+    // The first name stays; a later one is for "Update server name".
+    reply(3, "\\hostname\\Renamed\\final\\");
+    EXPECT_EQ(nameOf(3), QStringLiteral("Frag Zone #3"));
+
+    QStringList stored;
+    for (const StoredServers::Entry &entry : StoredServers::loadServerList(config.read()))
+        stored.append(entry.name);
+    stored.sort();
+    EXPECT_EQ(stored, (QStringList{QStringLiteral("Chosen"), QStringLiteral("Frag Zone #2"),
+                                   QStringLiteral("Frag Zone #3"), QStringLiteral("Mine")}));
+    window->close();
 }
 
 TEST_F(MainWindowTest, ClosingSilencesTheLogAndStopsTheTimers)

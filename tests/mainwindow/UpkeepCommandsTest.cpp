@@ -134,10 +134,10 @@ TEST_F(UpkeepCommandsTest, AboutShowsTheReleaseAndTheBuildsVersion)
     trigger(*window, "mi_About");
     QCoreApplication::setApplicationVersion(QString());
     ASSERT_EQ(platform.messages.informations.size(), 1);
-    const QStringList lines = platform.messages.informations.first().split(QLatin1Char('\n'));
-    ASSERT_GE(lines.size(), 2);
-    EXPECT_EQ(lines[0], QStringLiteral("Quorvelin version 166"));
-    EXPECT_EQ(lines[1], build);
+    const QStringList about = platform.messages.informations.first().split(QLatin1Char('\n'));
+    ASSERT_GE(about.size(), 2);
+    EXPECT_EQ(about[0], QStringLiteral("Quorvelin version 166"));
+    EXPECT_EQ(about[1], build);
 }
 
 TEST_F(UpkeepCommandsTest, CreateHtmlPageWritesTheSelectedServersPageAndRunsTheCommand)

@@ -122,6 +122,26 @@ SimulatedServerConfig SimulatedServerFarm::makeConfig(int index, QRandomGenerato
     return c;
 }
 
+QString SimulatedServerFarm::gameTypeAt(int index)
+{
+    return QLatin1String(kGameTypes[std::size_t(index) % kGameTypes.size()].type);
+}
+
+// A name taken on the server gets the lowest free number from 2 up, so no
+// newcomer's number passes the server's capacity.
+QStringList SimulatedServerFarm::possiblePlayerNames(const SimulatedServer &server)
+{
+    QStringList bases = QStringList(kLatin1Names.cbegin(), kLatin1Names.cend());
+    for (const char *name : kPlainNames)
+        bases.append(QLatin1String(name));
+    QStringList names = bases;
+    for (int n = 2; n <= server.config().maxPlayers; ++n) {
+        for (const QString &base : std::as_const(bases))
+            names.append(base + QString::number(n));
+    }
+    return names;
+}
+
 SimulatedPlayer SimulatedServerFarm::makePlayer(const SimulatedServer &server, bool latin1Name)
 {
     const SimulatedServerConfig &c = server.config();
@@ -173,6 +193,21 @@ bool SimulatedServerFarm::start(int count, quint16 basePort)
         m_error = QStringLiteral("the ports run out above 65535");
         return false;
     }
+    create(count, basePort);
+    for (SimulatedServer *server : std::as_const(m_servers)) {
+        if (m_hub.isAvailable() ? !server->start(m_hub) : !server->start()) {
+            m_error = m_hub.isAvailable() ? m_hub.errorString()
+                                          : QStringLiteral("cannot bind port %1").arg(server->config().queryPort);
+            stop();
+            return false;
+        }
+    }
+    return true;
+}
+
+void SimulatedServerFarm::create(int count, quint16 basePort)
+{
+    stop();
     for (int i = 0; i < count; ++i) {
         SimulatedServerConfig c = makeConfig(i, m_rng);
         c.queryPort = basePort == 0 ? quint16(0) : quint16(basePort + i);
@@ -185,14 +220,7 @@ bool SimulatedServerFarm::start(int count, quint16 basePort)
             server->addPlayer(makePlayer(*server, p == 1));
         for (std::size_t team = 0; c.teamGame && team < c.teamScores.size(); ++team)
             server->setTeamScore(int(team), int(team) < c.maxTeams ? m_rng.bounded(0, 5) : 0);
-        if (m_hub.isAvailable() ? !server->start(m_hub) : !server->start()) {
-            m_error =
-                m_hub.isAvailable() ? m_hub.errorString() : QStringLiteral("cannot bind port %1").arg(c.queryPort);
-            stop();
-            return false;
-        }
     }
-    return true;
 }
 
 void SimulatedServerFarm::stop()

@@ -38,6 +38,9 @@ public:
     // Creates count servers on basePort, basePort + 1, ... (basePort 0: ephemeral
     // ports). On a bind failure nothing is left running and false is returned.
     bool start(int count, quint16 basePort = 0);
+    // The servers and first players start() makes, bound to no port: what a farm
+    // of this start value shows, for another simulator to know.
+    void create(int count, quint16 basePort = 0);
     void stop();
     QString errorString() const { return m_error; } // why the last start() failed
 
@@ -53,6 +56,10 @@ public:
     const QList<LanBeacon *> &beacons() const { return m_beacons; }
 
     static SimulatedServerConfig makeConfig(int index, QRandomGenerator &rng);
+    // The game type of the server at index, whatever the start value.
+    static QString gameTypeAt(int index);
+    // Every name a player of this server may have, churn's newcomers included.
+    static QStringList possiblePlayerNames(const SimulatedServer &server);
 
 Q_SIGNALS:
     void churned();

@@ -1,5 +1,7 @@
 #include "ListedServer.h"
 
+#include "SimulatedServerFarm.h"
+
 #include <QRandomGenerator>
 #include <QStringList>
 
@@ -7,10 +9,6 @@
 #include <array>
 
 namespace {
-
-// The cycle of tools/gamesim's farm, so a listed type is the type the server reports.
-constexpr std::array<const char *, 6> kGameTypes = {"DeathMatchPlus", "CTFGame", "TeamGamePlus",
-                                                    "Domination",     "Assault", "LastManStanding"};
 
 constexpr int kHighestLocation = 12;
 constexpr quint16 kSyntheticQueryPort = 7778;
@@ -56,7 +54,8 @@ QList<ListedServer> generatedServers(int count, quint16 firstQueryPort, quint32 
         ListedServer server;
         server.address = QStringLiteral("127.0.0.1");
         server.queryPort = quint16(firstQueryPort + i);
-        server.gameType = QLatin1String(kGameTypes[std::size_t(i) % kGameTypes.size()]);
+        // The farm's own type, so a listed type is the type the server reports.
+        server.gameType = SimulatedServerFarm::gameTypeAt(i);
         server.location = rng.bounded(1, kHighestLocation + 1);
         servers.append(server);
     }

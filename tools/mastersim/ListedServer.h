@@ -29,7 +29,7 @@ struct ListedServer final
 };
 
 // count servers on 127.0.0.1 with query ports firstQueryPort, firstQueryPort + 1, ...
-// (fewer if the ports run out). Game types cycle in the order quorvelin-gamesim
+// (fewer if the ports run out). Game types are the ones quorvelin-gamesim's farm
 // gives its servers, so both simulators started with the same --count and
 // --base-port agree; locations (1..12) follow from randomStart (--random-start).
 QList<ListedServer> generatedServers(int count, quint16 firstQueryPort, quint32 randomStart);

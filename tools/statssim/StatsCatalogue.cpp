@@ -1,5 +1,10 @@
 #include "StatsCatalogue.h"
 
+#include "SimulatedServer.h"
+#include "SimulatedServerFarm.h"
+
+#include <QSet>
+
 #include <utility>
 
 namespace {
@@ -17,6 +22,23 @@ const QList<std::pair<QString, QString>> &modeTitles()
     };
     return kTitles;
 }
+
+// The game mode code of a game type of the farm.
+QString modeOf(const QString &gameType)
+{
+    static const QMap<QString, QString> kModes = {
+        {QStringLiteral("DeathMatchPlus"), QStringLiteral("dm")},
+        {QStringLiteral("CTFGame"), QStringLiteral("ctf")},
+        {QStringLiteral("Domination"), QStringLiteral("dom")},
+        {QStringLiteral("TeamGamePlus"), QStringLiteral("team")},
+        {QStringLiteral("LastManStanding"), QStringLiteral("lms")},
+        {QStringLiteral("Assault"), QStringLiteral("ass")},
+    };
+    return kModes.value(gameType, QStringLiteral("mod"));
+}
+
+constexpr quint64 kFarmServerIds = 3000000;
+constexpr quint64 kFarmPlayerIds = 3100000;
 
 StatsEntry entry(quint64 id, const char16_t *name, QMap<QString, StatsRanks> ranks, const char *address = nullptr)
 {
@@ -108,4 +130,36 @@ StatsCatalogue StatsCatalogue::crowd(int count)
         c.players.append(std::move(player));
     }
     return c;
+}
+
+void StatsCatalogue::addFarm(int count, quint16 basePort, quint32 randomStart)
+{
+    SimulatedServerFarm farm(randomStart);
+    farm.create(count, basePort);
+    QStringList names;
+    QSet<QString> seen;
+    for (int i = 0; i < farm.size(); ++i) {
+        const SimulatedServer &server = *farm.server(i);
+        StatsEntry ranked;
+        ranked.id = kFarmServerIds + quint64(i);
+        ranked.name = server.config().hostname;
+        ranked.address = QStringLiteral("127.0.0.1:%1").arg(server.gamePort());
+        ranked.ranks.insert(modeOf(server.config().gameType), {i + 1, double(7 - i % 7), i + 1, double(90 - i % 90)});
+        servers.append(std::move(ranked));
+        for (const QString &name : SimulatedServerFarm::possiblePlayerNames(server)) {
+            if (!seen.contains(name)) {
+                seen.insert(name);
+                names.append(name);
+            }
+        }
+    }
+    const QStringList &modes = gameModes();
+    for (qsizetype k = 0; k < names.size(); ++k) {
+        StatsEntry player;
+        player.id = kFarmPlayerIds + quint64(k);
+        player.name = names.at(k);
+        const int rank = int(k / 6 + 1);
+        player.ranks.insert(modes.at(k % 6), {rank, 1000.0 / rank, rank, 12000.0 / rank});
+        players.append(std::move(player));
+    }
 }

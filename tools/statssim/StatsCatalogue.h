@@ -54,4 +54,10 @@ struct StatsCatalogue final
     // count players named "Crowd Player <n>", n from 1, with ids from 100000,
     // ranked in DM: a name search for "Crowd" lists them all.
     static StatsCatalogue crowd(int count);
+
+    // Adds what a quorvelin-gamesim farm of this size, first query port and
+    // start value shows: its servers (at their game ports, ranked in their game
+    // types) and every name its players may have, churn's newcomers included,
+    // each ranked in one mode. Ids from 3,000,000 up.
+    void addFarm(int count, quint16 basePort, quint32 randomStart);
 };
