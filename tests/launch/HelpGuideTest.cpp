@@ -81,7 +81,7 @@ QList<std::pair<QString, qsizetype>> subheadings(const QString &html)
     return found;
 }
 
-// The part of a piece of the guide under the h3 heading of this text.
+// What a stretch of the guide holds under the h3 heading of this text.
 QString subsection(const QString &html, const QString &title)
 {
     for (const auto &[text, start] : subheadings(html)) {
